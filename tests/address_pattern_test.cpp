@@ -1,0 +1,129 @@
+#include "engine/address_pattern.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+
+namespace ornavex {
+namespace {
+
+using testing::RegexMatchesAddress;
+
+TEST(AddressPattern, AcceptsOrdinaryAddresses) {
+    for (const char* word : {"john@example.com", "JOHN.SMITH@EXAMPLE.COM", "a_b-c@sub.do-main.org",
+                             "x@a.bc", "-x@-a-.bc", "first.@x.com", "a..b@x.com", "9@9.co",
+                             "a@b.c.d.museum", "u@[1.2.3.com", "u@x.y.255]", "u@[10.0.255.1]"})
+        EXPECT_TRUE(IsEmailAddress(word)) << word;
+}
+
+TEST(AddressPattern, RejectsNearMisses) {
+    for (const char* word : {"",
+                             "@",
+                             "a@",
+                             "@a.com",
+                             ".a@x.com",
+                             "a@x.c",
+                             "a@x.c1",
+                             "a@x.1c",
+                             "a@xcom",
+                             "a@.com",
+                             "a@x..com",
+                             "a@x.com.",
+                             "a+b@x.com",
+                             "a%b@x.com",
+                             "a!b@x.com",
+                             "a@b@x.com",
+                             "a@x_y.com",
+                             "caf\xC3\xA9@x.com",
+                             "a@x.com\n",
+                             "\na@x.com",
+                             "a@[256.1.1.1]",
+                             "a@[01.1.1.1]",
+                             "a@[1.1.1]",
+                             "a@[1.1.1.1",
+                             "a@1.1.1.01]",
+                             "a@x.com]",
+                             "a b@x.com",
+                             "a@x.c-m",
+                             "a@x.com ",
+                             "a@[1.2.3.x]"})
+        EXPECT_FALSE(IsEmailAddress(word)) << word;
+    EXPECT_FALSE(IsEmailAddress(std::string("a@x.com\0", 8)));
+    EXPECT_FALSE(IsEmailAddress(std::string("a\0@x.com", 8)));
+}
+
+TEST(AddressPattern, LetterCaseDoesNotMatter) {
+    EXPECT_EQ(IsEmailAddress("Mixed.Case@Example.Org"), IsEmailAddress("mixed.case@example.org"));
+    EXPECT_EQ(IsEmailAddress("A@B.C"), IsEmailAddress("a@b.c"));
+}
+
+// Words built from the pattern's own pieces and the characters that most
+// often make it fail, so that many are near misses.
+std::string GenerateWord(std::mt19937& random) {
+    static const std::vector<std::string> pieces = {
+        "a", "Z", "q",  "0",        "7",   "-",   "_",  ".",       "..",  "@",   "@",
+        "[", "]", "25", "255",      "256", "199", "01", "1",       "com", "Org", "x",
+        "+", "%", "!",  "\xC3\xA9", "\n",  " ",   "1.", "[1.2.3.", ".uk", "c9",  "b-"};
+    std::uniform_int_distribution<int> length(0, 9);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::string word;
+    for (int n = length(random); n > 0; --n)
+        word += pieces[pick(random)];
+    return word;
+}
+
+// Mutations of valid addresses: every small change is a candidate near miss.
+std::string MutateAddress(std::mt19937& random) {
+    static const std::vector<std::string> seeds = {"john.doe@mail.example.com", "x@a.bc",
+                                                   "u@[10.0.255.1]", "u@x.y.255]", "a-b_c@d-e.fg"};
+    static const std::string alphabet = "aZ09-_.@[]+%!1 \n\x80";
+    std::uniform_int_distribution<std::size_t> pickSeed(0, seeds.size() - 1);
+    std::string word = seeds[pickSeed(random)];
+    std::uniform_int_distribution<int> edits(1, 3);
+    for (int n = edits(random); n > 0 && !word.empty(); --n) {
+        std::uniform_int_distribution<std::size_t> position(0, word.size() - 1);
+        std::uniform_int_distribution<std::size_t> pickChar(0, alphabet.size() - 1);
+        const std::size_t at = position(random);
+        switch (random() % 3) {
+        case 0:
+            word[at] = alphabet[pickChar(random)];
+            break;
+        case 1:
+            word.erase(at, 1);
+            break;
+        default:
+            word.insert(at, 1, alphabet[pickChar(random)]);
+            break;
+        }
+    }
+    return word;
+}
+
+TEST(AddressPattern, AgreesWithStdRegexOnGeneratedWords) {
+    std::mt19937 random(20261207);
+    int accepted = 0;
+    for (int i = 0; i < 60000; ++i) {
+        const std::string word = i % 2 ? GenerateWord(random) : MutateAddress(random);
+        const bool expected = RegexMatchesAddress(word);
+        accepted += expected;
+        ASSERT_EQ(IsEmailAddress(word), expected) << "word: \"" << word << "\"";
+    }
+    // The generators must reach both answers often, or the comparison says little.
+    EXPECT_GT(accepted, 3000);
+    EXPECT_LT(accepted, 57000);
+}
+
+TEST(AddressPattern, AgreesWithStdRegexOnEveryOctet) {
+    for (int n = -1; n <= 1000; ++n) {
+        for (const std::string& text : {std::to_string(n), "0" + std::to_string(n)}) {
+            const std::string bracketed = "u@[" + text + ".1.1.com";
+            const std::string tail = "u@x." + text + "]";
+            ASSERT_EQ(IsEmailAddress(bracketed), RegexMatchesAddress(bracketed)) << bracketed;
+            ASSERT_EQ(IsEmailAddress(tail), RegexMatchesAddress(tail)) << tail;
+        }
+    }
+}
+
+} // namespace
+} // namespace ornavex
