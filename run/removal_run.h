@@ -1,0 +1,55 @@
+#pragma once
+
+#include "run/error_report.h"
+#include "run/input_source.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace ornavex {
+
+inline constexpr std::string_view kNoFilesMessage = "No files added.";
+
+// Where a run stands, for progress displays.
+struct RunProgress {
+    std::size_t fileIndex = 0; // 0-based index of the file being read
+    std::size_t fileCount = 0;
+    std::uint64_t bytesDone = 0; // raw bytes read so far in the run
+    const InputSource* current = nullptr;
+};
+
+// What a run reports to the program that drives it: the desktop window, the
+// command line and the tests each supply one.
+class RunHooks {
+public:
+    virtual ~RunHooks() = default;
+    // One new address, spelled as first found.
+    virtual void AppendAddress(std::string_view address) = 0;
+    // A failed step; the run goes on when this returns.
+    virtual void ShowErrorReport(const ErrorReport& report) = 0;
+    // A plain notice, such as the one for an empty file list.
+    virtual void ShowMessage(std::string_view text) = 0;
+    // Called before each file and after each block; false stops the run.
+    virtual bool Yield(const RunProgress& progress) = 0;
+};
+
+struct RunSummary {
+    std::size_t filesRead = 0;
+    std::size_t filesFailed = 0;
+    std::uint64_t bytesRead = 0;
+    std::uint64_t addressesFound = 0;
+    std::uint64_t uniqueAddresses = 0;
+    bool stopped = false; // Yield asked to stop before the end
+
+    std::uint64_t DuplicatesRemoved() const { return addressesFound - uniqueAddresses; }
+};
+
+// The removal run: reads every input in list order with one fresh address set
+// and appends each distinct address (ignoring ASCII letter case) once, at its
+// first occurrence. A file that cannot be read is reported and skipped.
+RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunHooks& hooks,
+                      std::size_t blockSize = 0);
+
+} // namespace ornavex

@@ -1,0 +1,72 @@
+#include "run/text_decoder.h"
+
+namespace ornavex {
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+constexpr char kNonAsciiUnit = '\x80';
+
+} // namespace
+
+std::string_view TextDecoder::Decode(std::string_view raw) {
+    if (encoding_ == Encoding::kUndecided) {
+        head_.append(raw);
+        const std::string_view head = head_;
+        if (head.starts_with(kUtf16LeMark) || head.starts_with(kUtf16BeMark)) {
+            encoding_ = head[0] == '\xFF' ? Encoding::kUtf16Le : Encoding::kUtf16Be;
+            std::string rest(head.substr(2));
+            head_.clear();
+            return DecodeUtf16(rest);
+        }
+        if (head.starts_with(kUtf8Mark)) {
+            encoding_ = Encoding::kBytes;
+            out_.assign(head.substr(kUtf8Mark.size()));
+            head_.clear();
+            return out_;
+        }
+        if (head.size() < kUtf8Mark.size() && kUtf8Mark.starts_with(head))
+            return {}; // could still become a UTF-8 mark
+        if (head.size() < 2 && (kUtf16LeMark.starts_with(head) || kUtf16BeMark.starts_with(head)))
+            return {}; // could still become a UTF-16 mark
+        encoding_ = Encoding::kBytes;
+        out_.swap(head_);
+        head_.clear();
+        return out_;
+    }
+    if (encoding_ == Encoding::kBytes) return raw;
+    return DecodeUtf16(raw);
+}
+
+std::string_view TextDecoder::DecodeUtf16(std::string_view raw) {
+    out_.clear();
+    out_.reserve(raw.size() / 2 + 1);
+    std::size_t i = 0;
+    auto emit = [&](unsigned char first, unsigned char second) {
+        const unsigned unit =
+            encoding_ == Encoding::kUtf16Le ? first | (second << 8) : (first << 8) | second;
+        out_.push_back(unit < 0x80 ? static_cast<char>(unit) : kNonAsciiUnit);
+    };
+    if (pendingByte_ >= 0 && !raw.empty()) {
+        emit(static_cast<unsigned char>(pendingByte_), static_cast<unsigned char>(raw[0]));
+        pendingByte_ = -1;
+        i = 1;
+    }
+    for (; i + 1 < raw.size(); i += 2)
+        emit(static_cast<unsigned char>(raw[i]), static_cast<unsigned char>(raw[i + 1]));
+    if (i < raw.size()) pendingByte_ = static_cast<unsigned char>(raw[i]);
+    return out_;
+}
+
+std::string_view TextDecoder::Finish() {
+    // A lone trailing byte of a UTF-16 file is half a code unit: no character.
+    pendingByte_ = -1;
+    if (encoding_ != Encoding::kUndecided) return {};
+    encoding_ = Encoding::kBytes;
+    out_.swap(head_);
+    head_.clear();
+    return out_;
+}
+
+} // namespace ornavex

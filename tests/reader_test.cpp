@@ -1,0 +1,172 @@
+#include "run/file_reader.h"
+#include "run/removal_run.h"
+#include "run/text_decoder.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+
+namespace ornavex {
+namespace {
+
+using testing::RecordingHooks;
+using testing::TempDir;
+using testing::WriteFile;
+
+std::vector<std::size_t> BlockSizes(const std::filesystem::path& path) {
+    std::vector<std::size_t> sizes;
+    const ReadOutcome outcome =
+        ReadFileBlocks(InputSource::File(path), kReadBlockSize, [&](std::string_view block) {
+            sizes.push_back(block.size());
+            return true;
+        });
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    return sizes;
+}
+
+std::vector<std::string> RunOn(const std::vector<std::filesystem::path>& paths) {
+    std::vector<InputSource> inputs;
+    for (const auto& path : paths)
+        inputs.push_back(InputSource::File(path));
+    RecordingHooks hooks;
+    RunRemoval(inputs, hooks);
+    EXPECT_TRUE(hooks.reports.empty());
+    return hooks.addresses;
+}
+
+TEST(FileReader, ReadsInBlocksOfThirtyThousandBytes) {
+    TempDir dir;
+    const std::vector<std::pair<std::size_t, std::vector<std::size_t>>> cases = {
+        {0, {}},
+        {1, {1}},
+        {29999, {29999}},
+        {30000, {30000}},
+        {30001, {30000, 1}},
+        {60000, {30000, 30000}},
+        {60001, {30000, 30000, 1}},
+    };
+    for (const auto& [size, blocks] : cases) {
+        const auto path = dir / ("f" + std::to_string(size));
+        WriteFile(path, std::string(size, 'x'));
+        EXPECT_EQ(BlockSizes(path), blocks) << size << " bytes";
+    }
+}
+
+TEST(FileReader, FailsClearlyOnWhatIsNotARegularFile) {
+    TempDir dir;
+    int blocks = 0;
+    auto count = [&](std::string_view) { return ++blocks, true; };
+    ReadOutcome missing = ReadFileBlocks(InputSource::File(dir / "missing"), 100, count);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.error, "No such file or directory");
+
+    ReadOutcome folder = ReadFileBlocks(InputSource::File(dir.path()), 100, count);
+    EXPECT_FALSE(folder.ok);
+    EXPECT_EQ(folder.error, "Is a directory");
+
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ReadOutcome fifo = ReadFileBlocks(InputSource::File(dir / "fifo"), 100, count);
+    EXPECT_FALSE(fifo.ok);
+    EXPECT_EQ(fifo.error, "Not a regular file");
+
+    ReadOutcome device = ReadFileBlocks(InputSource::File("/dev/zero"), 100, count);
+    EXPECT_FALSE(device.ok);
+    EXPECT_EQ(blocks, 0);
+}
+
+TEST(FileReader, StopsWhenAskedTo) {
+    TempDir dir;
+    WriteFile(dir / "f", std::string(1000, 'x'));
+    int blocks = 0;
+    const ReadOutcome outcome = ReadFileBlocks(InputSource::File(dir / "f"), 100,
+                                               [&](std::string_view) { return ++blocks < 3; });
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(blocks, 3);
+}
+
+TEST(BlockBoundaries, WordsAndLineEndsSurviveTheCut) {
+    TempDir dir;
+    // An address straddling offset 30000, another right after a CR LF cut in
+    // two by it, and one at the very end of the file without a line break.
+    std::string straddle(30000 - 8, ' ');
+    straddle += "straddle@example.com\r\n";
+    std::string crlf(29999, ' ');
+    crlf += "\r\nsplit@example.com ";
+    std::string tail = std::string(30000 * 2 - 12, ' ') + "end@tail.com";
+    WriteFile(dir / "straddle", straddle);
+    WriteFile(dir / "crlf", crlf);
+    WriteFile(dir / "tail", tail);
+    ASSERT_EQ(tail.size(), 60000u);
+    EXPECT_EQ(RunOn({dir / "straddle"}), (std::vector<std::string>{"straddle@example.com"}));
+    EXPECT_EQ(RunOn({dir / "crlf"}), (std::vector<std::string>{"split@example.com"}));
+    EXPECT_EQ(RunOn({dir / "tail"}), (std::vector<std::string>{"end@tail.com"}));
+    WriteFile(dir / "short", "short@end.org");
+    EXPECT_EQ(RunOn({dir / "short"}), (std::vector<std::string>{"short@end.org"}));
+}
+
+TEST(BlockBoundaries, UnixAndWindowsLineEndsGiveTheSameAddresses) {
+    TempDir dir;
+    WriteFile(dir / "unix", "one@x.com\ntwo@y.org\nthree@z.net\n");
+    WriteFile(dir / "windows", "one@x.com\r\ntwo@y.org\r\nthree@z.net\r\n");
+    EXPECT_EQ(RunOn({dir / "unix"}), RunOn({dir / "windows"}));
+    EXPECT_EQ(RunOn({dir / "unix"}).size(), 3u);
+}
+
+std::string Utf16(std::string_view ascii, bool littleEndian) {
+    std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (char c : ascii) {
+        if (littleEndian) {
+            out.push_back(c);
+            out.push_back('\0');
+        } else {
+            out.push_back('\0');
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+TEST(ByteOrderMarks, Utf16FilesAreDecoded) {
+    TempDir dir;
+    WriteFile(dir / "le", Utf16("Mail ann@example.org, bob@x.com.", true));
+    WriteFile(dir / "be", Utf16("Mail ann@example.org, bob@x.com.", false));
+    const std::vector<std::string> expected{"ann@example.org", "bob@x.com"};
+    EXPECT_EQ(RunOn({dir / "le"}), expected);
+    EXPECT_EQ(RunOn({dir / "be"}), expected);
+    // A non-ASCII unit stays attached to its word: "é" before an address.
+    WriteFile(dir / "accent",
+              "\xFF\xFE" + std::string("\xE9\0", 2) + Utf16("a@x.co b@x.co", true).substr(2));
+    EXPECT_EQ(RunOn({dir / "accent"}), (std::vector<std::string>{"b@x.co"}));
+}
+
+TEST(ByteOrderMarks, Utf8MarkIsSkippedAndPlainBytesPassThrough) {
+    TempDir dir;
+    WriteFile(dir / "utf8", "\xEF\xBB\xBF"
+                            "first@x.com");
+    EXPECT_EQ(RunOn({dir / "utf8"}), (std::vector<std::string>{"first@x.com"}));
+    WriteFile(dir / "plain", "\xFF"
+                             "a@x.com b@x.com");
+    EXPECT_EQ(RunOn({dir / "plain"}), (std::vector<std::string>{"b@x.com"}));
+}
+
+TEST(ByteOrderMarks, DecoderCopesWithAnyCut) {
+    const std::string text = Utf16("x a@b.cd y", true) + "\x41"; // odd trailing byte
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        TextDecoder decoder;
+        std::string decoded(decoder.Decode(text.substr(0, cut)));
+        decoded += decoder.Decode(text.substr(cut));
+        decoded += decoder.Finish();
+        ASSERT_EQ(decoded, "x a@b.cd y") << "cut at " << cut;
+    }
+    for (std::string_view shortText : {"", "\xEF", "\xEF\xBB", "\xFF", "ab"}) {
+        TextDecoder decoder;
+        std::string decoded(decoder.Decode(shortText));
+        decoded += decoder.Finish();
+        EXPECT_EQ(decoded, shortText);
+    }
+}
+
+} // namespace
+} // namespace ornavex

@@ -1,0 +1,109 @@
+#include "run/removal_run.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace ornavex {
+namespace {
+
+using testing::RecordingHooks;
+using testing::TempDir;
+using testing::WriteFile;
+using Strings = std::vector<std::string>;
+
+std::vector<InputSource> Files(const std::vector<std::filesystem::path>& paths) {
+    std::vector<InputSource> inputs;
+    for (const auto& path : paths)
+        inputs.push_back(InputSource::File(path));
+    return inputs;
+}
+
+TEST(RemovalRun, EmptyListOnlySaysNoFilesAdded) {
+    RecordingHooks hooks;
+    const RunSummary summary = RunRemoval({}, hooks);
+    EXPECT_EQ(hooks.messages, (Strings{"No files added."}));
+    EXPECT_TRUE(hooks.addresses.empty());
+    EXPECT_TRUE(hooks.reports.empty());
+    EXPECT_EQ(summary.filesRead, 0u);
+}
+
+TEST(RemovalRun, MissingFileIsReportedOnceAndTheRunGoesOn) {
+    TempDir dir;
+    WriteFile(dir / "one.txt", "first@one.com shared@both.org");
+    WriteFile(dir / "three.txt", "SHARED@both.org third@three.net");
+    RecordingHooks hooks;
+    const RunSummary summary =
+        RunRemoval(Files({dir / "one.txt", dir / "two.txt", dir / "three.txt"}), hooks);
+
+    EXPECT_EQ(hooks.addresses, (Strings{"first@one.com", "shared@both.org", "third@three.net"}));
+    ASSERT_EQ(hooks.reports.size(), 1u);
+    const ErrorReport& report = hooks.reports[0];
+    EXPECT_EQ(report.statement, 120);
+    EXPECT_EQ(report.path, (dir / "two.txt").string());
+    EXPECT_EQ(FormatErrorReport(report),
+              "No such file or directory\r\nin Kantrasel7/29/2014.Form1.Start at line 120\r\r"
+              "Please email screenshot of this message to support@velquarn.example");
+    EXPECT_EQ(summary.filesRead, 2u);
+    EXPECT_EQ(summary.filesFailed, 1u);
+    EXPECT_EQ(summary.addressesFound, 4u);
+    EXPECT_EQ(summary.uniqueAddresses, 3u);
+    EXPECT_EQ(summary.DuplicatesRemoved(), 1u);
+}
+
+TEST(RemovalRun, FirstSpellingAcrossFilesWinsAndRepeatsAddNothing) {
+    TempDir dir;
+    WriteFile(dir / "a.txt", "Mixed@Case.COM\r\nother@x.org\r\n");
+    WriteFile(dir / "b.txt", "mixed@case.com new@y.net other@X.ORG");
+    WriteFile(dir / "empty.txt", "");
+    RecordingHooks hooks;
+    RunRemoval(Files({dir / "a.txt", dir / "empty.txt", dir / "b.txt", dir / "a.txt"}), hooks);
+    EXPECT_EQ(hooks.addresses, (Strings{"Mixed@Case.COM", "other@x.org", "new@y.net"}));
+    EXPECT_TRUE(hooks.reports.empty());
+}
+
+TEST(RemovalRun, EachRunStartsWithAFreshAddressSet) {
+    TempDir dir;
+    WriteFile(dir / "a.txt", "again@x.com");
+    for (int run = 0; run < 2; ++run) {
+        RecordingHooks hooks;
+        RunRemoval(Files({dir / "a.txt"}), hooks);
+        EXPECT_EQ(hooks.addresses, (Strings{"again@x.com"}));
+    }
+}
+
+TEST(RemovalRun, YieldsBeforeEachFileAndAfterEachBlockAndCanStop) {
+    TempDir dir;
+    WriteFile(dir / "a.txt", "a@x.com " + std::string(100, ' ') + " b@x.com");
+    WriteFile(dir / "b.txt", "c@x.com");
+    RecordingHooks hooks;
+    RunSummary summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), hooks, 50);
+    // a.txt: one yield before it and three blocks; b.txt: one before, one block.
+    EXPECT_EQ(hooks.yields, 6);
+    EXPECT_EQ(hooks.lastProgress.bytesDone, 123u);
+    EXPECT_FALSE(summary.stopped);
+
+    RecordingHooks stopping;
+    stopping.stopAfterYields = 2; // stop after the first block
+    summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), stopping, 50);
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(stopping.addresses, (Strings{"a@x.com"}));
+}
+
+TEST(RemovalRun, FailedAppendIsReportedAsStatement132) {
+    TempDir dir;
+    WriteFile(dir / "a.txt", "one@x.com two@x.com");
+    struct FailingHooks : RecordingHooks {
+        void AppendAddress(std::string_view address) override {
+            if (address == "one@x.com") throw std::runtime_error("Out of memory");
+            RecordingHooks::AppendAddress(address);
+        }
+    } hooks;
+    RunRemoval(Files({dir / "a.txt"}), hooks);
+    EXPECT_EQ(hooks.addresses, (Strings{"two@x.com"}));
+    ASSERT_EQ(hooks.reports.size(), 1u);
+    EXPECT_EQ(hooks.reports[0].statement, 132);
+    EXPECT_EQ(hooks.reports[0].description, "Out of memory");
+}
+
+} // namespace
+} // namespace ornavex

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "run/removal_run.h"
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ornavex::testing {
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+std::string ReadFile(const std::filesystem::path& path);
+
+// Records everything a run reports.
+class RecordingHooks : public RunHooks {
+public:
+    void AppendAddress(std::string_view address) override { addresses.emplace_back(address); }
+    void ShowErrorReport(const ErrorReport& report) override { reports.push_back(report); }
+    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+    bool Yield(const RunProgress& progress) override {
+        ++yields;
+        lastProgress = progress;
+        return yields < stopAfterYields;
+    }
+
+    std::vector<std::string> addresses;
+    std::vector<ErrorReport> reports;
+    std::vector<std::string> messages;
+    int yields = 0;
+    int stopAfterYields = 1 << 30;
+    RunProgress lastProgress;
+};
+
+// A plain, obviously correct extraction to compare the engine with: replace
+// the punctuation, cut at every separator, drop one trailing period, test the
+// pattern with std::regex, and de-duplicate on the lower-case form.
+std::vector<std::string> ReferenceExtract(std::string text, std::set<std::string>& seen);
+
+// True when std::regex (ECMAScript) matches the whole word with the pattern.
+bool RegexMatchesAddress(const std::string& word);
+
+struct ProcessResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a shell command with standard input from stdinText and captures both
+// output streams.
+ProcessResult RunCommand(const std::string& command, std::string_view stdinText = {});
+
+// Quotes a path for the shell.
+std::string ShellQuote(const std::filesystem::path& path);
+
+} // namespace ornavex::testing
