@@ -1,0 +1,89 @@
+#include "filelist/folder_scan.h"
+
+#include <algorithm>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace ornavex {
+namespace fs = std::filesystem;
+namespace {
+
+bool IsHidden(const fs::directory_entry& entry) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+#else
+    const NativeString name = entry.path().filename().native();
+    return !name.empty() && name[0] == '.';
+#endif
+}
+
+// Every entry of folder, sorted by name ignoring case; nothing when the folder
+// cannot be listed. Entries that fail part-way end the listing there.
+std::vector<fs::directory_entry> SortedEntries(const fs::path& folder) {
+    std::vector<fs::directory_entry> entries;
+    std::error_code error;
+    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error))
+        entries.push_back(*it);
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return LessIgnoringCase(a.path().filename().native(), b.path().filename().native());
+    });
+    return entries;
+}
+
+bool IsRealFolder(const fs::directory_entry& entry) {
+    std::error_code error;
+    return entry.is_directory(error) && !entry.is_symlink(error);
+}
+
+} // namespace
+
+void CollectSubfolders(FolderList& folders, const KeepScanning& keepGoing) {
+    // Breadth-first: each pass lists the folders found by the previous one.
+    std::size_t levelStart = 0;
+    while (levelStart < folders.size()) {
+        const std::size_t levelEnd = folders.size();
+        for (std::size_t i = levelStart; i < levelEnd; ++i) {
+            if (keepGoing && !keepGoing()) return;
+            for (const auto& entry : SortedEntries(folders[i]))
+                if (IsRealFolder(entry) && !IsHidden(entry)) folders.push_back(entry.path());
+        }
+        levelStart = levelEnd;
+    }
+}
+
+std::vector<NativeString> ListFolderFiles(const fs::path& folder, NativeView pattern) {
+    std::vector<NativeString> names;
+    for (const auto& entry : SortedEntries(folder)) {
+        std::error_code error;
+        if (entry.is_directory(error)) continue;
+        NativeString name = entry.path().filename().native();
+        if (MatchesWildcard(name, pattern)) names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::vector<fs::path> ScanFolder(const fs::path& root, NativeView pattern,
+                                 const KeepScanning& keepGoing) {
+    FolderList folders{root};
+    CollectSubfolders(folders, keepGoing);
+    std::vector<fs::path> files;
+    for (const fs::path& folder : folders) {
+        if (keepGoing && !keepGoing()) break;
+        for (const NativeString& name : ListFolderFiles(folder, pattern))
+            if (name.empty() || name[0] != '~') files.push_back(folder / name);
+    }
+    return files;
+}
+
+NativeString PatternForExtension(const std::string& extension) {
+    const std::string pattern = "*." + extension;
+    return fs::path(std::u8string(pattern.begin(), pattern.end())).native();
+}
+
+} // namespace ornavex

@@ -1,0 +1,106 @@
+#include "filelist/folder_scan.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace ornavex {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+using testing::WriteFile;
+
+std::vector<std::string> Relative(const std::vector<fs::path>& paths, const fs::path& base) {
+    std::vector<std::string> names;
+    for (const auto& path : paths)
+        names.push_back(path.lexically_relative(base).generic_string());
+    return names;
+}
+
+TEST(Wildcard, MatchesLikeADirectoryListing) {
+    EXPECT_TRUE(MatchesWildcard("a.txt", "*.txt"));
+    EXPECT_TRUE(MatchesWildcard("B.TXT", "*.txt"));
+    EXPECT_FALSE(MatchesWildcard("a.doc", "*.txt"));
+    EXPECT_FALSE(MatchesWildcard("a.txt.bak", "*.txt"));
+    EXPECT_TRUE(MatchesWildcard("archive.tar.txt", "*.txt"));
+    EXPECT_TRUE(MatchesWildcard("README", "*.*"));
+    EXPECT_TRUE(MatchesWildcard(".hidden", "*.*"));
+    EXPECT_TRUE(MatchesWildcard("a.b", "?.?"));
+    EXPECT_FALSE(MatchesWildcard("ab.b", "?.?"));
+    EXPECT_FALSE(MatchesWildcard("txt", "*.txt"));
+}
+
+TEST(Wildcard, OrdersNamesIgnoringCase) {
+    EXPECT_TRUE(LessIgnoringCase("apple", "Banana"));
+    EXPECT_TRUE(LessIgnoringCase("B", "c"));
+    EXPECT_FALSE(LessIgnoringCase("b", "B"));
+    EXPECT_TRUE(LessIgnoringCase("B", "b")); // ties broken by the exact bytes
+}
+
+class FolderScan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // F/f1.txt, F/A/a1.txt, F/B/b1.txt, F/A/C/c1.txt plus distractors.
+        fs::create_directories(dir / "F/A/C");
+        fs::create_directories(dir / "F/b");
+        fs::create_directories(dir / "F/.hidden");
+        WriteFile(dir / "F/f1.txt", "");
+        WriteFile(dir / "F/Z2.TXT", "");
+        WriteFile(dir / "F/f.doc", "");
+        WriteFile(dir / "F/~lock.txt", "");
+        WriteFile(dir / "F/.dot.txt", "");
+        WriteFile(dir / "F/A/a1.txt", "");
+        WriteFile(dir / "F/b/b1.txt", "");
+        WriteFile(dir / "F/A/C/c1.txt", "");
+        WriteFile(dir / "F/.hidden/h.txt", "");
+    }
+    TempDir dir;
+};
+
+TEST_F(FolderScan, CollectsSubfoldersLevelByLevel) {
+    FolderList folders{dir / "F"};
+    CollectSubfolders(folders);
+    EXPECT_EQ(Relative(folders, dir.path()),
+              (std::vector<std::string>{"F", "F/A", "F/b", "F/A/C"}));
+}
+
+TEST_F(FolderScan, ListsMatchingFilesHiddenIncludedSortedIgnoringCase) {
+    const auto names = ListFolderFiles(dir / "F", PatternForExtension("txt"));
+    EXPECT_EQ(names, (std::vector<std::string>{".dot.txt", "f1.txt", "Z2.TXT", "~lock.txt"}));
+    EXPECT_EQ(ListFolderFiles(dir / "F", PatternForExtension("*")).size(), 5u);
+    EXPECT_TRUE(ListFolderFiles(dir / "missing", kAllFilesPattern).empty());
+}
+
+TEST_F(FolderScan, ScanSkipsTildeNamesAndHiddenFolders) {
+    EXPECT_EQ(Relative(ScanFolder(dir / "F", PatternForExtension("txt")), dir.path()),
+              (std::vector<std::string>{"F/.dot.txt", "F/f1.txt", "F/Z2.TXT", "F/A/a1.txt",
+                                        "F/b/b1.txt", "F/A/C/c1.txt"}));
+    EXPECT_EQ(ScanFolder(dir / "F", kAllFilesPattern).size(), 7u);
+}
+
+TEST_F(FolderScan, SymbolicLinksToFoldersAreNotFollowed) {
+    fs::create_directory_symlink(dir / "F", dir / "F/A/C/loop");
+    fs::create_directory_symlink(dir / "F/b", dir / "F/again");
+    FolderList folders{dir / "F"};
+    CollectSubfolders(folders);
+    EXPECT_EQ(folders.size(), 4u);
+    EXPECT_EQ(ScanFolder(dir / "F", PatternForExtension("txt")).size(), 6u);
+}
+
+TEST_F(FolderScan, UnreadableFolderAddsNothingAndTheScanGoesOn) {
+    fs::permissions(dir / "F/A", fs::perms::none);
+    if (fs::directory_iterator(dir / "F/A", fs::directory_options::skip_permission_denied) !=
+        fs::directory_iterator())
+        GTEST_SKIP() << "running with permission to read any folder";
+    EXPECT_EQ(Relative(ScanFolder(dir / "F", PatternForExtension("txt")), dir.path()),
+              (std::vector<std::string>{"F/.dot.txt", "F/f1.txt", "F/Z2.TXT", "F/b/b1.txt"}));
+}
+
+TEST_F(FolderScan, StopsWhenAskedTo) {
+    int asked = 0;
+    const auto files = ScanFolder(dir / "F", kAllFilesPattern, [&] { return ++asked < 2; });
+    EXPECT_LT(files.size(), 7u);
+}
+
+} // namespace
+} // namespace ornavex
