@@ -1,0 +1,51 @@
+#include "cli/cli_options.h"
+
+#include <CLI/CLI.hpp>
+#include <sstream>
+
+namespace ornavex {
+
+std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions& options,
+                                   std::FILE* out, std::FILE* err) {
+    CLI::App app{"Prints every distinct e-mail address found in the given files, once each,\n"
+                 "in the order and letter case of its first occurrence.",
+                 "ornavex-cli"};
+    app.set_version_flag("--version", std::string("ornavex-cli ") + ORNAVEX_VERSION);
+    app.add_option("PATH", options.paths,
+                   "Files to read in this order; a folder is read with all its subfolders\n"
+                   "(names starting with \"~\" skipped); \"-\" or no PATH reads standard input");
+    app.add_option("-o,--output", options.outputFile,
+                   "Write the addresses to FILE (through a temporary file renamed into place)");
+    app.add_flag("--force", options.force, "Let -o replace an existing file");
+    bool crlf = false;
+    bool commas = false;
+    auto* crlfFlag = app.add_flag("--crlf", crlf, "End lines with CR LF (the results file format)");
+    app.add_flag("--commas", commas, "Write one line of addresses joined by commas")
+        ->excludes(crlfFlag);
+    app.add_option("--ext", options.extension,
+                   "In folders, read only files with this extension (txt, csv, * for all)")
+        ->check([](const std::string& value) {
+            return value.empty() ? std::string("the extension must not be empty") : std::string();
+        });
+    app.add_flag("--stats", options.stats, "Print counts and speed to standard error");
+    app.add_flag("-q,--quiet", options.quiet, "No progress bar");
+
+    std::ostringstream outText, errText;
+    std::optional<int> status;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e, outText, errText);
+        status = code == 0 ? kExitSuccess : kExitUsage;
+    }
+    std::fputs(outText.str().c_str(), out);
+    std::fputs(errText.str().c_str(), err);
+    if (status) return status;
+
+    options.format = commas ? ExportFormat::kCommas
+                     : crlf ? ExportFormat::kLines
+                            : ExportFormat::kUnixLines;
+    return std::nullopt;
+}
+
+} // namespace ornavex

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "results/export_formats.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ornavex {
+
+// The checked configuration of one command-line call.
+struct CliOptions {
+    std::vector<std::string> paths; // files, folders or "-"; none means standard input
+    std::optional<std::string> outputFile;
+    std::optional<std::string> extension; // folders: only files with this extension
+    ExportFormat format = ExportFormat::kUnixLines;
+    bool force = false;
+    bool stats = false;
+    bool quiet = false;
+};
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFileFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// Parses the arguments. Returns the exit status when the program is done
+// already (help, version or a usage error, printed to out or err).
+std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions& options,
+                                   std::FILE* out, std::FILE* err);
+
+} // namespace ornavex

@@ -1,0 +1,54 @@
+#include "cli/output_writer.h"
+
+#include <cerrno>
+#include <system_error>
+
+namespace ornavex {
+namespace {
+
+constexpr std::size_t kFlushBytes = 1 << 20;
+
+} // namespace
+
+OutputWriter::OutputWriter(std::FILE* stream, ExportFormat format)
+    : stream_(stream), format_(format) {}
+
+OutputWriter::OutputWriter(const std::filesystem::path& path, ExportFormat format)
+    : file_(std::make_unique<SafeFileWriter>(path)), format_(format) {}
+
+bool OutputWriter::Open() {
+    if (file_ && !file_->Open()) error_ = file_->error();
+    return !failed();
+}
+
+void OutputWriter::Append(std::string_view address) {
+    AppendExportItem(buffer_, format_, address, first_);
+    first_ = false;
+    if (buffer_.size() >= kFlushBytes) Flush();
+}
+
+bool OutputWriter::Flush() {
+    if (failed()) {
+        buffer_.clear();
+        return false;
+    }
+    if (file_) {
+        if (!file_->Write(buffer_)) error_ = file_->error();
+    } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
+        error_ = std::generic_category().message(errno);
+    }
+    buffer_.clear();
+    return !failed();
+}
+
+bool OutputWriter::Close(SafeFileWriter::Replace replace) {
+    if (!Flush()) return false;
+    if (file_) {
+        if (!file_->Commit(replace)) error_ = file_->error();
+    } else if (std::fflush(stream_) != 0) {
+        error_ = std::generic_category().message(errno);
+    }
+    return !failed();
+}
+
+} // namespace ornavex
