@@ -33,18 +33,22 @@ bool Has(char c, unsigned mask) {
 
 // Local part: "[a-zA-Z0-9_-][a-zA-Z0-9_.-]*".
 bool IsLocalPart(std::string_view local) {
-    if (local.empty() || !Has(local[0], kLetter | kDigit | kDashUnderscore)) return false;
+    if (local.empty() || !Has(local[0], kLetter | kDigit | kDashUnderscore))
+        return false;
     for (char c : local.substr(1))
-        if (!Has(c, kLetter | kDigit | kDashUnderscore | kPeriod)) return false;
+        if (!Has(c, kLetter | kDigit | kDashUnderscore | kPeriod))
+            return false;
     return true;
 }
 
 // A number from 0 to 255 written without leading zeros.
 bool IsOctet(std::string_view s) {
-    if (s.empty() || s.size() > 3) return false;
+    if (s.empty() || s.size() > 3)
+        return false;
     int value = 0;
     for (char c : s) {
-        if (!Has(c, kDigit)) return false;
+        if (!Has(c, kDigit))
+            return false;
         value = value * 10 + (c - '0');
     }
     return (s.size() == 1 || s[0] != '0') && value <= 255;
@@ -52,18 +56,23 @@ bool IsOctet(std::string_view s) {
 
 // One domain label: "[a-zA-Z0-9-]+".
 bool IsLabel(std::string_view s) {
-    if (s.empty()) return false;
+    if (s.empty())
+        return false;
     for (char c : s)
-        if (!Has(c, kLetter | kDigit | kDash)) return false;
+        if (!Has(c, kLetter | kDigit | kDash))
+            return false;
     return true;
 }
 
 // Domain tail: two or more letters, or an octet followed by "]".
 bool IsDomainTail(std::string_view tail) {
-    if (tail.size() >= 2 && tail.back() == ']') return IsOctet(tail.substr(0, tail.size() - 1));
-    if (tail.size() < 2) return false;
+    if (tail.size() >= 2 && tail.back() == ']')
+        return IsOctet(tail.substr(0, tail.size() - 1));
+    if (tail.size() < 2)
+        return false;
     for (char c : tail)
-        if (!Has(c, kLetter)) return false;
+        if (!Has(c, kLetter))
+            return false;
     return true;
 }
 
@@ -83,18 +92,21 @@ std::size_t SkipBracketedHead(std::string_view domain) {
 // labels nor tails hold a period, so the head runs to the last period.
 std::size_t SkipLabelHead(std::string_view domain) {
     std::size_t last = domain.rfind('.');
-    if (last == std::string_view::npos) return std::string_view::npos;
+    if (last == std::string_view::npos)
+        return std::string_view::npos;
     std::size_t pos = 0;
     while (pos <= last) {
         std::size_t dot = domain.find('.', pos);
-        if (!IsLabel(domain.substr(pos, dot - pos))) return std::string_view::npos;
+        if (!IsLabel(domain.substr(pos, dot - pos)))
+            return std::string_view::npos;
         pos = dot + 1;
     }
     return pos;
 }
 
 bool IsDomain(std::string_view domain) {
-    if (domain.empty()) return false;
+    if (domain.empty())
+        return false;
     std::size_t tail = domain[0] == '[' ? SkipBracketedHead(domain) : SkipLabelHead(domain);
     return tail != std::string_view::npos && IsDomainTail(domain.substr(tail));
 }
@@ -103,7 +115,8 @@ bool IsDomain(std::string_view domain) {
 
 bool IsEmailAddress(std::string_view word) {
     std::size_t at = word.find('@');
-    if (at == std::string_view::npos) return false;
+    if (at == std::string_view::npos)
+        return false;
     return IsLocalPart(word.substr(0, at)) && IsDomain(word.substr(at + 1));
 }
 

@@ -6,7 +6,39 @@ namespace ornavex {
 namespace {
 
 constexpr std::size_t kInitialSlots = 1024;  // power of two
-constexpr std::size_t kChunkBytes = 1 << 20; // arena chunk
+constexpr std::size_t kChunkBytes = 4 << 20; // arena chunk
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+
+// Lower-cases the ASCII letters among eight bytes at once.
+std::uint64_t FoldWord(std::uint64_t v) {
+    const std::uint64_t low7 = v & (kOnes * 0x7f);
+    const std::uint64_t atLeastA = low7 + kOnes * (0x80 - 'A');
+    const std::uint64_t aboveZ = low7 + kOnes * (0x80 - 'Z' - 1);
+    const std::uint64_t upper = atLeastA & ~aboveZ & ~v & (kOnes * 0x80);
+    return v | (upper >> 2);
+}
+
+std::uint64_t Load8(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// The last n (< 8) bytes before end, as the low bytes of a word. When the
+// text has eight bytes or more they are read in one load that overlaps the
+// bytes already taken.
+std::uint64_t LoadTail(const char* end, std::size_t n, std::size_t total) {
+    if (n == 0)
+        return 0;
+    if (total >= 8)
+        return Load8(end - 8) >> (8 * (8 - n));
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        v |= std::uint64_t{static_cast<unsigned char>(
+                 end[static_cast<std::ptrdiff_t>(i) - static_cast<std::ptrdiff_t>(n)])}
+             << (8 * i);
+    return v;
+}
 
 std::uint64_t Mix(std::uint64_t h) {
     h ^= h >> 32;
@@ -15,95 +47,121 @@ std::uint64_t Mix(std::uint64_t h) {
     return h;
 }
 
-std::uint64_t HashKey(std::string_view key) {
-    const char* p = key.data();
-    std::size_t n = key.size();
-    std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
-    while (n >= 8) {
-        std::uint64_t v;
-        std::memcpy(&v, p, 8);
-        h = (h ^ v) * 0xbf58476d1ce4e5b9ULL;
-        h ^= h >> 29;
-        p += 8;
-        n -= 8;
-    }
-    std::uint64_t v = 0;
-    std::memcpy(&v, p, n);
-    h = (h ^ v) * 0x94d049bb133111ebULL;
-    return Mix(h);
+// Whether stored (lower-case) equals the lower-case form of text; same length.
+bool EqualsFolded(const char* stored, std::string_view text) {
+    const char* p = text.data();
+    std::size_t n = text.size();
+    for (; n >= 8; n -= 8, p += 8, stored += 8)
+        if (FoldWord(Load8(p)) != Load8(stored))
+            return false;
+    return FoldWord(LoadTail(p + n, n, text.size())) == LoadTail(stored + n, n, text.size());
 }
 
 } // namespace
 
-AddressSet::AddressSet() : slots_(kInitialSlots) {}
+std::uint64_t AddressSet::Hash(std::string_view text) {
+    const char* p = text.data();
+    std::size_t n = text.size();
+    std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
+    for (; n >= 8; n -= 8, p += 8) {
+        h = (h ^ FoldWord(Load8(p))) * 0xbf58476d1ce4e5b9ULL;
+        h ^= h >> 29;
+    }
+    h = (h ^ FoldWord(LoadTail(p + n, n, text.size()))) * 0x94d049bb133111ebULL;
+    return Mix(h);
+}
 
-std::size_t AddressSet::FindSlot(std::string_view key, std::uint64_t hash) const {
-    const std::size_t mask = slots_.size() - 1;
-    const auto tag = static_cast<std::uint32_t>(hash);
-    for (std::size_t i = (hash >> 32) & mask;; i = (i + 1) & mask) {
+AddressSet::AddressSet()
+    : slotMemory_(kInitialSlots * sizeof(Slot)), slots_(static_cast<Slot*>(slotMemory_.data())),
+      capacity_(kInitialSlots) {}
+
+void AddressSet::PrefetchSlot(std::uint64_t hash) const {
+#if defined(__GNUC__)
+    __builtin_prefetch(&slots_[Home(Tag(hash))]);
+#else
+    (void)hash;
+#endif
+}
+
+void AddressSet::PrefetchKey(std::uint64_t hash) const {
+#if defined(__GNUC__)
+    const Slot& slot = slots_[Home(Tag(hash))];
+    if (slot.key != nullptr)
+        __builtin_prefetch(slot.key);
+#else
+    (void)hash;
+#endif
+}
+
+std::size_t AddressSet::FindSlot(std::string_view address, std::uint32_t tag) const {
+    const std::size_t mask = capacity_ - 1;
+    for (std::size_t i = Home(tag);; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
-        if (slot.key == nullptr) return i;
-        if (slot.hash == tag && slot.length == key.size() &&
-            std::memcmp(slot.key, key.data(), key.size()) == 0)
+        if (slot.key == nullptr)
+            return i;
+        if (slot.tag == tag && slot.length == address.size() && EqualsFolded(slot.key, address))
             return i;
     }
 }
 
-bool AddressSet::Contains(std::string_view key) const {
-    return slots_[FindSlot(key, HashKey(key))].key != nullptr;
+bool AddressSet::Contains(std::string_view address) const {
+    return slots_[FindSlot(address, Tag(Hash(address)))].key != nullptr;
 }
 
-bool AddressSet::InsertLowerCased(std::string_view address) {
-    scratch_.resize(address.size());
-    for (std::size_t i = 0; i < address.size(); ++i) {
-        char c = address[i];
-        scratch_[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-    }
-    const std::string_view key = scratch_;
-    const std::uint64_t hash = HashKey(key);
-    std::size_t index = FindSlot(key, hash);
-    if (slots_[index].key != nullptr) return false;
-
+bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) {
+    const std::uint32_t tag = Tag(hash);
+    std::size_t index = FindSlot(address, tag);
+    if (slots_[index].key != nullptr)
+        return false;
     // Keep the load factor at or below 3/4.
-    if ((count_ + 1) * 4 > slots_.size() * 3) {
+    if ((count_ + 1) * 4 > capacity_ * 3) {
         Grow();
-        index = FindSlot(key, hash);
+        index = FindSlot(address, tag);
     }
-    slots_[index] = Slot{StoreKey(key), static_cast<std::uint32_t>(key.size()),
-                         static_cast<std::uint32_t>(hash)};
+    slots_[index] = Slot{StoreLowerCased(address), static_cast<std::uint32_t>(address.size()), tag};
     ++count_;
     return true;
 }
 
-const char* AddressSet::StoreKey(std::string_view key) {
+const char* AddressSet::StoreLowerCased(std::string_view address) {
     // An empty key still needs a non-null pointer to mark its slot as used.
-    const std::size_t need = key.empty() ? 1 : key.size();
-    if (need > chunkLeft_) {
-        const std::size_t size = need > kChunkBytes / 4 ? need : kChunkBytes;
-        chunks_.push_back(std::make_unique<char[]>(size));
-        char* chunk = chunks_.back().get();
-        if (size != need) { // a big key gets a chunk of its own; keep the current one
-            chunkFree_ = chunk;
-            chunkLeft_ = size;
-        } else {
-            std::memcpy(chunk, key.data(), key.size());
-            return chunk;
+    const std::size_t need = address.empty() ? 1 : address.size();
+    char* stored;
+    if (need > kChunkBytes / 4) { // a big key gets a chunk of its own
+        chunks_.emplace_back(need);
+        stored = static_cast<char*>(chunks_.back().data());
+    } else {
+        if (need > chunkLeft_) {
+            chunks_.emplace_back(kChunkBytes);
+            chunkFree_ = static_cast<char*>(chunks_.back().data());
+            chunkLeft_ = kChunkBytes;
         }
+        stored = chunkFree_;
+        chunkFree_ += need;
+        chunkLeft_ -= need;
     }
-    char* stored = chunkFree_;
-    std::memcpy(stored, key.data(), key.size());
-    chunkFree_ += need;
-    chunkLeft_ -= need;
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        const char c = address[i];
+        stored[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+    }
     return stored;
 }
 
 void AddressSet::Grow() {
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    for (const Slot& slot : old) {
-        if (slot.key == nullptr) continue;
-        const std::string_view key(slot.key, slot.length);
-        slots_[FindSlot(key, HashKey(key))] = slot;
+    const LargeBlock old = std::move(slotMemory_);
+    const Slot* oldSlots = slots_;
+    const std::size_t oldCapacity = capacity_;
+    capacity_ *= 2;
+    slotMemory_ = LargeBlock(capacity_ * sizeof(Slot));
+    slots_ = static_cast<Slot*>(slotMemory_.data());
+    for (std::size_t from = 0; from < oldCapacity; ++from) {
+        const Slot& slot = oldSlots[from];
+        if (slot.key == nullptr)
+            continue;
+        std::size_t to = Home(slot.tag);
+        while (slots_[to].key != nullptr)
+            to = (to + 1) & (capacity_ - 1);
+        slots_[to] = slot;
     }
 }
 

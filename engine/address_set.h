@@ -1,9 +1,9 @@
 #pragma once
 
+#include "engine/large_block.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,38 +12,56 @@ namespace ornavex {
 // The run-wide set of addresses already emitted, keyed by their ASCII
 // lower-case form. An open-addressing table of slots that point into an arena
 // of key bytes: every key is stored once, with no allocation of its own.
+//
+// Lookups of a large set miss the cache twice (the slot, then its key).
+// Callers that have many addresses at hand hide that latency by prefetching:
+// PrefetchSlot for a batch, then PrefetchKey for it, then the inserts.
 class AddressSet {
 public:
     AddressSet();
     AddressSet(const AddressSet&) = delete;
     AddressSet& operator=(const AddressSet&) = delete;
 
-    // Lower-cases the address (ASCII letters only) and inserts it. Returns true
-    // when it was not in the set before.
-    bool InsertLowerCased(std::string_view address);
+    // Hash of the ASCII lower-case form of text.
+    static std::uint64_t Hash(std::string_view text);
 
-    // Exact membership test of an already lower-cased key.
-    bool Contains(std::string_view key) const;
+    void PrefetchSlot(std::uint64_t hash) const;
+    void PrefetchKey(std::uint64_t hash) const;
+
+    // Inserts the ASCII lower-case form of address. Returns true when it was
+    // not in the set before. hash must be Hash(address).
+    bool InsertLowerCased(std::string_view address, std::uint64_t hash);
+    bool InsertLowerCased(std::string_view address) {
+        return InsertLowerCased(address, Hash(address));
+    }
+
+    // Membership of the lower-case form of address.
+    bool Contains(std::string_view address) const;
 
     std::size_t size() const { return count_; }
 
 private:
     struct Slot {
-        const char* key = nullptr;
+        const char* key = nullptr; // lower-case bytes in the arena
         std::uint32_t length = 0;
-        std::uint32_t hash = 0; // low bits of the full hash, to skip most key compares
+        std::uint32_t tag = 0; // Tag(hash), which also skips most key compares
     };
 
-    std::size_t FindSlot(std::string_view key, std::uint64_t hash) const;
-    const char* StoreKey(std::string_view key);
+    // A slot's tag is the hash's high half; its low bits pick the home slot,
+    // so the table grows without reading a single key.
+    static std::uint32_t Tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
+    std::size_t Home(std::uint32_t tag) const { return tag & (capacity_ - 1); }
+    std::size_t FindSlot(std::string_view address, std::uint32_t tag) const;
+    const char* StoreLowerCased(std::string_view address);
     void Grow();
 
-    std::vector<Slot> slots_;
+    LargeBlock slotMemory_;
+    Slot* slots_ = nullptr;
+    std::size_t capacity_ = 0; // a power of two
     std::size_t count_ = 0;
-    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::vector<LargeBlock> chunks_;
     char* chunkFree_ = nullptr;
     std::size_t chunkLeft_ = 0;
-    std::string scratch_;
 };
 
 } // namespace ornavex

@@ -23,7 +23,8 @@ template <class OnWord> void ForEachCandidateWord(std::string_view text, OnWord&
     const char* done = begin; // everything before this has been examined
     while (done < end) {
         const auto* at = static_cast<const char*>(std::memchr(done, '@', end - done));
-        if (at == nullptr) return;
+        if (at == nullptr)
+            return;
         const char* start = at;
         while (start > done && !IsSeparator(static_cast<unsigned char>(start[-1])))
             --start;
@@ -31,7 +32,8 @@ template <class OnWord> void ForEachCandidateWord(std::string_view text, OnWord&
         while (stop < end && !IsSeparator(static_cast<unsigned char>(*stop)))
             ++stop;
         std::string_view word(start, stop - start);
-        if (word.find('.') != std::string_view::npos) onWord(word);
+        if (word.find('.') != std::string_view::npos)
+            onWord(word);
         done = stop;
     }
 }

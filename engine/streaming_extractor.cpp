@@ -22,13 +22,15 @@ constexpr std::array<bool, 256> kAddressBytes = [] {
 
 bool HoldsOnlyAddressBytes(std::string_view text) {
     for (char c : text)
-        if (!kAddressBytes[static_cast<unsigned char>(c)]) return false;
+        if (!kAddressBytes[static_cast<unsigned char>(c)])
+            return false;
     return true;
 }
 
 std::size_t FindFirstSeparator(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (IsSeparator(static_cast<unsigned char>(text[i]))) return i;
+        if (IsSeparator(static_cast<unsigned char>(text[i])))
+            return i;
     return std::string_view::npos;
 }
 
@@ -51,7 +53,8 @@ void StreamingExtractor::Extract(std::string_view wholeWords) {
 }
 
 void StreamingExtractor::Carry(std::string_view partialWord) {
-    if (carryHopeless_) return;
+    if (carryHopeless_)
+        return;
     if (!HoldsOnlyAddressBytes(partialWord)) {
         // The word can never validate; keep no text of it, however long it grows.
         carryHopeless_ = true;
@@ -69,7 +72,8 @@ void StreamingExtractor::Feed(std::string_view block) {
             return;
         }
         Carry(block.substr(0, end));
-        if (!carryHopeless_) Extract(carry_);
+        if (!carryHopeless_)
+            Extract(carry_);
         carry_.clear();
         carryHopeless_ = false;
         block.remove_prefix(end);
@@ -80,7 +84,8 @@ void StreamingExtractor::Feed(std::string_view block) {
 }
 
 void StreamingExtractor::Finish() {
-    if (!carryHopeless_) Extract(carry_);
+    if (!carryHopeless_)
+        Extract(carry_);
     carry_.clear();
     carryHopeless_ = false;
 }

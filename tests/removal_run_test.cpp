@@ -94,7 +94,8 @@ TEST(RemovalRun, FailedAppendIsReportedAsStatement132) {
     WriteFile(dir / "a.txt", "one@x.com two@x.com");
     struct FailingHooks : RecordingHooks {
         void AppendAddress(std::string_view address) override {
-            if (address == "one@x.com") throw std::runtime_error("Out of memory");
+            if (address == "one@x.com")
+                throw std::runtime_error("Out of memory");
             RecordingHooks::AppendAddress(address);
         }
     } hooks;

@@ -57,7 +57,8 @@ bool RegexMatchesAddress(const std::string& word) {
 
 std::vector<std::string> ReferenceExtract(std::string text, std::set<std::string>& seen) {
     for (char& c : text)
-        if (kNonEmailCharacters.find(c) != std::string_view::npos) c = ' ';
+        if (kNonEmailCharacters.find(c) != std::string_view::npos)
+            c = ' ';
     std::vector<std::string> words;
     std::string word;
     for (char c : text) {
@@ -72,14 +73,19 @@ std::vector<std::string> ReferenceExtract(std::string text, std::set<std::string
 
     std::vector<std::string> found;
     for (std::string w : words) {
-        if (w.find('@') == std::string::npos || w.find('.') == std::string::npos) continue;
-        if (w.back() == '.') w.pop_back();
-        if (w.find('@') == std::string::npos || w.find('.') == std::string::npos) continue;
-        if (!RegexMatchesAddress(w)) continue;
+        if (w.find('@') == std::string::npos || w.find('.') == std::string::npos)
+            continue;
+        if (w.back() == '.')
+            w.pop_back();
+        if (w.find('@') == std::string::npos || w.find('.') == std::string::npos)
+            continue;
+        if (!RegexMatchesAddress(w))
+            continue;
         std::string key = w;
         std::transform(key.begin(), key.end(), key.begin(),
                        [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
-        if (seen.insert(key).second) found.push_back(w);
+        if (seen.insert(key).second)
+            found.push_back(w);
     }
     return found;
 }
