@@ -1,12 +1,22 @@
 #include "engine/extract_emails.h"
 
+#include "engine/new_address_filter.h"
+
 namespace ornavex {
 
-std::vector<std::string> ExtractEmailToArray(std::string_view text, AddressSet& seen) {
+std::vector<std::string> ExtractEmailToArray(std::string_view text, AddressSet& seen,
+                                             ExtractionCounts* counts) {
+    std::vector<HashedAddress> found;
+    ForEachValidAddress(text, [&](std::string_view address) {
+        found.push_back({address, AddressSet::Hash(address)});
+    });
     std::vector<std::string> addresses;
-    ExtractionCounts counts;
-    ExtractEmails(text, seen, counts,
-                  [&](std::string_view address) { addresses.emplace_back(address); });
+    const std::size_t added = InsertNewInOrder(
+        seen, found, [&](std::string_view address) { addresses.emplace_back(address); });
+    if (counts != nullptr) {
+        counts->addressesFound += found.size();
+        counts->uniqueAddresses += added;
+    }
     return addresses;
 }
 

@@ -62,9 +62,11 @@ bool IsRegularFile(Descriptor fd, int& error) {
         return false;
     }
     error = S_ISDIR(info.st_mode) ? EISDIR : 0;
-    if (!S_ISREG(info.st_mode)) return false;
+    if (!S_ISREG(info.st_mode))
+        return false;
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return true;
 }
 long long ReadSome(Descriptor fd, char* buffer, std::size_t size) {
@@ -84,7 +86,8 @@ class DescriptorCloser {
 public:
     explicit DescriptorCloser(Descriptor fd, bool owned) : fd_(fd), owned_(owned) {}
     ~DescriptorCloser() {
-        if (owned_) CloseDescriptor(fd_);
+        if (owned_)
+            CloseDescriptor(fd_);
     }
     DescriptorCloser(const DescriptorCloser&) = delete;
     DescriptorCloser& operator=(const DescriptorCloser&) = delete;
@@ -110,7 +113,8 @@ ReadOutcome ReadFileBlocks(const InputSource& source, std::size_t blockSize,
         PrepareStandardInput();
     } else {
         fd = OpenReadOnly(source.path);
-        if (fd < 0) return fail(SystemReason(errno));
+        if (fd < 0)
+            return fail(SystemReason(errno));
     }
     DescriptorCloser closer(fd, !source.standardInput);
 
@@ -123,8 +127,10 @@ ReadOutcome ReadFileBlocks(const InputSource& source, std::size_t blockSize,
     const auto buffer = std::make_unique<char[]>(blockSize);
     for (;;) {
         const long long got = ReadSome(fd, buffer.get(), blockSize);
-        if (got < 0) return fail(SystemReason(errno));
-        if (got == 0) break;
+        if (got < 0)
+            return fail(SystemReason(errno));
+        if (got == 0)
+            break;
         outcome.bytesRead += static_cast<std::uint64_t>(got);
         if (!onBlock(std::string_view(buffer.get(), static_cast<std::size_t>(got)))) {
             outcome.stopped = true;

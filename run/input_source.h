@@ -15,7 +15,8 @@ struct InputSource {
 
     // The path as UTF-8 text (or "-" for the standard input), for messages.
     std::string DisplayName() const {
-        if (standardInput) return "-";
+        if (standardInput)
+            return "-";
         const std::u8string text = path.u8string();
         return {text.begin(), text.end()};
     }

@@ -1,19 +1,35 @@
 #include "run/removal_run.h"
 
-#include "engine/streaming_extractor.h"
+#include "engine/address_set.h"
+#include "engine/new_address_filter.h"
 #include "run/file_reader.h"
-#include "run/text_decoder.h"
+#include "run/scan_stage.h"
 
+#include <atomic>
 #include <exception>
+#include <thread>
 
 namespace ornavex {
 namespace {
 
+constexpr std::size_t kQueuedEvents = 16;
+
+// The run on two threads: a scanning thread reads the files and finds their
+// valid addresses; this thread de-duplicates them in order and talks to the
+// hooks, so every hook is called on the thread that called RunRemoval.
 class Run {
 public:
     Run(const std::vector<InputSource>& inputs, RunHooks& hooks, std::size_t blockSize)
-        : inputs_(inputs), hooks_(hooks), blockSize_(blockSize) {
+        : inputs_(inputs), hooks_(hooks), blockSize_(blockSize), queue_(kQueuedEvents) {
         progress_.fileCount = inputs.size();
+    }
+
+    ~Run() {
+        // Whatever way this thread leaves, the scanning thread must end too.
+        stop_.store(true);
+        queue_.Close();
+        if (scanner_.joinable())
+            scanner_.join();
     }
 
     RunSummary Execute() {
@@ -21,68 +37,78 @@ public:
             hooks_.ShowMessage(kNoFilesMessage);
             return summary_;
         }
-        for (std::size_t i = 0; i < inputs_.size() && !summary_.stopped; ++i) {
-            progress_.fileIndex = i;
-            progress_.current = &inputs_[i];
-            if (!hooks_.Yield(progress_)) {
-                summary_.stopped = true;
+        scanner_ = std::thread([this] { ScanInputs(inputs_, blockSize_, stop_, queue_); });
+        while (std::optional<ScanEvent> event = queue_.Pop()) {
+            if (event->kind == ScanEvent::Kind::kEnd)
                 break;
-            }
-            ReadOne(inputs_[i]);
+            Handle(*event);
         }
-        summary_.addressesFound = counts_.addressesFound;
-        summary_.uniqueAddresses = counts_.uniqueAddresses;
         return summary_;
     }
 
 private:
-    void Report(int statement, std::string description, const InputSource& source) {
-        hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), statement,
-                                           std::move(description), source.DisplayName()});
-    }
-
-    void Append(std::string_view address, const InputSource& source) {
-        try {
-            hooks_.AppendAddress(address);
-        } catch (const std::exception& e) {
-            Report(kAppendResultStatement, e.what(), source);
-        }
-    }
-
-    void ReadOne(const InputSource& source) {
-        StreamingExtractor extractor(seen_, counts_,
-                                     [&](std::string_view address) { Append(address, source); });
-        TextDecoder decoder;
-        ReadOutcome outcome;
-        try {
-            outcome = ReadFileBlocks(source, blockSize_, [&](std::string_view block) {
-                extractor.Feed(decoder.Decode(block));
-                progress_.bytesDone += block.size();
-                return hooks_.Yield(progress_);
-            });
-            if (outcome.ok) {
-                extractor.Feed(decoder.Finish());
-                extractor.Finish();
-            }
-        } catch (const std::exception& e) {
-            outcome.ok = false;
-            outcome.error = e.what();
-        }
-        summary_.bytesRead += outcome.bytesRead;
-        if (outcome.stopped) summary_.stopped = true;
-        if (outcome.ok) {
+    void Handle(ScanEvent& event) {
+        progress_.fileIndex = event.fileIndex;
+        progress_.current = &inputs_[event.fileIndex];
+        progress_.bytesDone = event.bytesDone;
+        if (summary_.stopped)
+            return; // drain what the scanner sent before it saw the stop
+        switch (event.kind) {
+        case ScanEvent::Kind::kFileStart:
+            YieldOrStop();
+            break;
+        case ScanEvent::Kind::kAddresses:
+            AddNew(event);
+            YieldOrStop();
+            break;
+        case ScanEvent::Kind::kFileDone:
+            AddNew(event);
             ++summary_.filesRead;
-        } else {
+            summary_.bytesRead += event.fileBytes;
+            break;
+        case ScanEvent::Kind::kFileFailed:
             ++summary_.filesFailed;
-            Report(kReadFileStatement, outcome.error, source);
+            summary_.bytesRead += event.fileBytes;
+            hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kReadFileStatement,
+                                               event.error, progress_.current->DisplayName()});
+            break;
+        case ScanEvent::Kind::kEnd:
+            break;
+        }
+    }
+
+    void AddNew(const ScanEvent& event) {
+        batch_.clear();
+        for (const ScanEvent::Entry& entry : event.entries)
+            batch_.push_back(
+                {std::string_view(event.text).substr(entry.offset, entry.length), entry.hash});
+        summary_.addressesFound += batch_.size();
+        summary_.uniqueAddresses += InsertNewInOrder(seen_, batch_, [&](std::string_view address) {
+            try {
+                hooks_.AppendAddress(address);
+            } catch (const std::exception& e) {
+                hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation),
+                                                   kAppendResultStatement, e.what(),
+                                                   progress_.current->DisplayName()});
+            }
+        });
+    }
+
+    void YieldOrStop() {
+        if (!hooks_.Yield(progress_)) {
+            summary_.stopped = true;
+            stop_.store(true);
         }
     }
 
     const std::vector<InputSource>& inputs_;
     RunHooks& hooks_;
     std::size_t blockSize_;
+    BoundedQueue<ScanEvent> queue_;
+    std::atomic<bool> stop_{false};
+    std::thread scanner_;
     AddressSet seen_;
-    ExtractionCounts counts_;
+    std::vector<HashedAddress> batch_;
     RunSummary summary_;
     RunProgress progress_;
 };

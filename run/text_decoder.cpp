@@ -35,7 +35,8 @@ std::string_view TextDecoder::Decode(std::string_view raw) {
         head_.clear();
         return out_;
     }
-    if (encoding_ == Encoding::kBytes) return raw;
+    if (encoding_ == Encoding::kBytes)
+        return raw;
     return DecodeUtf16(raw);
 }
 
@@ -55,14 +56,16 @@ std::string_view TextDecoder::DecodeUtf16(std::string_view raw) {
     }
     for (; i + 1 < raw.size(); i += 2)
         emit(static_cast<unsigned char>(raw[i]), static_cast<unsigned char>(raw[i + 1]));
-    if (i < raw.size()) pendingByte_ = static_cast<unsigned char>(raw[i]);
+    if (i < raw.size())
+        pendingByte_ = static_cast<unsigned char>(raw[i]);
     return out_;
 }
 
 std::string_view TextDecoder::Finish() {
     // A lone trailing byte of a UTF-16 file is half a code unit: no character.
     pendingByte_ = -1;
-    if (encoding_ != Encoding::kUndecided) return {};
+    if (encoding_ != Encoding::kUndecided)
+        return {};
     encoding_ = Encoding::kBytes;
     out_.swap(head_);
     head_.clear();

@@ -1,3 +1,4 @@
+#include "engine/extract_emails.h"
 #include "run/removal_run.h"
 #include "test_support.h"
 
@@ -104,6 +105,44 @@ TEST(RemovalRun, FailedAppendIsReportedAsStatement132) {
     ASSERT_EQ(hooks.reports.size(), 1u);
     EXPECT_EQ(hooks.reports[0].statement, 132);
     EXPECT_EQ(hooks.reports[0].description, "Out of memory");
+}
+
+TEST(RemovalRun, BlockSizeNeverChangesTheResults) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 400; ++i)
+        text += "Line " + std::to_string(i) + ": <user" + std::to_string(i % 150) +
+                "@Example.org>, cc USER" + std::to_string(i % 97) + "@example.ORG.\r\n";
+    WriteFile(dir / "a.txt", text);
+    WriteFile(dir / "b.txt", "tail@x.com " + text.substr(0, 5000) + " last@x.com");
+    const auto inputs = Files({dir / "a.txt", dir / "b.txt"});
+
+    AddressSet seen;
+    Strings expected = ExtractEmailToArray(text, seen);
+    for (const auto& address : ExtractEmailToArray("tail@x.com last@x.com", seen))
+        expected.push_back(address);
+    ASSERT_EQ(expected.size(), 152u);
+
+    for (std::size_t blockSize : {1, 2, 7, 64, 4096, 30000}) {
+        RecordingHooks hooks;
+        const RunSummary summary = RunRemoval(inputs, hooks, blockSize);
+        ASSERT_EQ(hooks.addresses, expected) << "blocks of " << blockSize;
+        EXPECT_EQ(summary.bytesRead, text.size() + 5022);
+    }
+}
+
+TEST(RemovalRun, StoppingALongRunEndsPromptly) {
+    TempDir dir;
+    WriteFile(dir / "big.txt", std::string(2'000'000, ' ') + "never@reached.com");
+    RecordingHooks hooks;
+    hooks.stopAfterYields = 3;
+    // Blocks of one byte: the scanner would queue two million events if it
+    // did not see the stop.
+    const RunSummary summary = RunRemoval(Files({dir / "big.txt", dir / "big.txt"}), hooks, 1);
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(hooks.yields, 3);
+    EXPECT_TRUE(hooks.addresses.empty());
+    EXPECT_EQ(summary.filesRead, 0u);
 }
 
 } // namespace

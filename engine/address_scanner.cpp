@@ -1,4 +1,6 @@
-#include "engine/streaming_extractor.h"
+#include "engine/address_scanner.h"
+
+#include "engine/extract_emails.h"
 
 #include <array>
 
@@ -44,15 +46,13 @@ std::size_t WholeWordsLength(std::string_view text) {
 
 } // namespace
 
-StreamingExtractor::StreamingExtractor(AddressSet& seen, ExtractionCounts& counts,
-                                       AddressCallback onAddress)
-    : seen_(seen), counts_(counts), onAddress_(std::move(onAddress)) {}
+AddressScanner::AddressScanner(AddressCallback onAddress) : onAddress_(std::move(onAddress)) {}
 
-void StreamingExtractor::Extract(std::string_view wholeWords) {
-    ExtractEmails(wholeWords, seen_, counts_, onAddress_);
+void AddressScanner::Scan(std::string_view wholeWords) {
+    ForEachValidAddress(wholeWords, onAddress_);
 }
 
-void StreamingExtractor::Carry(std::string_view partialWord) {
+void AddressScanner::Carry(std::string_view partialWord) {
     if (carryHopeless_)
         return;
     if (!HoldsOnlyAddressBytes(partialWord)) {
@@ -64,7 +64,7 @@ void StreamingExtractor::Carry(std::string_view partialWord) {
     carry_.append(partialWord);
 }
 
-void StreamingExtractor::Feed(std::string_view block) {
+void AddressScanner::Feed(std::string_view block) {
     if (!carry_.empty() || carryHopeless_) {
         const std::size_t end = FindFirstSeparator(block);
         if (end == std::string_view::npos) {
@@ -73,19 +73,19 @@ void StreamingExtractor::Feed(std::string_view block) {
         }
         Carry(block.substr(0, end));
         if (!carryHopeless_)
-            Extract(carry_);
+            Scan(carry_);
         carry_.clear();
         carryHopeless_ = false;
         block.remove_prefix(end);
     }
     const std::size_t whole = WholeWordsLength(block);
-    Extract(block.substr(0, whole));
+    Scan(block.substr(0, whole));
     Carry(block.substr(whole));
 }
 
-void StreamingExtractor::Finish() {
+void AddressScanner::Finish() {
     if (!carryHopeless_)
-        Extract(carry_);
+        Scan(carry_);
     carry_.clear();
     carryHopeless_ = false;
 }

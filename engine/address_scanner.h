@@ -1,31 +1,28 @@
 #pragma once
 
-#include "engine/extract_emails.h"
-
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace ornavex {
 
-// Extracts addresses from text that arrives in blocks of any size. A word that
-// runs to the end of one block goes on in the next, so the results never
-// depend on where the blocks are cut; Finish ends the last word.
-class StreamingExtractor {
+// Finds the valid addresses (repeats included) of text that arrives in
+// blocks of any size. A word that runs to the end of one block goes on in the
+// next, so the results never depend on where the blocks are cut; Finish ends
+// the last word.
+class AddressScanner {
 public:
     using AddressCallback = std::function<void(std::string_view address)>;
 
-    StreamingExtractor(AddressSet& seen, ExtractionCounts& counts, AddressCallback onAddress);
+    explicit AddressScanner(AddressCallback onAddress);
 
     void Feed(std::string_view block);
     void Finish();
 
 private:
-    void Extract(std::string_view wholeWords);
+    void Scan(std::string_view wholeWords);
     void Carry(std::string_view partialWord);
 
-    AddressSet& seen_;
-    ExtractionCounts& counts_;
     AddressCallback onAddress_;
     std::string carry_;          // the unfinished word at the end of the last block
     bool carryHopeless_ = false; // it holds a byte no address can hold; its text is dropped

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <optional>
+
+namespace ornavex {
+
+// A first-in first-out queue between two threads that holds at most
+// `capacity` items, so a fast producer waits for a slow consumer instead of
+// filling memory. Close wakes both sides: Push then refuses new items and
+// Pop returns what is left, then nothing.
+template <class T> class BoundedQueue {
+public:
+    explicit BoundedQueue(std::size_t capacity) : capacity_(capacity) {}
+
+    bool Push(T item) {
+        std::unique_lock lock(mutex_);
+        notFull_.wait(lock, [&] { return closed_ || items_.size() < capacity_; });
+        if (closed_)
+            return false;
+        items_.push_back(std::move(item));
+        notEmpty_.notify_one();
+        return true;
+    }
+
+    std::optional<T> Pop() {
+        std::unique_lock lock(mutex_);
+        notEmpty_.wait(lock, [&] { return closed_ || !items_.empty(); });
+        if (items_.empty())
+            return std::nullopt;
+        T item = std::move(items_.front());
+        items_.pop_front();
+        notFull_.notify_one();
+        return item;
+    }
+
+    void Close() {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        notFull_.notify_all();
+        notEmpty_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable notFull_;
+    std::condition_variable notEmpty_;
+    std::deque<T> items_;
+    std::size_t capacity_;
+    bool closed_ = false;
+};
+
+} // namespace ornavex

@@ -1,0 +1,91 @@
+#include "run/scan_stage.h"
+
+#include "engine/address_scanner.h"
+#include "engine/address_set.h"
+#include "run/file_reader.h"
+#include "run/text_decoder.h"
+
+#include <exception>
+
+namespace ornavex {
+namespace {
+
+class Scanner {
+public:
+    Scanner(const std::atomic<bool>& stop, BoundedQueue<ScanEvent>& queue)
+        : stop_(stop), queue_(queue) {}
+
+    // False when the run was stopped.
+    bool ScanFile(std::size_t index, const InputSource& source, std::size_t blockSize) {
+        Push(ScanEvent::Kind::kFileStart, index);
+        AddressScanner scanner([&](std::string_view address) { Collect(address); });
+        TextDecoder decoder;
+        ReadOutcome outcome;
+        try {
+            outcome = ReadFileBlocks(source, blockSize, [&](std::string_view block) {
+                scanner.Feed(decoder.Decode(block));
+                bytesDone_ += block.size();
+                Push(ScanEvent::Kind::kAddresses, index);
+                return !stop_.load(std::memory_order_relaxed);
+            });
+            if (outcome.ok && !outcome.stopped) {
+                scanner.Feed(decoder.Finish());
+                scanner.Finish(); // the last word goes out with kFileDone
+            }
+        } catch (const std::exception& e) {
+            outcome.ok = false;
+            outcome.error = e.what();
+        }
+        if (outcome.stopped)
+            return false;
+        pending_.fileBytes = outcome.bytesRead;
+        if (!outcome.ok) {
+            pending_.error = outcome.error;
+            pending_.text.clear();
+            pending_.entries.clear();
+        }
+        Push(outcome.ok ? ScanEvent::Kind::kFileDone : ScanEvent::Kind::kFileFailed, index);
+        return true;
+    }
+
+    void End() { Push(ScanEvent::Kind::kEnd, 0); }
+
+private:
+    void Collect(std::string_view address) {
+        pending_.entries.push_back({static_cast<std::uint32_t>(pending_.text.size()),
+                                    static_cast<std::uint32_t>(address.size()),
+                                    AddressSet::Hash(address)});
+        pending_.text.append(address);
+    }
+
+    void Push(ScanEvent::Kind kind, std::size_t index) {
+        pending_.kind = kind;
+        pending_.fileIndex = index;
+        pending_.bytesDone = bytesDone_;
+        queue_.Push(std::move(pending_));
+        pending_ = ScanEvent{};
+    }
+
+    const std::atomic<bool>& stop_;
+    BoundedQueue<ScanEvent>& queue_;
+    ScanEvent pending_;
+    std::uint64_t bytesDone_ = 0;
+};
+
+} // namespace
+
+void ScanInputs(const std::vector<InputSource>& inputs, std::size_t blockSize,
+                const std::atomic<bool>& stop, BoundedQueue<ScanEvent>& queue) {
+    Scanner scanner(stop, queue);
+    try {
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            if (stop.load(std::memory_order_relaxed) || !scanner.ScanFile(i, inputs[i], blockSize))
+                break;
+        }
+    } catch (...) {
+        // Out of memory while queueing: end the run with what was sent.
+    }
+    scanner.End();
+}
+
+} // namespace ornavex
