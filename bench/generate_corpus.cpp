@@ -26,9 +26,11 @@ std::string Address(std::mt19937_64& random, std::uint64_t id) {
 }
 
 std::string VaryCase(std::mt19937_64& random, std::string text) {
-    if (random() % 4 != 0) return text;
+    if (random() % 4 != 0)
+        return text;
     for (char& c : text)
-        if (c >= 'a' && c <= 'z' && random() % 3 == 0) c = static_cast<char>(c - 32);
+        if (c >= 'a' && c <= 'z' && random() % 3 == 0)
+            c = static_cast<char>(c - 32);
     return text;
 }
 
@@ -42,7 +44,8 @@ void WriteSparse(std::FILE* out, std::uint64_t bytes) {
         const int words = 6 + static_cast<int>(random() % 8);
         for (int w = 0; w < words; ++w) {
             std::string word = kWords[random() % kWords.size()];
-            if (w == 0) word[0] = static_cast<char>(word[0] - 32);
+            if (w == 0)
+                word[0] = static_cast<char>(word[0] - 32);
             line += word;
             line += (random() % 9 == 0) ? ", " : " ";
         }

@@ -21,7 +21,8 @@ fs::path PathFromArgument(const std::string& argument) {
 
 // Files in the order given; folders expanded in place, level by level.
 std::vector<InputSource> CollectInputs(const CliOptions& options) {
-    if (options.paths.empty()) return {InputSource::StandardInput()};
+    if (options.paths.empty())
+        return {InputSource::StandardInput()};
     const NativeString pattern =
         options.extension ? PatternForExtension(*options.extension) : kAllFilesPattern;
     std::vector<InputSource> inputs;
@@ -48,7 +49,8 @@ std::uint64_t KnownInputBytes(const std::vector<InputSource>& inputs) {
         std::error_code error;
         if (!input.standardInput && fs::is_regular_file(input.path, error)) {
             const auto size = fs::file_size(input.path, error);
-            if (!error) total += size;
+            if (!error)
+                total += size;
         }
     }
     return total;
@@ -148,7 +150,8 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
 
 int CliMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
     CliOptions options;
-    if (const auto status = ParseCliOptions(argc, argv, options, out, err)) return *status;
+    if (const auto status = ParseCliOptions(argc, argv, options, out, err))
+        return *status;
     return RunCli(options, out, err);
 }
 

@@ -40,7 +40,8 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     }
     std::fputs(outText.str().c_str(), out);
     std::fputs(errText.str().c_str(), err);
-    if (status) return status;
+    if (status)
+        return status;
 
     options.format = commas ? ExportFormat::kCommas
                      : crlf ? ExportFormat::kLines

@@ -17,14 +17,16 @@ OutputWriter::OutputWriter(const std::filesystem::path& path, ExportFormat forma
     : file_(std::make_unique<SafeFileWriter>(path)), format_(format) {}
 
 bool OutputWriter::Open() {
-    if (file_ && !file_->Open()) error_ = file_->error();
+    if (file_ && !file_->Open())
+        error_ = file_->error();
     return !failed();
 }
 
 void OutputWriter::Append(std::string_view address) {
     AppendExportItem(buffer_, format_, address, first_);
     first_ = false;
-    if (buffer_.size() >= kFlushBytes) Flush();
+    if (buffer_.size() >= kFlushBytes)
+        Flush();
 }
 
 bool OutputWriter::Flush() {
@@ -33,7 +35,8 @@ bool OutputWriter::Flush() {
         return false;
     }
     if (file_) {
-        if (!file_->Write(buffer_)) error_ = file_->error();
+        if (!file_->Write(buffer_))
+            error_ = file_->error();
     } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
         error_ = std::generic_category().message(errno);
     }
@@ -42,9 +45,11 @@ bool OutputWriter::Flush() {
 }
 
 bool OutputWriter::Close(SafeFileWriter::Replace replace) {
-    if (!Flush()) return false;
+    if (!Flush())
+        return false;
     if (file_) {
-        if (!file_->Commit(replace)) error_ = file_->error();
+        if (!file_->Commit(replace))
+            error_ = file_->error();
     } else if (std::fflush(stream_) != 0) {
         error_ = std::generic_category().message(errno);
     }

@@ -33,9 +33,11 @@ ProgressBar::ProgressBar(std::FILE* terminal, std::uint64_t totalBytes, bool ena
     : terminal_(terminal), totalBytes_(totalBytes), enabled_(enabled), start_(Clock::now()) {}
 
 void ProgressBar::Update(std::uint64_t bytesDone, std::size_t fileIndex, std::size_t fileCount) {
-    if (!enabled_) return;
+    if (!enabled_)
+        return;
     const auto now = Clock::now();
-    if (now - start_ < kDelay || (shown_ && now - lastDraw_ < kRedrawInterval)) return;
+    if (now - start_ < kDelay || (shown_ && now - lastDraw_ < kRedrawInterval))
+        return;
     lastDraw_ = now;
     shown_ = true;
 
@@ -53,7 +55,8 @@ void ProgressBar::Update(std::uint64_t bytesDone, std::size_t fileIndex, std::si
 }
 
 void ProgressBar::Finish() {
-    if (!shown_) return;
+    if (!shown_)
+        return;
     std::fprintf(terminal_, "\r%*s\r", kBarWidth + 50, "");
     std::fflush(terminal_);
     shown_ = false;

@@ -49,9 +49,11 @@ void CollectSubfolders(FolderList& folders, const KeepScanning& keepGoing) {
     while (levelStart < folders.size()) {
         const std::size_t levelEnd = folders.size();
         for (std::size_t i = levelStart; i < levelEnd; ++i) {
-            if (keepGoing && !keepGoing()) return;
+            if (keepGoing && !keepGoing())
+                return;
             for (const auto& entry : SortedEntries(folders[i]))
-                if (IsRealFolder(entry) && !IsHidden(entry)) folders.push_back(entry.path());
+                if (IsRealFolder(entry) && !IsHidden(entry))
+                    folders.push_back(entry.path());
         }
         levelStart = levelEnd;
     }
@@ -61,9 +63,11 @@ std::vector<NativeString> ListFolderFiles(const fs::path& folder, NativeView pat
     std::vector<NativeString> names;
     for (const auto& entry : SortedEntries(folder)) {
         std::error_code error;
-        if (entry.is_directory(error)) continue;
+        if (entry.is_directory(error))
+            continue;
         NativeString name = entry.path().filename().native();
-        if (MatchesWildcard(name, pattern)) names.push_back(std::move(name));
+        if (MatchesWildcard(name, pattern))
+            names.push_back(std::move(name));
     }
     return names;
 }
@@ -74,9 +78,11 @@ std::vector<fs::path> ScanFolder(const fs::path& root, NativeView pattern,
     CollectSubfolders(folders, keepGoing);
     std::vector<fs::path> files;
     for (const fs::path& folder : folders) {
-        if (keepGoing && !keepGoing()) break;
+        if (keepGoing && !keepGoing())
+            break;
         for (const NativeString& name : ListFolderFiles(folder, pattern))
-            if (name.empty() || name[0] != '~') files.push_back(folder / name);
+            if (name.empty() || name[0] != '~')
+                files.push_back(folder / name);
     }
     return files;
 }

@@ -36,7 +36,8 @@ bool MatchesGlob(NativeView name, NativeView pattern) {
 } // namespace
 
 bool MatchesWildcard(NativeView name, NativeView pattern) {
-    if (MatchesGlob(name, pattern)) return true;
+    if (MatchesGlob(name, pattern))
+        return true;
     const bool endsWithAnyExtension =
         pattern.size() >= 2 && pattern[pattern.size() - 2] == '.' && pattern.back() == '*';
     return endsWithAnyExtension && name.find('.') == NativeView::npos &&
@@ -48,7 +49,8 @@ bool LessIgnoringCase(NativeView a, NativeView b) {
     const bool less =
         std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                      [&](auto x, auto y) { return folded(x) < folded(y); });
-    if (less) return true;
+    if (less)
+        return true;
     const bool greater =
         std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
                                      [&](auto x, auto y) { return folded(x) < folded(y); });

@@ -15,7 +15,8 @@ void AppendExportItem(std::string& out, ExportFormat format, std::string_view ad
         out.push_back('\n');
         break;
     case ExportFormat::kCommas:
-        if (!first) out.push_back(',');
+        if (!first)
+            out.push_back(',');
         out.append(address);
         break;
     }
@@ -35,7 +36,8 @@ std::string FormatAddresses(const std::vector<std::string>& addresses, ExportFor
 std::string BuildClipboardText(const std::vector<std::vector<std::string>>& rows) {
     std::vector<std::size_t> widths;
     for (const auto& row : rows) {
-        if (row.size() > widths.size()) widths.resize(row.size(), 0);
+        if (row.size() > widths.size())
+            widths.resize(row.size(), 0);
         for (std::size_t c = 0; c < row.size(); ++c)
             widths[c] = std::max(widths[c], row[c].size());
     }
@@ -49,7 +51,8 @@ std::string BuildClipboardText(const std::vector<std::vector<std::string>>& rows
             text.append(widths[c] - cell.size(), ' ');
             text.push_back('\t');
         }
-        if (!widths.empty()) text.pop_back(); // the TAB after the last cell
+        if (!widths.empty())
+            text.pop_back(); // the TAB after the last cell
         while (text.size() > lineStart && text.back() == ' ')
             text.pop_back();
         text.append("\r\n");

@@ -43,7 +43,8 @@ void CloseFile(int fd) {
     _close(fd);
 }
 bool MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to, int& error) {
-    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+        return true;
     error = GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS ? EEXIST
                                                                                           : EACCES;
     return false;
@@ -72,14 +73,16 @@ bool MoveNoReplace(const std::filesystem::path& from, const std::filesystem::pat
         return true;
     }
     error = errno;
-    if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP) return false;
+    if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP)
+        return false;
     // File systems without hard links: check, then rename.
     struct stat info;
     if (::lstat(to.c_str(), &info) == 0) {
         error = EEXIST;
         return false;
     }
-    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return true;
     error = errno;
     return false;
 }
@@ -119,34 +122,41 @@ bool SafeFileWriter::Open() {
             temporary_ = std::move(candidate);
             return true;
         }
-        if (errno != EEXIST) return Fail(SystemReason(errno));
+        if (errno != EEXIST)
+            return Fail(SystemReason(errno));
     }
     return Fail(SystemReason(EEXIST));
 }
 
 bool SafeFileWriter::Write(std::string_view bytes) {
-    if (fd_ < 0) return error_.empty() ? Fail("File is not open") : false;
+    if (fd_ < 0)
+        return error_.empty() ? Fail("File is not open") : false;
     while (!bytes.empty()) {
         const long long written = WriteSome(fd_, bytes.data(), bytes.size());
-        if (written <= 0) return Fail(SystemReason(written < 0 ? errno : ENOSPC));
+        if (written <= 0)
+            return Fail(SystemReason(written < 0 ? errno : ENOSPC));
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
 }
 
 bool SafeFileWriter::Commit(Replace replace) {
-    if (fd_ < 0) return error_.empty() ? Fail("File is not open") : false;
-    if (!FlushToDisk(fd_)) return Fail(SystemReason(errno));
+    if (fd_ < 0)
+        return error_.empty() ? Fail("File is not open") : false;
+    if (!FlushToDisk(fd_))
+        return Fail(SystemReason(errno));
     CloseFile(fd_);
     fd_ = -1;
 
     if (replace == Replace::kExisting) {
         std::error_code error;
         std::filesystem::rename(temporary_, target_, error);
-        if (error) return Fail(error.message());
+        if (error)
+            return Fail(error.message());
     } else {
         int error = 0;
-        if (!MoveNoReplace(temporary_, target_, error)) return Fail(SystemReason(error));
+        if (!MoveNoReplace(temporary_, target_, error))
+            return Fail(SystemReason(error));
     }
     temporary_.clear();
     return true;
@@ -155,7 +165,8 @@ bool SafeFileWriter::Commit(Replace replace) {
 std::string WriteFileSafely(const std::filesystem::path& path, std::string_view bytes,
                             SafeFileWriter::Replace replace) {
     SafeFileWriter writer(path);
-    if (writer.Open() && writer.Write(bytes) && writer.Commit(replace)) return {};
+    if (writer.Open() && writer.Write(bytes) && writer.Commit(replace))
+        return {};
     return writer.error();
 }
 

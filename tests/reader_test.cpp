@@ -65,6 +65,8 @@ TEST(FileReader, FailsClearlyOnWhatIsNotARegularFile) {
     EXPECT_FALSE(folder.ok);
     EXPECT_EQ(folder.error, "Is a directory");
 
+#ifndef _WIN32
+    // Neither waits for a writer nor reads forever.
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     ReadOutcome fifo = ReadFileBlocks(InputSource::File(dir / "fifo"), 100, count);
     EXPECT_FALSE(fifo.ok);
@@ -72,6 +74,7 @@ TEST(FileReader, FailsClearlyOnWhatIsNotARegularFile) {
 
     ReadOutcome device = ReadFileBlocks(InputSource::File("/dev/zero"), 100, count);
     EXPECT_FALSE(device.ok);
+#endif
     EXPECT_EQ(blocks, 0);
 }
 
