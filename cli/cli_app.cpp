@@ -31,14 +31,8 @@ std::vector<InputSource> CollectInputs(const CliOptions& options) {
             inputs.push_back(InputSource::StandardInput());
             continue;
         }
-        const fs::path path = PathFromArgument(argument);
-        std::error_code error;
-        if (fs::is_directory(path, error)) {
-            for (fs::path& file : ScanFolder(path, pattern))
-                inputs.push_back(InputSource::File(std::move(file)));
-        } else {
-            inputs.push_back(InputSource::File(path));
-        }
+        for (fs::path& file : ExpandPath(PathFromArgument(argument), pattern))
+            inputs.push_back(InputSource::File(std::move(file)));
     }
     return inputs;
 }

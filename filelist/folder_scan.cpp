@@ -87,6 +87,14 @@ std::vector<fs::path> ScanFolder(const fs::path& root, NativeView pattern,
     return files;
 }
 
+std::vector<fs::path> ExpandPath(const fs::path& path, NativeView pattern,
+                                 const KeepScanning& keepGoing) {
+    std::error_code error;
+    if (fs::is_directory(path, error))
+        return ScanFolder(path, pattern, keepGoing);
+    return {path};
+}
+
 NativeString PatternForExtension(const std::string& extension) {
     const std::string pattern = "*." + extension;
     return fs::path(std::u8string(pattern.begin(), pattern.end())).native();

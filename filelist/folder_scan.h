@@ -30,6 +30,11 @@ std::vector<NativeString> ListFolderFiles(const std::filesystem::path& folder, N
 std::vector<std::filesystem::path> ScanFolder(const std::filesystem::path& root, NativeView pattern,
                                               const KeepScanning& keepGoing = {});
 
+// A path given by the user: a folder becomes its files (as ScanFolder does
+// with pattern); anything else stays as it is.
+std::vector<std::filesystem::path> ExpandPath(const std::filesystem::path& path, NativeView pattern,
+                                              const KeepScanning& keepGoing = {});
+
 // The listing pattern for an extension as the user types it: "txt" gives
 // "*.txt", "*" gives "*.*".
 NativeString PatternForExtension(const std::string& extension);
