@@ -1,0 +1,93 @@
+#include "filelist/file_list_view.h"
+
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace ornavex {
+namespace {
+
+QStringList LocalPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    return paths;
+}
+
+} // namespace
+
+FileListView::FileListView(QWidget* parent) : QTreeView(parent) {
+    setObjectName(QStringLiteral("ListView1"));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true); // stays fast with a hundred thousand rows
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setDropIndicatorShown(false);
+    setToolTip(QStringLiteral("Drag and drop files here. Double-click item to remove it."));
+    QFont listFont(QStringLiteral("Calibri"));
+    listFont.setPointSizeF(11.25);
+    listFont.setBold(true);
+    setFont(listFont);
+    header()->setStretchLastSection(false);
+}
+
+QList<int> FileListView::SelectedRows() const {
+    QList<int> rows;
+    if (selectionModel() == nullptr)
+        return rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.append(index.row());
+    return rows;
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Delete) {
+        emit removeCurrentRequested();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore(); // the window cancels a run with it
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+    emit removeCurrentRequested();
+}
+
+void FileListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (LocalPaths(event->mimeData()).isEmpty())
+        event->ignore(); // no file list: the no-drop pointer
+    else
+        event->acceptProposedAction();
+}
+
+void FileListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (LocalPaths(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void FileListView::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalPaths(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit pathsDropped(paths);
+}
+
+} // namespace ornavex

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+
+namespace ornavex {
+
+// Conversions between the window's path strings and file system paths that
+// keep every path intact, including names that are not valid UTF-8.
+std::filesystem::path ToFsPath(const QString& path);
+QString ToQString(const std::filesystem::path& path);
+
+} // namespace ornavex
