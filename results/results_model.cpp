@@ -1,0 +1,44 @@
+#include "results/results_model.h"
+
+namespace ornavex {
+
+int ResultsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(addresses_.size());
+}
+
+QVariant ResultsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= addresses_.size())
+        return {};
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        return {};
+    const std::string& address = addresses_[static_cast<std::size_t>(index.row())];
+    return QString::fromLatin1(address.data(), static_cast<qsizetype>(address.size()));
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return QStringLiteral("Results");
+    return {};
+}
+
+void ResultsModel::Append(std::vector<std::string> addresses) {
+    if (addresses.empty())
+        return;
+    const int first = static_cast<int>(addresses_.size());
+    beginInsertRows({}, first, first + static_cast<int>(addresses.size()) - 1);
+    if (addresses_.empty())
+        addresses_ = std::move(addresses);
+    else
+        addresses_.insert(addresses_.end(), std::make_move_iterator(addresses.begin()),
+                          std::make_move_iterator(addresses.end()));
+    endInsertRows();
+}
+
+void ResultsModel::Clear() {
+    beginResetModel();
+    addresses_.clear();
+    addresses_.shrink_to_fit();
+    endResetModel();
+}
+
+} // namespace ornavex

@@ -1,0 +1,150 @@
+#include "results/results_window.h"
+
+#include "shell/command_ids.h"
+#include "shell/window_helpers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeView>
+
+namespace ornavex {
+namespace {
+
+// Design measures in twips.
+constexpr int kClientWidth = 9120;
+constexpr int kClientHeight = 4440;
+constexpr int kListLeft = 120;
+constexpr int kListTop = 1260;
+constexpr int kListWidth = 8880;
+constexpr int kListHeight = 3135;
+constexpr int kColumnWidth = 8000;
+constexpr int kStatusHeightPixels = 24; // the status line below the design area
+
+QString CountText(std::uint64_t count, const char* one, const char* many) {
+    return QLocale().toString(static_cast<qulonglong>(count)) + " " + (count == 1 ? one : many);
+}
+
+} // namespace
+
+ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window), prompts_(prompts) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(kApplicationTitle);
+    setWindowIcon(QApplication::windowIcon());
+    setFixedSize(PixelsFromTwips(kClientWidth),
+                 PixelsFromTwips(kClientHeight) + kStatusHeightPixels);
+
+    CreateStaticBar();
+
+    list_ = new QTreeView(this);
+    list_->setObjectName(QStringLiteral("ListView1"));
+    list_->setModel(&model_);
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true); // a million rows scroll smoothly
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setToolTip(QStringLiteral("Double-click item to remove it. Move bar to right and out "
+                                     "of window to reveal full names."));
+    QFont listFont(QStringLiteral("Calibri"));
+    listFont.setPointSizeF(11.25);
+    listFont.setBold(true);
+    list_->setFont(listFont);
+    list_->setGeometry(PixelsFromTwips(kListLeft), PixelsFromTwips(kListTop),
+                       PixelsFromTwips(kListWidth), PixelsFromTwips(kListHeight));
+    list_->header()->setStretchLastSection(false);
+    list_->header()->resizeSection(0, PixelsFromTwips(kColumnWidth));
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusLine"));
+    status_->setGeometry(PixelsFromTwips(kListLeft), PixelsFromTwips(kClientHeight) - 2,
+                         PixelsFromTwips(kListWidth), kStatusHeightPixels);
+
+    CenterOnScreen(*this);
+}
+
+void ResultsWindow::CreateStaticBar() {
+    toolbar_ = new QToolBar(QStringLiteral("Standard"), this);
+    toolbar_->setObjectName(QStringLiteral("Standard"));
+    toolbar_->setIconSize(QSize(48, 48));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar_->setMovable(false);
+    QFont barFont(QStringLiteral("Calibri"));
+    barFont.setPointSize(11);
+    toolbar_->setFont(barFont);
+    const struct {
+        int id;
+        const char* caption;
+        QStyle::StandardPixmap icon;
+    } buttons[] = {
+        {kBackId, "Back", QStyle::SP_ArrowBack},
+        {kSaveResultsId, "Save Results", QStyle::SP_DialogSaveButton},
+        {kSaveCommaId, "Save Results With Commas", QStyle::SP_FileDialogDetailedView},
+        {kCopyToClipboardId, "Save Results To Clipboard", QStyle::SP_FileDialogContentsView},
+    };
+    for (const auto& button : buttons) {
+        QAction* action = toolbar_->addAction(style()->standardIcon(button.icon),
+                                              QString::fromLatin1(button.caption));
+        action->setData(button.id);
+        const int id = button.id;
+        connect(action, &QAction::triggered, this, [this, id] { CommandBars_Execute(id); });
+    }
+    toolbar_->setGeometry(0, 0, PixelsFromTwips(kClientWidth), PixelsFromTwips(kListTop) - 4);
+}
+
+QString ResultsWindow::statusText() const {
+    return status_->text();
+}
+
+void ResultsWindow::ShowResults(std::uint64_t uniqueAddresses, std::uint64_t duplicatesRemoved) {
+    status_->setText(CountText(uniqueAddresses, "unique address found", "unique addresses found") +
+                     ", " +
+                     CountText(duplicatesRemoved, "duplicate removed", "duplicates removed") + ".");
+    show();
+    raise();
+    activateWindow();
+}
+
+void ResultsWindow::CommandBars_Execute(int id) {
+    switch (id) {
+    case kBackId:
+        Back();
+        break;
+    case kSaveResultsId:
+        SaveResults();
+        break;
+    case kSaveCommaId:
+        SaveComma();
+        break;
+    case kCopyToClipboardId:
+        CopyResultsToClipboard();
+        break;
+    default:
+        break; // any other id does nothing
+    }
+}
+
+void ResultsWindow::Back() {
+    model_.Clear();
+    status_->clear();
+    emit backRequested();
+    hide();
+}
+
+void ResultsWindow::SaveResults() {}
+
+void ResultsWindow::SaveComma() {}
+
+void ResultsWindow::CopyResultsToClipboard() {}
+
+void ResultsWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit programEndRequested();
+}
+
+} // namespace ornavex
