@@ -1,0 +1,87 @@
+#include "shell/help_commands.h"
+
+#include "filelist/file_list_model.h"
+#include "filelist/folder_scan.h"
+#include "filelist/qt_paths.h"
+#include "run/contact_addresses.h"
+#include "shell/prompts.h"
+#include "shell/window_helpers.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+
+namespace ornavex {
+namespace {
+
+void OpenWithDesktop(const QString& target, bool isUrl) {
+    QDesktopServices::openUrl(isUrl ? QUrl(target) : QUrl::fromLocalFile(target));
+}
+
+TargetOpener& Opener() {
+    static TargetOpener opener = OpenWithDesktop;
+    return opener;
+}
+
+QString MakerAddress(const char* path) {
+    return QString::fromLatin1(kMakerWebAddress.data(), kMakerWebAddress.size()) +
+           QString::fromLatin1(path);
+}
+
+} // namespace
+
+QString MainPageAddress() {
+    return MakerAddress("/");
+}
+
+QString FaqPageAddress() {
+    return MakerAddress("/question/");
+}
+
+QString ContactPageAddress() {
+    return MakerAddress("/contact/");
+}
+
+void SetTargetOpener(TargetOpener opener) {
+    Opener() = opener ? std::move(opener) : OpenWithDesktop;
+}
+
+void ShowContactMessage(QWidget& parent, Prompts& prompts) {
+    prompts.ShowMessage(&parent,
+                        QStringLiteral("Questions? Please contact Team Velquarn at ") +
+                            ContactPageAddress(),
+                        kApplicationTitle, Prompts::Icon::kNone);
+}
+
+void OpenFaqPage() {
+    Opener()(FaqPageAddress(), true);
+}
+
+void OpenMainPage() {
+    Opener()(MainPageAddress(), true);
+}
+
+void OpenDemoVideo() {
+    const QString folder = ProgramFile(QStringLiteral("Video"));
+    const QStringList videos =
+        QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    Opener()(videos.isEmpty() ? folder + QDir::separator() : QDir(folder).filePath(videos.first()),
+             false);
+}
+
+void LoadSampleFiles(QWidget& parent, Prompts& prompts, FileListModel& files) {
+    const QString folder = ProgramFile(QStringLiteral("Samples"));
+    QStringList paths;
+    for (const NativeString& name : ListFolderFiles(ToFsPath(folder), kAllFilesPattern))
+        paths.append(QDir(folder).filePath(ToQString(name)));
+    files.Append(paths);
+    const bool open = prompts.AskYesNo(
+        &parent,
+        QStringLiteral("Would you like this software to open the folder where these sample files "
+                       "are stored (so that you can view them before working with them)?"),
+        kApplicationTitle);
+    if (open)
+        Opener()(folder, false);
+}
+
+} // namespace ornavex

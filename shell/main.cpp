@@ -1,0 +1,28 @@
+#include "shell/main_window.h"
+#include "shell/prompts.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QStyle>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ornavex"));
+    QApplication::setOrganizationName(QStringLiteral("Velquarn"));
+    QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_FileDialogListView));
+
+    ornavex::QtPrompts prompts;
+    ornavex::MainWindow window(prompts);
+    // Files and folders named on the command line (an "Open with" from a file
+    // manager) are added as if they had been dropped on the list.
+    QStringList paths;
+    for (const QString& argument : app.arguments().mid(1))
+        paths.append(QFileInfo(argument).absoluteFilePath());
+    if (!paths.isEmpty())
+        window.AddDroppedPaths(paths);
+    // Closing either window ends the program at once.
+    QObject::connect(&window, &ornavex::MainWindow::programEndRequested, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    window.show();
+    return app.exec();
+}

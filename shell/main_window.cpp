@@ -1,0 +1,273 @@
+#include "shell/main_window.h"
+
+#include "filelist/file_list_view.h"
+#include "results/results_window.h"
+#include "shell/command_ids.h"
+#include "shell/progress_panel.h"
+#include "shell/prompts.h"
+#include "shell/settings_store.h"
+#include "shell/window_helpers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+
+namespace ornavex {
+namespace {
+
+constexpr int kDesignClientWidth = 8925; // twips
+constexpr int kDesignClientHeight = 6885;
+constexpr int kInitialColumnWidth = 6000;
+constexpr auto kProgressDelay = std::chrono::milliseconds(300);
+
+const QString kAddFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
+const QString kTextFilesFilter = QStringLiteral("Text Files (*.txt);;All Files (*)");
+const QString kExtensionPrompt =
+    QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc "
+                   "for all doc files, etc.)");
+
+QFont BarFont() {
+    QFont font(QStringLiteral("Calibri"));
+    font.setPointSize(11);
+    return font;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Prompts& prompts) : prompts_(prompts), run_(prompts, this), scanner_(this) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kApplicationTitle);
+    setWindowIcon(QApplication::windowIcon());
+
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    list_ = new FileListView(client);
+    list_->setModel(&files_);
+    progress_ = new ProgressPanel(client);
+    progress_->hide();
+    progressDelay_ = new QTimer(this);
+    progressDelay_->setSingleShot(true);
+    progressDelay_->setInterval(kProgressDelay);
+    connect(progressDelay_, &QTimer::timeout, this, [this] {
+        if (busy()) {
+            progress_->show();
+            ApplyListLayout();
+        }
+    });
+
+    CreateMenus();
+    results_ = std::make_unique<ResultsWindow>(prompts_);
+    list_->header()->resizeSection(0, PixelsFromTwips(kInitialColumnWidth));
+    CreateStaticBar();
+
+    connect(list_, &FileListView::removeCurrentRequested, this, &MainWindow::RemoveCurrentEntry);
+    connect(list_, &FileListView::pathsDropped, this, &MainWindow::AddDroppedPaths);
+    connect(&scanner_, &FolderScanJob::filesFound, this,
+            [this](const QStringList& files) { files_.Append(files); });
+    connect(&scanner_, &FolderScanJob::busyChanged, this, [this] { UpdateBusyState(); });
+    connect(&run_, &RunController::addressesReady, this, [this](std::vector<std::string>& batch) {
+        results_->model().Append(std::move(batch));
+    });
+    connect(&run_, &RunController::progressed, progress_, &ProgressPanel::ShowRun);
+    connect(&run_, &RunController::finished, this, &MainWindow::RunFinished);
+    connect(progress_, &ProgressPanel::cancelRequested, this, &MainWindow::CancelWork);
+    connect(results_.get(), &ResultsWindow::backRequested, this, [this] { show(); });
+    connect(results_.get(), &ResultsWindow::programEndRequested, this,
+            &MainWindow::programEndRequested);
+
+    // The design size is that of the client area, bars included.
+    resize(PixelsFromTwips(kDesignClientWidth), PixelsFromTwips(kDesignClientHeight));
+    CenterOnScreen(*this);
+}
+
+MainWindow::~MainWindow() {
+    CancelWork();
+}
+
+void MainWindow::CreateStaticBar() {
+    toolbar_ = addToolBar(QStringLiteral("Standard"));
+    toolbar_->setObjectName(QStringLiteral("Standard"));
+    toolbar_->setIconSize(QSize(48, 48));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar_->setMovable(false);
+    toolbar_->setFont(BarFont());
+    const struct {
+        int id;
+        const char* caption;
+        QStyle::StandardPixmap icon;
+    } buttons[] = {
+        {kAddFilesId, "Add Files", QStyle::SP_FileIcon},
+        {kAddFolderId, "Add Folder", QStyle::SP_DirIcon},
+        {kClearListId, "Clear List", QStyle::SP_DialogResetButton},
+        {kStartId, "Start Removing", QStyle::SP_MediaPlay},
+    };
+    for (const auto& button : buttons) {
+        QAction* action = toolbar_->addAction(style()->standardIcon(button.icon),
+                                              QString::fromLatin1(button.caption));
+        action->setData(button.id);
+        const int id = button.id;
+        connect(action, &QAction::triggered, this, [this, id] { CommandBars_Execute(id); });
+    }
+}
+
+void MainWindow::CommandBars_Execute(int id) {
+    switch (id) {
+    case kAddFilesId:
+        AddFiles();
+        break;
+    case kAddFolderId:
+        AddFolder();
+        break;
+    case kStartId:
+        Start();
+        break;
+    case kClearListId:
+        ClearList();
+        break;
+    default:
+        break; // any other id does nothing
+    }
+}
+
+void MainWindow::AddFiles() {
+    files_.Append(prompts_.ChooseFilesToOpen(this, kAddFilesTitle, kTextFilesFilter));
+}
+
+void MainWindow::AddFolder() {
+    const std::optional<QString> extension =
+        prompts_.AskText(this, kExtensionPrompt, kApplicationTitle, QStringLiteral("txt"));
+    if (!extension || extension->isEmpty())
+        return;
+    SettingsStore::Write(QStringLiteral("Extension"), *extension);
+    const QString folder = prompts_.ChooseFolder(this, QStringLiteral("Please select folder:"));
+    if (folder.isEmpty())
+        return;
+    scanner_.Scan({folder}, QStringLiteral("*.") + *extension);
+}
+
+void MainWindow::AddDroppedPaths(const QStringList& paths) {
+    scanner_.Scan(paths, QStringLiteral("*.*"));
+}
+
+void MainWindow::ClearList() {
+    files_.Clear();
+}
+
+void MainWindow::ClearSelectedFiles() {
+    files_.RemoveRows(list_->SelectedRows());
+}
+
+void MainWindow::RemoveCurrentEntry() {
+    const QModelIndex current = list_->currentIndex();
+    if (current.isValid())
+        files_.RemoveAt(current.row());
+}
+
+void MainWindow::Start() {
+    if (run_.running())
+        return; // a second Start while a run goes on is ignored
+    run_.Start(files_.Snapshot());
+    UpdateBusyState();
+}
+
+void MainWindow::RunFinished(const RunSummary& summary, bool hadFiles) {
+    UpdateBusyState();
+    if (summary.stopped) {
+        results_->model().Clear(); // cancelled: the main window stays as it was
+        return;
+    }
+    if (!hadFiles)
+        return;
+    results_->ShowResults(summary.uniqueAddresses, summary.DuplicatesRemoved());
+    hide();
+}
+
+void MainWindow::CancelWork() {
+    run_.Cancel();
+    scanner_.Cancel();
+}
+
+void MainWindow::UpdateBusyState() {
+    if (busy()) {
+        setCursor(Qt::WaitCursor);
+        if (!run_.running())
+            progress_->ShowScanning();
+        if (!progress_->isVisible() && !progressDelay_->isActive())
+            progressDelay_->start();
+        return;
+    }
+    unsetCursor();
+    progressDelay_->stop();
+    if (progress_->isVisible()) {
+        progress_->hide();
+        ApplyListLayout();
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && busy()) {
+        CancelWork();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ApplyListLayout();
+}
+
+void MainWindow::ApplyListLayout() {
+    if (isMinimized())
+        return;
+    // Client measures in twips; the list's own widget lives below the bars.
+    const QWidget* client = centralWidget();
+    layout_ = LayoutList(TwipsFromPixels(width()), TwipsFromPixels(height()), layout_);
+    const int barsBottom = client->y();
+    int top = PixelsFromTwips(layout_.top) - barsBottom;
+    int height = PixelsFromTwips(layout_.height);
+    if (top < 0) { // taller bars than designed: keep the list clear of them
+        height += top;
+        top = 0;
+    }
+    if (progress_->isVisible()) {
+        const int panelHeight = progress_->sizeHint().height();
+        height -= panelHeight;
+        progress_->setGeometry(0, client->height() - panelHeight, client->width(), panelHeight);
+    }
+    list_->setGeometry(PixelsFromTwips(layout_.left), top, PixelsFromTwips(layout_.width),
+                       std::max(height, 0));
+    list_->header()->resizeSection(0, PixelsFromTwips(layout_.columnWidth));
+}
+
+void MainWindow::SaveWindowPlacement() {
+    const QRect frame = frameGeometry();
+    const std::pair<const char*, int> placement[] = {{"Left", frame.x()},
+                                                     {"Top", frame.y()},
+                                                     {"Width", frame.width()},
+                                                     {"Height", frame.height()}};
+    for (const auto& [key, pixels] : placement) {
+        if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+            continue;
+        SettingsStore::Write(QString::fromLatin1(key), QString::number(TwipsFromPixels(pixels)));
+    }
+}
+
+void MainWindow::Exit() {
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    CancelWork();
+    SaveWindowPlacement();
+    event->accept();
+    emit programEndRequested();
+}
+
+} // namespace ornavex

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "filelist/file_list_model.h"
+#include "filelist/folder_scan_job.h"
+#include "shell/list_layout.h"
+#include "shell/run_controller.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QTimer;
+class QToolBar;
+
+namespace ornavex {
+
+class FileListView;
+class ProgressPanel;
+class Prompts;
+class ResultsWindow;
+
+// The main window: the input file list, the menus and the "Standard"
+// toolbar, and the run. Creating it loads the whole user interface, the
+// hidden results window included.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(Prompts& prompts);
+    ~MainWindow() override;
+
+    FileListModel& files() { return files_; }
+    FileListView* list() const { return list_; }
+    QToolBar* toolbar() const { return toolbar_; }
+    ResultsWindow& results() { return *results_; }
+    ProgressPanel* progressPanel() const { return progress_; }
+    bool busy() const { return run_.running() || scanner_.busy(); }
+
+    void CommandBars_Execute(int id);
+    void AddFiles();
+    void AddFolder();
+    void ClearList();
+    void ClearSelectedFiles();
+    void RemoveCurrentEntry();
+    void Start();
+    void AddDroppedPaths(const QStringList& paths);
+    void Help();
+    // Closes like the close box: writes the placement and ends the program.
+    void Exit();
+
+signals:
+    void programEndRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override; // Esc cancels a run or a scan
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateStaticBar();
+    void CreateMenus();
+    void ApplyListLayout();
+    void SaveWindowPlacement();
+    void CancelWork();
+    void UpdateBusyState();
+    void RunFinished(const RunSummary& summary, bool hadFiles);
+
+    Prompts& prompts_;
+    FileListModel files_;
+    FileListView* list_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    ProgressPanel* progress_ = nullptr;
+    QTimer* progressDelay_ = nullptr;
+    std::unique_ptr<ResultsWindow> results_;
+    RunController run_;
+    FolderScanJob scanner_;
+    ListLayout layout_;
+};
+
+} // namespace ornavex

@@ -1,0 +1,47 @@
+#include "shell/progress_panel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace ornavex {
+
+ProgressPanel::ProgressPanel(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("progressPanel"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 2, 8, 2);
+    label_ = new QLabel(this);
+    label_->setMinimumWidth(120);
+    bar_ = new QProgressBar(this);
+    bar_->setRange(0, 1000);
+    bar_->setTextVisible(false);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    layout->addWidget(label_, 1);
+    layout->addWidget(bar_, 1);
+    layout->addWidget(cancel);
+    connect(cancel, &QPushButton::clicked, this, &ProgressPanel::cancelRequested);
+}
+
+void ProgressPanel::ShowScanning() {
+    label_->setText(tr("Looking for files…"));
+    bar_->setRange(0, 0); // busy indicator: the size of a tree is not known ahead
+}
+
+void ProgressPanel::ShowRun(std::uint64_t bytesDone, std::uint64_t totalBytes,
+                            const QString& currentFile) {
+    const QLocale locale;
+    label_->setText(currentFile.isEmpty() ? tr("Reading…") : currentFile);
+    label_->setToolTip(currentFile);
+    bar_->setRange(0, 1000);
+    bar_->setValue(totalBytes == 0 ? 0
+                                   : static_cast<int>(1000.0 * static_cast<double>(bytesDone) /
+                                                      static_cast<double>(totalBytes)));
+    bar_->setFormat(locale.formattedDataSize(static_cast<qint64>(bytesDone)) + " / " +
+                    locale.formattedDataSize(static_cast<qint64>(totalBytes)));
+    bar_->setTextVisible(true);
+}
+
+} // namespace ornavex

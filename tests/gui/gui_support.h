@@ -1,0 +1,87 @@
+#pragma once
+
+#include "shell/prompts.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace ornavex::testing {
+
+// Answers every modal question from a script and records what was asked.
+class ScriptedPrompts : public Prompts {
+public:
+    struct Message {
+        QString text;
+        QString title;
+        Icon icon;
+    };
+
+    void ShowMessage(QWidget*, const QString& text, const QString& title, Icon icon) override {
+        messages.push_back({text, title, icon});
+        if (whileMessageShows)
+            whileMessageShows();
+    }
+    bool AskYesNo(QWidget*, const QString& text, const QString&) override {
+        questions.append(text);
+        return Next(yesNoAnswers, false);
+    }
+    std::optional<QString> AskText(QWidget*, const QString& prompt, const QString&,
+                                   const QString& proposed) override {
+        textPrompts.append(prompt);
+        proposedTexts.append(proposed);
+        return Next(textAnswers, std::optional<QString>());
+    }
+    QStringList ChooseFilesToOpen(QWidget*, const QString& title, const QString& filter) override {
+        dialogTitles.append(title);
+        dialogFilters.append(filter);
+        return Next(openAnswers, QStringList());
+    }
+    QString ChooseFileToSave(QWidget*, const QString& title, const QString& filter) override {
+        dialogTitles.append(title);
+        dialogFilters.append(filter);
+        return Next(saveAnswers, QString());
+    }
+    QString ChooseFolder(QWidget*, const QString& title) override {
+        dialogTitles.append(title);
+        return Next(folderAnswers, QString());
+    }
+
+    std::deque<bool> yesNoAnswers;
+    std::deque<std::optional<QString>> textAnswers;
+    std::deque<QStringList> openAnswers;
+    std::deque<QString> saveAnswers;
+    std::deque<QString> folderAnswers;
+
+    // Runs while a message is "on screen": what the user does meanwhile.
+    std::function<void()> whileMessageShows;
+    std::vector<Message> messages;
+    QStringList questions, textPrompts, proposedTexts, dialogTitles, dialogFilters;
+
+private:
+    template <class T> static T Next(std::deque<T>& answers, T otherwise) {
+        if (answers.empty())
+            return otherwise;
+        T answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// Processes events until the condition holds or the time is up.
+inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+} // namespace ornavex::testing

@@ -1,0 +1,64 @@
+#include <QDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include "filelist/file_list_model.h"
+#include "gui_support.h"
+#include "shell/help_commands.h"
+#include "shell/window_helpers.h"
+
+namespace ornavex {
+namespace {
+
+using testing::ScriptedPrompts;
+
+class HelpCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetTargetOpener([this](const QString& target, bool isUrl) {
+            opened.append((isUrl ? "url " : "file ") + target);
+        });
+    }
+    void TearDown() override { SetTargetOpener({}); }
+
+    QStringList opened;
+    ScriptedPrompts prompts;
+    QWidget parent;
+    FileListModel files;
+};
+
+TEST_F(HelpCommandsTest, WebPagesGoToTheMakersSite) {
+    OpenFaqPage();
+    OpenMainPage();
+    EXPECT_EQ(opened, (QStringList{"url http://www.velquarn.example/question/",
+                                   "url http://www.velquarn.example/"}));
+}
+
+TEST_F(HelpCommandsTest, SampleFilesAreAddedEachTimeAndTheFolderOpensOnYes) {
+    // The build copies the shipped samples beside the executables.
+    const QString samples = QDir(ProgramFolder()).filePath("Samples");
+    const QStringList names =
+        QDir(samples).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    ASSERT_FALSE(names.isEmpty());
+
+    prompts.yesNoAnswers = {false, true};
+    LoadSampleFiles(parent, prompts, files);
+    EXPECT_EQ(files.paths().size(), names.size());
+    EXPECT_EQ(files.paths().first(), QDir(samples).filePath(names.first()));
+    EXPECT_TRUE(opened.isEmpty()); // No: nothing opens
+
+    LoadSampleFiles(parent, prompts, files);
+    EXPECT_EQ(files.paths().size(), 2 * names.size());
+    EXPECT_EQ(opened, (QStringList{"file " + samples}));
+    ASSERT_EQ(prompts.questions.size(), 2);
+    EXPECT_TRUE(prompts.questions[0].startsWith("Would you like this software to open the folder"));
+}
+
+TEST_F(HelpCommandsTest, DemoVideoFallsBackToTheFolder) {
+    OpenDemoVideo();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened[0].startsWith("file " + QDir(ProgramFolder()).filePath("Video")));
+}
+
+} // namespace
+} // namespace ornavex

@@ -1,0 +1,160 @@
+#include "filelist/file_list_view.h"
+#include "gui_support.h"
+#include "results/results_window.h"
+#include "shell/main_window.h"
+#include "test_support.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace ornavex {
+namespace {
+
+using testing::ScriptedPrompts;
+using testing::TempDir;
+using testing::WaitUntil;
+using testing::WriteFile;
+
+QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+class RunWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteFile(dir / "one.txt", "From: <Ann@Example.org>\r\nbob@x.com, ann@example.org\r\n");
+        WriteFile(dir / "two.txt", "carol@y.net BOB@X.COM dave@z.io.");
+        window.show();
+    }
+
+    QStringList ResultRows() {
+        QStringList rows;
+        for (const std::string& address : window.results().model().addresses())
+            rows.append(QString::fromStdString(address));
+        return rows;
+    }
+    bool RunEnded() { return !window.busy(); }
+
+    ScriptedPrompts prompts;
+    MainWindow window{prompts};
+    TempDir dir;
+};
+
+TEST_F(RunWindowTest, ResultsWindowIsLoadedHiddenWithItsToolbar) {
+    ResultsWindow& results = window.results();
+    EXPECT_FALSE(results.isVisible());
+    EXPECT_EQ(results.windowTitle(), "Ornavex");
+    EXPECT_EQ(results.size(), QSize(608, 296 + 24));
+    EXPECT_EQ(results.list()->geometry(), QRect(8, 84, 592, 209));
+    EXPECT_EQ(results.list()->model()->headerData(0, Qt::Horizontal), "Results");
+    QStringList captions;
+    QList<int> ids;
+    for (QAction* action : results.toolbar()->actions()) {
+        captions.append(action->text());
+        ids.append(action->data().toInt());
+    }
+    EXPECT_EQ(captions, (QStringList{"Back", "Save Results", "Save Results With Commas",
+                                     "Save Results To Clipboard"}));
+    EXPECT_EQ(ids, (QList<int>{1000, 1001, 1002, 1003}));
+}
+
+TEST_F(RunWindowTest, RunShowsResultsThenBackAllowsASecondRun) {
+    window.files().Append({Q(dir / "one.txt"), Q(dir / "two.txt")});
+    window.Start();
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    const QStringList expected{"Ann@Example.org", "bob@x.com", "carol@y.net", "dave@z.io"};
+    EXPECT_EQ(ResultRows(), expected);
+    EXPECT_TRUE(window.results().isVisible());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.results().statusText(), "4 unique addresses found, 2 duplicates removed.");
+    EXPECT_TRUE(prompts.messages.empty());
+
+    window.results().CommandBars_Execute(1000);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.results().isVisible());
+    EXPECT_TRUE(ResultRows().isEmpty());
+    EXPECT_EQ(window.files().paths().size(), 2);
+
+    window.results().CommandBars_Execute(4711); // ignored
+    window.CommandBars_Execute(1002);
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    EXPECT_EQ(ResultRows(), expected);
+}
+
+TEST_F(RunWindowTest, MissingFileGivesExactlyOneReportAndTheRunGoesOn) {
+    window.files().Append({Q(dir / "one.txt"), Q(dir / "gone.txt"), Q(dir / "two.txt")});
+    window.Start();
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, "Application Error");
+    EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::kWarning);
+    EXPECT_EQ(prompts.messages[0].text,
+              "No such file or directory\r\nin Kantrasel7/29/2014.Form1.Start at line 120\r\r"
+              "Please email screenshot of this message to support@velquarn.example");
+    EXPECT_EQ(ResultRows().size(), 4);
+    EXPECT_TRUE(window.results().isVisible());
+}
+
+TEST_F(RunWindowTest, EmptyListOnlySaysNoFilesAdded) {
+    window.Start();
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "No files added.");
+    EXPECT_EQ(prompts.messages[0].title, "Ornavex");
+    EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::kNone);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.results().isVisible());
+}
+
+TEST_F(RunWindowTest, FilesWithoutAddressesStillOpenTheResultsWindow) {
+    WriteFile(dir / "none.txt", "no addresses at all.");
+    window.files().Append(Q(dir / "none.txt"));
+    window.Start();
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    EXPECT_TRUE(window.results().isVisible());
+    EXPECT_TRUE(ResultRows().isEmpty());
+    EXPECT_EQ(window.results().statusText(), "0 unique addresses found, 0 duplicates removed.");
+}
+
+TEST_F(RunWindowTest, WhileARunWaitsStartIsIgnoredAndEscCancelsIt) {
+    // The report for the missing first file holds the run; meanwhile the user
+    // presses Start again, clears the list and presses Esc.
+    window.files().Append({Q(dir / "gone.txt"), Q(dir / "one.txt"), Q(dir / "two.txt")});
+    prompts.whileMessageShows = [&] {
+        EXPECT_TRUE(window.busy());
+        window.Start();
+        window.files().Clear();
+        QTest::keyClick(window.list(), Qt::Key_Escape);
+    };
+    window.Start();
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    EXPECT_EQ(prompts.messages.size(), 1u); // the second Start did not run
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.results().isVisible());
+    EXPECT_TRUE(ResultRows().isEmpty());
+}
+
+TEST_F(RunWindowTest, ClosingDuringARunEndsCleanly) {
+    QSignalSpy ended(&window, &MainWindow::programEndRequested);
+    window.files().Append({Q(dir / "gone.txt"), Q(dir / "one.txt")});
+    prompts.whileMessageShows = [&] { window.close(); };
+    window.Start();
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(window.results().isVisible());
+}
+
+TEST_F(RunWindowTest, ClosingTheResultsWindowEndsTheProgram) {
+    QSignalSpy ended(&window, &MainWindow::programEndRequested);
+    window.files().Append(Q(dir / "one.txt"));
+    window.Start();
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    window.results().close();
+    EXPECT_EQ(ended.count(), 1);
+}
+
+} // namespace
+} // namespace ornavex
