@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Ornavex need,
+# Installs the Debian packages that building, testing and running Ornavex need
+# (Carlito stands in for the Calibri font of the windows),
 # skipping those already there. Needs root (or sudo) only when something is
 # missing.
 set -euo pipefail
@@ -9,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev
     libcli11-dev
     qt6-base-dev
+    fonts-crosextra-carlito
 )
 
 missing=()
