@@ -1,5 +1,7 @@
 #include "results/export_formats.h"
 
+#include "results/safe_file_writer.h"
+
 #include <algorithm>
 
 namespace ornavex {
@@ -33,31 +35,63 @@ std::string FormatAddresses(const std::vector<std::string>& addresses, ExportFor
     return out;
 }
 
-std::string BuildClipboardText(const std::vector<std::vector<std::string>>& rows) {
-    std::vector<std::size_t> widths;
-    for (const auto& row : rows) {
-        if (row.size() > widths.size())
-            widths.resize(row.size(), 0);
-        for (std::size_t c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], row[c].size());
+std::string WriteAddressesFile(const std::filesystem::path& path,
+                               const std::vector<std::string>& addresses, ExportFormat format,
+                               bool replaceExisting) {
+    constexpr std::size_t kChunk = 1 << 20;
+    SafeFileWriter writer(path);
+    if (!writer.Open())
+        return writer.error();
+    std::string chunk;
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        AppendExportItem(chunk, format, addresses[i], i == 0);
+        if (chunk.size() >= kChunk) {
+            if (!writer.Write(chunk))
+                return writer.error();
+            chunk.clear();
+        }
+    }
+    if (!writer.Write(chunk) || !writer.Commit(replaceExisting ? SafeFileWriter::Replace::kExisting
+                                                               : SafeFileWriter::Replace::kNever))
+        return writer.error();
+    return {};
+}
+
+std::string BuildClipboardText(std::size_t rows, std::size_t columns, const CellText& cell) {
+    std::vector<std::size_t> widths(columns, 0);
+    std::size_t bytes = 0;
+    for (std::size_t c = 0; c < columns; ++c) {
+        for (std::size_t r = 0; r < rows; ++r)
+            widths[c] = std::max(widths[c], cell(r, c).size());
+        bytes += (widths[c] + 1) * rows;
     }
 
     std::string text;
-    for (const auto& row : rows) {
+    text.reserve(bytes + rows * 2);
+    for (std::size_t r = 0; r < rows; ++r) {
         const std::size_t lineStart = text.size();
-        for (std::size_t c = 0; c < widths.size(); ++c) {
-            const std::string_view cell = c < row.size() ? std::string_view(row[c]) : "";
-            text.append(cell);
-            text.append(widths[c] - cell.size(), ' ');
+        for (std::size_t c = 0; c < columns; ++c) {
+            const std::string_view value = cell(r, c);
+            text.append(value);
+            text.append(widths[c] - value.size(), ' ');
             text.push_back('\t');
         }
-        if (!widths.empty())
+        if (columns > 0)
             text.pop_back(); // the TAB after the last cell
         while (text.size() > lineStart && text.back() == ' ')
             text.pop_back();
         text.append("\r\n");
     }
     return text;
+}
+
+std::string BuildClipboardText(const std::vector<std::vector<std::string>>& rows) {
+    std::size_t columns = 0;
+    for (const auto& row : rows)
+        columns = std::max(columns, row.size());
+    return BuildClipboardText(rows.size(), columns, [&](std::size_t r, std::size_t c) {
+        return c < rows[r].size() ? std::string_view(rows[r][c]) : std::string_view();
+    });
 }
 
 } // namespace ornavex

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,10 +22,21 @@ void AppendExportItem(std::string& out, ExportFormat format, std::string_view ad
 // The whole list in the given format.
 std::string FormatAddresses(const std::vector<std::string>& addresses, ExportFormat format);
 
+// Writes the list to path in the given format through a temporary file that
+// replaces the target only once complete. Returns the failure's reason, or an
+// empty string on success.
+std::string WriteAddressesFile(const std::filesystem::path& path,
+                               const std::vector<std::string>& addresses, ExportFormat format,
+                               bool replaceExisting);
+
+// The text of the cell at (row, column).
+using CellText = std::function<std::string_view(std::size_t row, std::size_t column)>;
+
 // Clipboard text of a table: one line per row ending in CR LF; cells padded
 // with spaces to their column's widest cell and joined by TAB; the TAB after
-// the last cell and all trailing spaces of a line are dropped. Rows may have
-// fewer cells than others; a missing cell counts as empty.
+// the last cell and all trailing spaces of a line are dropped.
+std::string BuildClipboardText(std::size_t rows, std::size_t columns, const CellText& cell);
+// The same for rows given as lists; a row's missing cells count as empty.
 std::string BuildClipboardText(const std::vector<std::vector<std::string>>& rows);
 
 } // namespace ornavex

@@ -1,6 +1,7 @@
 #include "results/results_window.h"
 
 #include "shell/command_ids.h"
+#include "shell/custom_pointer.h"
 #include "shell/window_helpers.h"
 
 #include <QAction>
@@ -35,8 +36,14 @@ QString CountText(std::uint64_t count, const char* one, const char* many) {
 ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window), prompts_(prompts) {
     setObjectName(QStringLiteral("Form2"));
+    // The button-face background, whatever the skin.
+    QPalette background = palette();
+    background.setColor(QPalette::Window, background.color(QPalette::Button));
+    setPalette(background);
+    setAutoFillBackground(true);
     setWindowTitle(kApplicationTitle);
     setWindowIcon(QApplication::windowIcon());
+    customPointer_ = LoadCustomPointer(CustomPointerFile());
     setFixedSize(PixelsFromTwips(kClientWidth),
                  PixelsFromTwips(kClientHeight) + kStatusHeightPixels);
 
@@ -135,12 +142,6 @@ void ResultsWindow::Back() {
     emit backRequested();
     hide();
 }
-
-void ResultsWindow::SaveResults() {}
-
-void ResultsWindow::SaveComma() {}
-
-void ResultsWindow::CopyResultsToClipboard() {}
 
 void ResultsWindow::closeEvent(QCloseEvent* event) {
     event->accept();

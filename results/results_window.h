@@ -1,9 +1,12 @@
 #pragma once
 
+#include "results/export_formats.h"
 #include "results/results_model.h"
 
+#include <QCursor>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 class QLabel;
 class QToolBar;
@@ -44,12 +47,16 @@ protected:
 
 private:
     void CreateStaticBar();
+    // Asks for a file name and writes the list in format; the comma format
+    // shows the busy pointer from before the overwrite question to the end.
+    void SaveAs(ExportFormat format, const QString& filter, bool busyPointer);
 
     Prompts& prompts_;
     ResultsModel model_;
     QToolBar* toolbar_ = nullptr;
     QTreeView* list_ = nullptr;
     QLabel* status_ = nullptr;
+    std::optional<QCursor> customPointer_; // loaded when shipped; never switched to
 };
 
 } // namespace ornavex
