@@ -10,6 +10,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QUrl>
+#include <chrono>
+#include <memory>
+#include <random>
 
 namespace ornavex {
 namespace {
@@ -67,6 +70,20 @@ void OpenDemoVideo() {
         QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     Opener()(videos.isEmpty() ? folder + QDir::separator() : QDir(folder).filePath(videos.first()),
              false);
+}
+
+bool MainPageDraw(const std::function<double()>& uniform) {
+    const int drawn = static_cast<int>(uniform() * 100) + 1;
+    if (drawn != 7)
+        return false;
+    OpenMainPage();
+    return true;
+}
+
+std::function<double()> ClockSeededUniform() {
+    auto engine = std::make_shared<std::mt19937_64>(
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+    return [engine] { return std::uniform_real_distribution<double>(0.0, 1.0)(*engine); };
 }
 
 void LoadSampleFiles(QWidget& parent, Prompts& prompts, FileListModel& files) {

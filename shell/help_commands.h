@@ -26,6 +26,12 @@ void OpenFaqPage();
 void OpenMainPage();
 // The first file of the Video folder beside the program, or the folder.
 void OpenDemoVideo();
+// The start-up visit: draws a number from 1 to 100 from uniform (a value in
+// [0, 1)) and opens the main page when it is 7. Returns whether it opened.
+bool MainPageDraw(const std::function<double()>& uniform);
+// A uniform source seeded from the clock, for the real start-up.
+std::function<double()> ClockSeededUniform();
+
 // Appends the files of the Samples folder and offers to open that folder.
 void LoadSampleFiles(QWidget& parent, Prompts& prompts, FileListModel& files);
 

@@ -3,9 +3,12 @@
 #include "filelist/file_list_view.h"
 #include "results/results_window.h"
 #include "shell/command_ids.h"
+#include "shell/custom_pointer.h"
+#include "shell/help_commands.h"
 #include "shell/progress_panel.h"
 #include "shell/prompts.h"
 #include "shell/settings_store.h"
+#include "shell/skin.h"
 #include "shell/window_helpers.h"
 
 #include <QAction>

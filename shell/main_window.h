@@ -5,8 +5,10 @@
 #include "shell/list_layout.h"
 #include "shell/run_controller.h"
 
+#include <QCursor>
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class QTimer;
 class QToolBar;
@@ -33,6 +35,8 @@ public:
     ResultsWindow& results() { return *results_; }
     ProgressPanel* progressPanel() const { return progress_; }
     bool busy() const { return run_.running() || scanner_.busy(); }
+    bool skinned() const { return skinned_; }
+    const std::optional<QCursor>& customPointer() const { return customPointer_; }
 
     void CommandBars_Execute(int id);
     void AddFiles();
@@ -73,6 +77,10 @@ private:
     RunController run_;
     FolderScanJob scanner_;
     ListLayout layout_;
+    bool skinned_ = false;
+    // Loaded when shipped, as the window's custom pointer picture; nothing
+    // switches to it.
+    std::optional<QCursor> customPointer_;
 };
 
 } // namespace ornavex

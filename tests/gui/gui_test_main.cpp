@@ -1,3 +1,5 @@
+#include "shell/help_commands.h"
+
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -11,6 +13,8 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    // No test ever opens a browser or a file manager.
+    ornavex::SetTargetOpener([](const QString&, bool) {});
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,11 +1,11 @@
-#include <QDir>
-#include <QWidget>
-#include <gtest/gtest.h>
-
 #include "filelist/file_list_model.h"
 #include "gui_support.h"
 #include "shell/help_commands.h"
 #include "shell/window_helpers.h"
+
+#include <QDir>
+#include <QWidget>
+#include <gtest/gtest.h>
 
 namespace ornavex {
 namespace {
@@ -19,7 +19,9 @@ protected:
             opened.append((isUrl ? "url " : "file ") + target);
         });
     }
-    void TearDown() override { SetTargetOpener({}); }
+    void TearDown() override {
+        SetTargetOpener([](const QString&, bool) {});
+    }
 
     QStringList opened;
     ScriptedPrompts prompts;
@@ -37,8 +39,7 @@ TEST_F(HelpCommandsTest, WebPagesGoToTheMakersSite) {
 TEST_F(HelpCommandsTest, SampleFilesAreAddedEachTimeAndTheFolderOpensOnYes) {
     // The build copies the shipped samples beside the executables.
     const QString samples = QDir(ProgramFolder()).filePath("Samples");
-    const QStringList names =
-        QDir(samples).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QStringList names = QDir(samples).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
     ASSERT_FALSE(names.isEmpty());
 
     prompts.yesNoAnswers = {false, true};
@@ -52,6 +53,24 @@ TEST_F(HelpCommandsTest, SampleFilesAreAddedEachTimeAndTheFolderOpensOnYes) {
     EXPECT_EQ(opened, (QStringList{"file " + samples}));
     ASSERT_EQ(prompts.questions.size(), 2);
     EXPECT_TRUE(prompts.questions[0].startsWith("Would you like this software to open the folder"));
+}
+
+TEST_F(HelpCommandsTest, MainPageOpensOnlyOnADrawOfSeven) {
+    // r in [0, 1) draws whole(r * 100) + 1.
+    for (double r : {0.0, 0.05, 0.0599, 0.07, 0.5, 0.9999})
+        EXPECT_FALSE(MainPageDraw([r] { return r; })) << r;
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(MainPageDraw([] { return 0.06; }));
+    EXPECT_TRUE(MainPageDraw([] { return 0.0699; }));
+    EXPECT_EQ(opened, (QStringList{"url http://www.velquarn.example/",
+                                   "url http://www.velquarn.example/"}));
+    // About one start in a hundred with the real source.
+    const auto uniform = ClockSeededUniform();
+    int sevens = 0;
+    for (int i = 0; i < 100000; ++i)
+        sevens += static_cast<int>(uniform() * 100) + 1 == 7;
+    EXPECT_GT(sevens, 800);
+    EXPECT_LT(sevens, 1200);
 }
 
 TEST_F(HelpCommandsTest, DemoVideoFallsBackToTheFolder) {

@@ -1,0 +1,31 @@
+#include "shell/skin.h"
+
+#include "shell/window_helpers.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPalette>
+#include <QWidget>
+
+namespace ornavex {
+
+bool ApplySkin(QWidget& window, const QString& skinFile) {
+    const QFileInfo info(skinFile);
+    if (!info.isFile() || info.isHidden())
+        return false;
+    QFile file(skinFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+    window.setStyleSheet(QString::fromUtf8(file.readAll()));
+    return true;
+}
+
+QString SkinFile() {
+    return ProgramFile(QStringLiteral("x/o.cjs"));
+}
+
+} // namespace ornavex
