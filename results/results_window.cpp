@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
-#include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -42,7 +41,7 @@ ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
     setPalette(background);
     setAutoFillBackground(true);
     setWindowTitle(kApplicationTitle);
-    setWindowIcon(QApplication::windowIcon());
+    setWindowIcon(ProgramIcon());
     customPointer_ = LoadCustomPointer(CustomPointerFile());
     setFixedSize(PixelsFromTwips(kClientWidth),
                  PixelsFromTwips(kClientHeight) + kStatusHeightPixels);
@@ -87,16 +86,17 @@ void ResultsWindow::CreateStaticBar() {
     const struct {
         int id;
         const char* caption;
-        QStyle::StandardPixmap icon;
+        const char* icon;
     } buttons[] = {
-        {kBackId, "Back", QStyle::SP_ArrowBack},
-        {kSaveResultsId, "Save Results", QStyle::SP_DialogSaveButton},
-        {kSaveCommaId, "Save Results With Commas", QStyle::SP_FileDialogDetailedView},
-        {kCopyToClipboardId, "Save Results To Clipboard", QStyle::SP_FileDialogContentsView},
+        {kBackId, "Back", "back"},
+        {kSaveResultsId, "Save Results", "save"},
+        {kSaveCommaId, "Save Results With Commas", "save_commas"},
+        {kCopyToClipboardId, "Save Results To Clipboard", "clipboard"},
     };
     for (const auto& button : buttons) {
-        QAction* action = toolbar_->addAction(style()->standardIcon(button.icon),
-                                              QString::fromLatin1(button.caption));
+        QAction* action =
+            toolbar_->addAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(button.icon)),
+                                QString::fromLatin1(button.caption));
         action->setData(button.id);
         const int id = button.id;
         connect(action, &QAction::triggered, this, [this, id] { CommandBars_Execute(id); });

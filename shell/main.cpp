@@ -1,15 +1,15 @@
 #include "shell/main_window.h"
 #include "shell/prompts.h"
+#include "shell/window_helpers.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QStyle>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ornavex"));
     QApplication::setOrganizationName(QStringLiteral("Velquarn"));
-    QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_FileDialogListView));
+    QApplication::setWindowIcon(ornavex::ProgramIcon());
 
     ornavex::QtPrompts prompts;
     ornavex::MainWindow window(prompts);

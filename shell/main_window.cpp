@@ -16,7 +16,6 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -44,8 +43,13 @@ QFont BarFont() {
 
 MainWindow::MainWindow(Prompts& prompts) : prompts_(prompts), run_(prompts, this), scanner_(this) {
     setObjectName(QStringLiteral("Form1"));
+    // The load steps, in order: skin, custom pointer, the start-up draw,
+    // caption and icon, then the lists, the results window and the toolbar.
+    skinned_ = ApplySkin(*this, SkinFile());
+    customPointer_ = LoadCustomPointer(CustomPointerFile());
+    MainPageDraw(ClockSeededUniform());
     setWindowTitle(kApplicationTitle);
-    setWindowIcon(QApplication::windowIcon());
+    setWindowIcon(ProgramIcon());
 
     auto* client = new QWidget(this);
     setCentralWidget(client);
@@ -102,16 +106,17 @@ void MainWindow::CreateStaticBar() {
     const struct {
         int id;
         const char* caption;
-        QStyle::StandardPixmap icon;
+        const char* icon;
     } buttons[] = {
-        {kAddFilesId, "Add Files", QStyle::SP_FileIcon},
-        {kAddFolderId, "Add Folder", QStyle::SP_DirIcon},
-        {kClearListId, "Clear List", QStyle::SP_DialogResetButton},
-        {kStartId, "Start Removing", QStyle::SP_MediaPlay},
+        {kAddFilesId, "Add Files", "add_files"},
+        {kAddFolderId, "Add Folder", "add_folder"},
+        {kClearListId, "Clear List", "clear_list"},
+        {kStartId, "Start Removing", "start_removing"},
     };
     for (const auto& button : buttons) {
-        QAction* action = toolbar_->addAction(style()->standardIcon(button.icon),
-                                              QString::fromLatin1(button.caption));
+        QAction* action =
+            toolbar_->addAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(button.icon)),
+                                QString::fromLatin1(button.caption));
         action->setData(button.id);
         const int id = button.id;
         connect(action, &QAction::triggered, this, [this, id] { CommandBars_Execute(id); });

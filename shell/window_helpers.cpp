@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -18,12 +19,27 @@ void CenterOnScreen(QWidget& window) {
                 area.y() + (area.height() - frame.height()) / 2);
 }
 
+QIcon ProgramIcon() {
+    return QIcon(QStringLiteral(":/icons/ornavex.svg"));
+}
+
 QString ProgramFolder() {
     return QCoreApplication::applicationDirPath();
 }
 
 QString ProgramFile(const QString& relativeName) {
-    return QDir(ProgramFolder()).filePath(relativeName);
+    return ShippedFile(ProgramFolder(), relativeName);
+}
+
+QString ShippedFile(const QString& executableFolder, const QString& relativeName) {
+    const QString beside = QDir(executableFolder).filePath(relativeName);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed =
+        QDir(executableFolder).filePath(QStringLiteral("../share/ornavex/") + relativeName);
+    if (QFileInfo::exists(installed))
+        return QDir::cleanPath(installed);
+    return beside;
 }
 
 } // namespace ornavex

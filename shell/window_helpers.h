@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
 class QWidget;
@@ -20,8 +21,15 @@ inline int TwipsFromPixels(int pixels) {
 // Places the window's outer frame in the middle of the primary screen.
 void CenterOnScreen(QWidget& window);
 
-// The folder that holds the program's executable, and a file shipped in it.
+// The program's own icon, shown by both windows.
+QIcon ProgramIcon();
+
+// The folder that holds the program's executable.
 QString ProgramFolder();
+// A file shipped with the program: beside the executable in a build tree,
+// or in share/ornavex next to the bin folder of an installed program.
 QString ProgramFile(const QString& relativeName);
+// The same for a given executable folder.
+QString ShippedFile(const QString& executableFolder, const QString& relativeName);
 
 } // namespace ornavex

@@ -1,5 +1,6 @@
 #include "filelist/file_list_view.h"
 #include "gui_support.h"
+#include "results/results_window.h"
 #include "shell/list_layout.h"
 #include "shell/main_window.h"
 #include "test_support.h"
@@ -78,6 +79,29 @@ TEST_F(MainWindowTest, ToolbarHasTheFourButtonsInOrderWithTheirIds) {
     EXPECT_EQ(ids, (QList<int>{1000, 1001, 1003, 1002}));
     EXPECT_EQ(window.toolbar()->windowTitle(), "Standard");
     EXPECT_EQ(window.toolbar()->iconSize(), QSize(48, 48));
+    // Every picture draws at toolbar size and at half of it.
+    for (QAction* action : window.toolbar()->actions()) {
+        for (int size : {48, 24}) {
+            const QImage image = action->icon().pixmap(size, size).toImage();
+            ASSERT_FALSE(image.isNull()) << action->text().toStdString();
+            int opaque = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    opaque += qAlpha(image.pixel(x, y)) > 128;
+            EXPECT_GT(opaque, size * size / 5) << action->text().toStdString() << " at " << size;
+        }
+    }
+    EXPECT_FALSE(window.windowIcon().isNull());
+}
+
+TEST_F(MainWindowTest, LoadsTheShippedSkinPointerAndHiddenResultsWindow) {
+    // The build puts the shipped files beside the test program too.
+    EXPECT_TRUE(window.skinned());
+    EXPECT_FALSE(window.styleSheet().isEmpty());
+    EXPECT_TRUE(window.customPointer().has_value());
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor); // nothing switches to it
+    EXPECT_EQ(window.windowTitle(), "Ornavex");
+    EXPECT_FALSE(window.results().isVisible());
 }
 
 TEST_F(MainWindowTest, CommandIdsDispatchAndOthersAreIgnored) {

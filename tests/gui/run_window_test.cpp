@@ -59,6 +59,8 @@ TEST_F(RunWindowTest, ResultsWindowIsLoadedHiddenWithItsToolbar) {
     EXPECT_EQ(captions, (QStringList{"Back", "Save Results", "Save Results With Commas",
                                      "Save Results To Clipboard"}));
     EXPECT_EQ(ids, (QList<int>{1000, 1001, 1002, 1003}));
+    for (QAction* action : results.toolbar()->actions())
+        EXPECT_FALSE(action->icon().pixmap(48, 48).isNull()) << action->text().toStdString();
 }
 
 TEST_F(RunWindowTest, RunShowsResultsThenBackAllowsASecondRun) {
