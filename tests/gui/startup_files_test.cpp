@@ -1,5 +1,6 @@
 #include "shell/custom_pointer.h"
 #include "shell/skin.h"
+#include "shell/window_helpers.h"
 #include "test_support.h"
 
 #include <QWidget>
@@ -56,6 +57,17 @@ TEST(CustomPointer, MissingOrBrokenFilesAreSkippedSilently) {
     std::string truncated = testing::ReadFile(CustomPointerFile().toStdString()).substr(0, 100);
     WriteFile(dir / "truncated.cur", truncated);
     EXPECT_FALSE(LoadCustomPointer(Q(dir / "truncated.cur")).has_value());
+}
+
+TEST(ShippedFiles, FoundBesideTheProgramOrInItsShareFolder) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "build/bin/Samples");
+    std::filesystem::create_directories(dir / "usr/bin");
+    std::filesystem::create_directories(dir / "usr/share/ornavex/Samples");
+    EXPECT_EQ(ShippedFile(Q(dir / "build/bin"), "Samples"), Q(dir / "build/bin/Samples"));
+    EXPECT_EQ(ShippedFile(Q(dir / "usr/bin"), "Samples"), Q(dir / "usr/share/ornavex/Samples"));
+    // Missing everywhere: the place beside the program, which then reads as missing.
+    EXPECT_EQ(ShippedFile(Q(dir / "usr/bin"), "x/o.cjs"), Q(dir / "usr/bin/x/o.cjs"));
 }
 
 } // namespace
