@@ -11,10 +11,10 @@ int FileListModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= paths_.size())
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= paths_.size())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return paths_[index.row()];
+        return ToQString(paths_[static_cast<std::size_t>(index.row())]);
     return {};
 }
 
@@ -29,19 +29,35 @@ void FileListModel::Append(const QString& path) {
 }
 
 void FileListModel::Append(const QStringList& paths) {
-    if (paths.isEmpty())
+    std::vector<std::filesystem::path> converted;
+    converted.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString& path : paths)
+        converted.push_back(ToFsPath(path));
+    Append(converted);
+}
+
+void FileListModel::Append(const std::vector<std::filesystem::path>& paths) {
+    if (paths.empty())
         return;
     const int first = static_cast<int>(paths_.size());
     beginInsertRows({}, first, first + static_cast<int>(paths.size()) - 1);
-    paths_.append(paths);
+    paths_.insert(paths_.end(), paths.begin(), paths.end());
     endInsertRows();
 }
 
+QStringList FileListModel::texts() const {
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(paths_.size()));
+    for (const auto& path : paths_)
+        texts.append(ToQString(path));
+    return texts;
+}
+
 void FileListModel::RemoveAt(int row) {
-    if (row < 0 || row >= paths_.size())
+    if (row < 0 || static_cast<std::size_t>(row) >= paths_.size())
         return;
     beginRemoveRows({}, row, row);
-    paths_.removeAt(row);
+    paths_.erase(paths_.begin() + row);
     endRemoveRows();
 }
 
@@ -56,21 +72,21 @@ void FileListModel::RemoveRows(QList<int> rows) {
     }
     // Many rows: rebuild the list once instead of shifting it per row.
     beginResetModel();
-    QStringList kept;
-    kept.reserve(paths_.size() - rows.size());
+    std::vector<std::filesystem::path> kept;
+    kept.reserve(paths_.size());
     auto next = rows.cbegin();
-    for (int row = 0; row < paths_.size(); ++row) {
-        if (next != rows.cend() && *next == row)
+    for (std::size_t row = 0; row < paths_.size(); ++row) {
+        if (next != rows.cend() && static_cast<std::size_t>(*next) == row)
             ++next;
         else
-            kept.append(paths_[row]);
+            kept.push_back(std::move(paths_[row]));
     }
     paths_.swap(kept);
     endResetModel();
 }
 
 void FileListModel::Clear() {
-    if (paths_.isEmpty())
+    if (paths_.empty())
         return;
     beginResetModel();
     paths_.clear();
@@ -80,8 +96,8 @@ void FileListModel::Clear() {
 std::vector<InputSource> FileListModel::Snapshot() const {
     std::vector<InputSource> inputs;
     inputs.reserve(paths_.size());
-    for (const QString& path : paths_)
-        inputs.push_back(InputSource::File(ToFsPath(path)));
+    for (const auto& path : paths_)
+        inputs.push_back(InputSource::File(path));
     return inputs;
 }
 

@@ -4,12 +4,14 @@
 
 #include <QAbstractListModel>
 #include <QStringList>
+#include <filesystem>
 #include <vector>
 
 namespace ornavex {
 
 // The input file list: the paths the next run reads, in the order added.
-// Paths may repeat; nothing checks them when they are added.
+// Paths may repeat; nothing checks them when they are added. They are kept
+// as file system paths, so names that are not valid text survive intact.
 class FileListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -21,17 +23,20 @@ public:
 
     void Append(const QString& path);
     void Append(const QStringList& paths);
+    void Append(const std::vector<std::filesystem::path>& paths);
     void RemoveAt(int row);
     // Removes the given rows; the others keep their order.
     void RemoveRows(QList<int> rows);
     void Clear();
 
-    const QStringList& paths() const { return paths_; }
+    const std::vector<std::filesystem::path>& paths() const { return paths_; }
+    // The paths as the list shows them.
+    QStringList texts() const;
     // The list as run inputs, taken when a run starts.
     std::vector<InputSource> Snapshot() const;
 
 private:
-    QStringList paths_;
+    std::vector<std::filesystem::path> paths_;
 };
 
 } // namespace ornavex

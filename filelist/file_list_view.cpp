@@ -1,5 +1,7 @@
 #include "filelist/file_list_view.h"
 
+#include "filelist/qt_paths.h"
+
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,13 +11,13 @@
 namespace ornavex {
 namespace {
 
-QStringList LocalPaths(const QMimeData* data) {
-    QStringList paths;
+std::vector<std::filesystem::path> LocalPaths(const QMimeData* data) {
+    std::vector<std::filesystem::path> paths;
     if (data == nullptr || !data->hasUrls())
         return paths;
     for (const QUrl& url : data->urls())
         if (url.isLocalFile())
-            paths.append(url.toLocalFile());
+            paths.push_back(PathFromUrl(url));
     return paths;
 }
 
@@ -67,22 +69,22 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void FileListView::dragEnterEvent(QDragEnterEvent* event) {
-    if (LocalPaths(event->mimeData()).isEmpty())
+    if (LocalPaths(event->mimeData()).empty())
         event->ignore(); // no file list: the no-drop pointer
     else
         event->acceptProposedAction();
 }
 
 void FileListView::dragMoveEvent(QDragMoveEvent* event) {
-    if (LocalPaths(event->mimeData()).isEmpty())
+    if (LocalPaths(event->mimeData()).empty())
         event->ignore();
     else
         event->acceptProposedAction();
 }
 
 void FileListView::dropEvent(QDropEvent* event) {
-    const QStringList paths = LocalPaths(event->mimeData());
-    if (paths.isEmpty()) {
+    const std::vector<std::filesystem::path> paths = LocalPaths(event->mimeData());
+    if (paths.empty()) {
         event->ignore();
         return;
     }

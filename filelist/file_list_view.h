@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QStringList>
 #include <QTreeView>
+#include <filesystem>
+#include <vector>
 
 namespace ornavex {
 
@@ -19,7 +20,7 @@ signals:
     // Delete (with any modifier) or a double-click anywhere in the list.
     void removeCurrentRequested();
     // Paths dropped from a file manager, in the order of the drop.
-    void pathsDropped(const QStringList& paths);
+    void pathsDropped(const std::vector<std::filesystem::path>& paths);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

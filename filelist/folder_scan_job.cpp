@@ -1,9 +1,9 @@
 #include "filelist/folder_scan_job.h"
 
 #include "filelist/folder_scan.h"
-#include "filelist/qt_paths.h"
 
 #include <QMetaObject>
+#include <memory>
 
 namespace ornavex {
 
@@ -20,29 +20,30 @@ FolderScanJob::~FolderScanJob() {
     thread_.wait();
 }
 
-void FolderScanJob::Scan(const QStringList& paths, const QString& pattern) {
+void FolderScanJob::Scan(std::vector<std::filesystem::path> paths, NativeString pattern) {
     if (pending_++ == 0)
         emit busyChanged(true);
     const quint64 generation = generation_.load();
-    QMetaObject::invokeMethod(worker_, [this, paths, pattern, generation] {
-        const auto keepGoing = [this, generation] { return generation_.load() == generation; };
-        const NativeString nativePattern = ToFsPath(pattern).native();
-        QStringList files;
-        for (const QString& path : paths) {
-            if (!keepGoing())
-                break;
-            for (const auto& file : ExpandPath(ToFsPath(path), nativePattern, keepGoing))
-                files.append(ToQString(file));
-        }
-        QMetaObject::invokeMethod(this, [this, files, generation] { Finished(files, generation); });
-    });
+    QMetaObject::invokeMethod(
+        worker_, [this, paths = std::move(paths), pattern = std::move(pattern), generation] {
+            const auto keepGoing = [this, generation] { return generation_.load() == generation; };
+            auto files = std::make_shared<std::vector<std::filesystem::path>>();
+            for (const auto& path : paths) {
+                if (!keepGoing())
+                    break;
+                for (auto& file : ExpandPath(path, pattern, keepGoing))
+                    files->push_back(std::move(file));
+            }
+            QMetaObject::invokeMethod(this,
+                                      [this, files, generation] { Finished(*files, generation); });
+        });
 }
 
 void FolderScanJob::Cancel() {
     ++generation_;
 }
 
-void FolderScanJob::Finished(const QStringList& files, quint64 generation) {
+void FolderScanJob::Finished(const std::vector<std::filesystem::path>& files, quint64 generation) {
     if (generation == generation_.load())
         emit filesFound(files);
     if (--pending_ == 0)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "filelist/wildcard.h"
+
 #include <QObject>
-#include <QStringList>
 #include <QThread>
 #include <atomic>
+#include <filesystem>
+#include <vector>
 
 namespace ornavex {
 
@@ -18,17 +21,17 @@ public:
 
     // Expands paths: a folder becomes its files matching pattern, level by
     // level; anything else is passed through unchanged.
-    void Scan(const QStringList& paths, const QString& pattern);
+    void Scan(std::vector<std::filesystem::path> paths, NativeString pattern);
     // Drops the running request and every waiting one.
     void Cancel();
     bool busy() const { return pending_ > 0; }
 
 signals:
-    void filesFound(const QStringList& files);
+    void filesFound(const std::vector<std::filesystem::path>& files);
     void busyChanged(bool busy);
 
 private:
-    void Finished(const QStringList& files, quint64 generation);
+    void Finished(const std::vector<std::filesystem::path>& files, quint64 generation);
 
     QThread thread_;
     QObject* worker_ = nullptr;

@@ -21,4 +21,15 @@ QString ToQString(const std::filesystem::path& path) {
 #endif
 }
 
+std::filesystem::path PathFromUrl(const QUrl& url) {
+#ifdef _WIN32
+    return std::filesystem::path(url.toLocalFile().toStdWString());
+#else
+    // The encoded form keeps names that are not valid UTF-8 intact.
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return std::filesystem::path(std::string(bytes.constData(), bytes.size()));
+#endif
+}
+
 } // namespace ornavex

@@ -88,9 +88,10 @@ std::function<double()> ClockSeededUniform() {
 
 void LoadSampleFiles(QWidget& parent, Prompts& prompts, FileListModel& files) {
     const QString folder = ProgramFile(QStringLiteral("Samples"));
-    QStringList paths;
-    for (const NativeString& name : ListFolderFiles(ToFsPath(folder), kAllFilesPattern))
-        paths.append(QDir(folder).filePath(ToQString(name)));
+    const std::filesystem::path samples = ToFsPath(folder);
+    std::vector<std::filesystem::path> paths;
+    for (const NativeString& name : ListFolderFiles(samples, kAllFilesPattern))
+        paths.push_back(samples / name);
     files.Append(paths);
     const bool open = prompts.AskYesNo(
         &parent,

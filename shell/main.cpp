@@ -3,7 +3,8 @@
 #include "shell/window_helpers.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <filesystem>
+#include <vector>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -15,10 +16,18 @@ int main(int argc, char** argv) {
     ornavex::MainWindow window(prompts);
     // Files and folders named on the command line (an "Open with" from a file
     // manager) are added as if they had been dropped on the list.
-    QStringList paths;
-    for (const QString& argument : app.arguments().mid(1))
-        paths.append(QFileInfo(argument).absoluteFilePath());
-    if (!paths.isEmpty())
+    std::vector<std::filesystem::path> paths;
+    for (int i = 1; i < argc; ++i) {
+#ifdef _WIN32
+        const std::filesystem::path path(app.arguments().value(i).toStdWString());
+#else
+        const std::filesystem::path path(argv[i]); // the bytes as given
+#endif
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+        paths.push_back(error ? path : absolute);
+    }
+    if (!paths.empty())
         window.AddDroppedPaths(paths);
     // Closing either window ends the program at once.
     QObject::connect(&window, &ornavex::MainWindow::programEndRequested, &app, &QApplication::quit,

@@ -1,6 +1,8 @@
 #include "shell/main_window.h"
 
 #include "filelist/file_list_view.h"
+#include "filelist/folder_scan.h"
+#include "filelist/qt_paths.h"
 #include "results/results_window.h"
 #include "shell/command_ids.h"
 #include "shell/custom_pointer.h"
@@ -75,7 +77,7 @@ MainWindow::MainWindow(Prompts& prompts) : prompts_(prompts), run_(prompts, this
     connect(list_, &FileListView::removeCurrentRequested, this, &MainWindow::RemoveCurrentEntry);
     connect(list_, &FileListView::pathsDropped, this, &MainWindow::AddDroppedPaths);
     connect(&scanner_, &FolderScanJob::filesFound, this,
-            [this](const QStringList& files) { files_.Append(files); });
+            [this](const std::vector<std::filesystem::path>& files) { files_.Append(files); });
     connect(&scanner_, &FolderScanJob::busyChanged, this, [this] { UpdateBusyState(); });
     connect(&run_, &RunController::addressesReady, this, [this](std::vector<std::string>& batch) {
         results_->model().Append(std::move(batch));
@@ -155,11 +157,11 @@ void MainWindow::AddFolder() {
     const QString folder = prompts_.ChooseFolder(this, QStringLiteral("Please select folder:"));
     if (folder.isEmpty())
         return;
-    scanner_.Scan({folder}, QStringLiteral("*.") + *extension);
+    scanner_.Scan({ToFsPath(folder)}, PatternForExtension(extension->toStdString()));
 }
 
-void MainWindow::AddDroppedPaths(const QStringList& paths) {
-    scanner_.Scan(paths, QStringLiteral("*.*"));
+void MainWindow::AddDroppedPaths(const std::vector<std::filesystem::path>& paths) {
+    scanner_.Scan(paths, kAllFilesPattern);
 }
 
 void MainWindow::ClearList() {

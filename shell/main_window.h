@@ -45,7 +45,7 @@ public:
     void ClearSelectedFiles();
     void RemoveCurrentEntry();
     void Start();
-    void AddDroppedPaths(const QStringList& paths);
+    void AddDroppedPaths(const std::vector<std::filesystem::path>& paths);
     void Help();
     // Closes like the close box: writes the placement and ends the program.
     void Exit();

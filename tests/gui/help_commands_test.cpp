@@ -44,12 +44,12 @@ TEST_F(HelpCommandsTest, SampleFilesAreAddedEachTimeAndTheFolderOpensOnYes) {
 
     prompts.yesNoAnswers = {false, true};
     LoadSampleFiles(parent, prompts, files);
-    EXPECT_EQ(files.paths().size(), names.size());
-    EXPECT_EQ(files.paths().first(), QDir(samples).filePath(names.first()));
+    EXPECT_EQ(files.texts().size(), names.size());
+    EXPECT_EQ(files.texts().first(), QDir(samples).filePath(names.first()));
     EXPECT_TRUE(opened.isEmpty()); // No: nothing opens
 
     LoadSampleFiles(parent, prompts, files);
-    EXPECT_EQ(files.paths().size(), 2 * names.size());
+    EXPECT_EQ(files.texts().size(), 2 * names.size());
     EXPECT_EQ(opened, (QStringList{"file " + samples}));
     ASSERT_EQ(prompts.questions.size(), 2);
     EXPECT_TRUE(prompts.questions[0].startsWith("Would you like this software to open the folder"));

@@ -48,7 +48,7 @@ protected:
         for (int i = 1; i <= count; ++i)
             window.files().Append(QStringLiteral("/data/file%1.txt").arg(i));
     }
-    QStringList Rows() const { return const_cast<MainWindow&>(window).files().paths(); }
+    QStringList Rows() const { return const_cast<MainWindow&>(window).files().texts(); }
     void SelectRows(std::initializer_list<int> rows) {
         window.list()->clearSelection();
         for (int row : rows)

@@ -78,7 +78,7 @@ TEST_F(RunWindowTest, RunShowsResultsThenBackAllowsASecondRun) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.results().isVisible());
     EXPECT_TRUE(ResultRows().isEmpty());
-    EXPECT_EQ(window.files().paths().size(), 2);
+    EXPECT_EQ(window.files().paths().size(), 2u);
 
     window.results().CommandBars_Execute(4711); // ignored
     window.CommandBars_Execute(1002);
