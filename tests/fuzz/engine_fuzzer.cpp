@@ -1,0 +1,26 @@
+// Compares the engine with the plain reference on any bytes: the addresses
+// found, their order and spelling, and the counts must be the same.
+#include "engine/extract_emails.h"
+#include "test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    ornavex::AddressSet seen;
+    std::set<std::string> referenceSeen;
+    const auto found = ornavex::ExtractEmailToArray(text, seen);
+    const auto expected = ornavex::testing::ReferenceExtract(text, referenceSeen);
+    if (found != expected || seen.size() != referenceSeen.size()) {
+        std::fprintf(stderr, "engine and reference differ: %zu vs %zu addresses\n", found.size(),
+                     expected.size());
+        std::abort();
+    }
+    // The same text again in the same run adds nothing.
+    if (!ornavex::ExtractEmailToArray(text, seen).empty())
+        std::abort();
+    return 0;
+}
