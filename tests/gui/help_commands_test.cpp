@@ -4,6 +4,7 @@
 #include "shell/window_helpers.h"
 
 #include <QDir>
+#include <QUrl>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -71,6 +72,17 @@ TEST_F(HelpCommandsTest, MainPageOpensOnlyOnADrawOfSeven) {
         sevens += static_cast<int>(uniform() * 100) + 1 == 7;
     EXPECT_GT(sevens, 800);
     EXPECT_LT(sevens, 1200);
+}
+
+TEST(TargetUrls, PathsWithShellCharactersSurviveTheTripToTheDesktop) {
+    // The desktop's opener gets a file URL; the path inside is exactly ours.
+    for (const QString& path :
+         {QStringLiteral("/tmp/a b/c'd\"e/$(rm -rf ~);`x`|&.txt"), QStringLiteral("/tmp/-x"),
+          QStringLiteral("/tmp/na\u00efve \u03a9/%20literal")}) {
+        const QUrl url = QUrl::fromLocalFile(path);
+        EXPECT_TRUE(url.isLocalFile());
+        EXPECT_EQ(url.toLocalFile(), path);
+    }
 }
 
 TEST_F(HelpCommandsTest, DemoVideoFallsBackToTheFolder) {
