@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running Ornavex need
-# (Carlito stands in for the Calibri font of the windows),
-# skipping those already there. Needs root (or sudo) only when something is
-# missing.
+# Installs the Debian packages that building, testing and running Ornavex
+# need, skipping those already there: Carlito stands in for the Calibri font
+# of the windows, clang builds the fuzzers. Needs root (or sudo) only when
+# something is missing.
 set -euo pipefail
 
 packages=(
@@ -11,6 +11,7 @@ packages=(
     libcli11-dev
     qt6-base-dev qt6-svg-dev
     fonts-crosextra-carlito
+    clang libclang-rt-14-dev
 )
 
 missing=()
