@@ -1,7 +1,8 @@
 #include "cli/output_writer.h"
 
+#include "run/system_reason.h"
+
 #include <cerrno>
-#include <system_error>
 
 namespace ornavex {
 namespace {
@@ -38,7 +39,7 @@ bool OutputWriter::Flush() {
         if (!file_->Write(buffer_))
             error_ = file_->error();
     } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
-        error_ = std::generic_category().message(errno);
+        error_ = SystemReason(errno);
     }
     buffer_.clear();
     return !failed();
@@ -51,7 +52,7 @@ bool OutputWriter::Close(SafeFileWriter::Replace replace) {
         if (!file_->Commit(replace))
             error_ = file_->error();
     } else if (std::fflush(stream_) != 0) {
-        error_ = std::generic_category().message(errno);
+        error_ = SystemReason(errno);
     }
     return !failed();
 }

@@ -1,5 +1,6 @@
 #include "results/results_window.h"
 
+#include "shell/command_bar.h"
 #include "shell/command_ids.h"
 #include "shell/custom_pointer.h"
 #include "shell/window_helpers.h"
@@ -75,32 +76,12 @@ ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
 }
 
 void ResultsWindow::CreateStaticBar() {
-    toolbar_ = new QToolBar(QStringLiteral("Standard"), this);
-    toolbar_->setObjectName(QStringLiteral("Standard"));
-    toolbar_->setIconSize(QSize(48, 48));
-    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    toolbar_->setMovable(false);
-    QFont barFont(QStringLiteral("Calibri"));
-    barFont.setPointSize(11);
-    toolbar_->setFont(barFont);
-    const struct {
-        int id;
-        const char* caption;
-        const char* icon;
-    } buttons[] = {
-        {kBackId, "Back", "back"},
-        {kSaveResultsId, "Save Results", "save"},
-        {kSaveCommaId, "Save Results With Commas", "save_commas"},
-        {kCopyToClipboardId, "Save Results To Clipboard", "clipboard"},
-    };
-    for (const auto& button : buttons) {
-        QAction* action =
-            toolbar_->addAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(button.icon)),
-                                QString::fromLatin1(button.caption));
-        action->setData(button.id);
-        const int id = button.id;
-        connect(action, &QAction::triggered, this, [this, id] { CommandBars_Execute(id); });
-    }
+    toolbar_ = CreateCommandBar(this,
+                                {{kBackId, "Back", "back"},
+                                 {kSaveResultsId, "Save Results", "save"},
+                                 {kSaveCommaId, "Save Results With Commas", "save_commas"},
+                                 {kCopyToClipboardId, "Save Results To Clipboard", "clipboard"}},
+                                [this](int id) { CommandBars_Execute(id); });
     toolbar_->setGeometry(0, 0, PixelsFromTwips(kClientWidth), PixelsFromTwips(kListTop) - 4);
 }
 

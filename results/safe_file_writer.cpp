@@ -1,8 +1,9 @@
 #include "results/safe_file_writer.h"
 
+#include "run/system_reason.h"
+
 #include <cerrno>
 #include <random>
-#include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -17,10 +18,6 @@
 
 namespace ornavex {
 namespace {
-
-std::string SystemReason(int error) {
-    return std::generic_category().message(error);
-}
 
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
     static std::mt19937_64 random{std::random_device{}()};

@@ -1,8 +1,9 @@
 #include "run/file_reader.h"
 
+#include "run/system_reason.h"
+
 #include <cerrno>
 #include <memory>
-#include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -16,10 +17,6 @@
 
 namespace ornavex {
 namespace {
-
-std::string SystemReason(int error) {
-    return std::generic_category().message(error);
-}
 
 #ifdef _WIN32
 using Descriptor = int;

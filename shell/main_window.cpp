@@ -4,6 +4,7 @@
 #include "filelist/folder_scan.h"
 #include "filelist/qt_paths.h"
 #include "results/results_window.h"
+#include "shell/command_bar.h"
 #include "shell/command_ids.h"
 #include "shell/custom_pointer.h"
 #include "shell/help_commands.h"
@@ -34,12 +35,6 @@ const QString kTextFilesFilter = QStringLiteral("Text Files (*.txt);;All Files (
 const QString kExtensionPrompt =
     QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc "
                    "for all doc files, etc.)");
-
-QFont BarFont() {
-    QFont font(QStringLiteral("Calibri"));
-    font.setPointSize(11);
-    return font;
-}
 
 } // namespace
 
@@ -99,30 +94,14 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::CreateStaticBar() {
-    toolbar_ = addToolBar(QStringLiteral("Standard"));
-    toolbar_->setObjectName(QStringLiteral("Standard"));
-    toolbar_->setIconSize(QSize(48, 48));
-    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    toolbar_->setMovable(false);
-    toolbar_->setFont(BarFont());
-    const struct {
-        int id;
-        const char* caption;
-        const char* icon;
-    } buttons[] = {
-        {kAddFilesId, "Add Files", "add_files"},
-        {kAddFolderId, "Add Folder", "add_folder"},
-        {kClearListId, "Clear List", "clear_list"},
-        {kStartId, "Start Removing", "start_removing"},
-    };
-    for (const auto& button : buttons) {
-        QAction* action =
-            toolbar_->addAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(button.icon)),
-                                QString::fromLatin1(button.caption));
-        action->setData(button.id);
-        const int id = button.id;
-        connect(action, &QAction::triggered, this, [this, id] { CommandBars_Execute(id); });
-    }
+    // Left to right; "Clear List" (1003) stands before "Start Removing" (1002).
+    toolbar_ = CreateCommandBar(this,
+                                {{kAddFilesId, "Add Files", "add_files"},
+                                 {kAddFolderId, "Add Folder", "add_folder"},
+                                 {kClearListId, "Clear List", "clear_list"},
+                                 {kStartId, "Start Removing", "start_removing"}},
+                                [this](int id) { CommandBars_Execute(id); });
+    addToolBar(toolbar_);
 }
 
 void MainWindow::CommandBars_Execute(int id) {

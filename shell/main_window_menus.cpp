@@ -1,3 +1,4 @@
+#include "shell/command_bar.h"
 #include "shell/help_commands.h"
 #include "shell/main_window.h"
 
@@ -9,9 +10,7 @@ namespace ornavex {
 // m21 (some numbers were never used).
 void MainWindow::CreateMenus() {
     QMenuBar* bar = menuBar();
-    QFont barFont(QStringLiteral("Calibri"));
-    barFont.setPointSize(11);
-    bar->setFont(barFont);
+    bar->setFont(CommandBarFont());
 
     auto item = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
         QAction* action = menu->addAction(caption);

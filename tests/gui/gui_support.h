@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -71,6 +72,11 @@ private:
         return answer;
     }
 };
+
+// A path as the window's text.
+inline QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
 
 // Processes events until the condition holds or the time is up.
 inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000) {

@@ -18,14 +18,11 @@
 namespace ornavex {
 namespace {
 
+using testing::Q;
 using testing::ScriptedPrompts;
 using testing::TempDir;
 using testing::WaitUntil;
 using testing::WriteFile;
-
-QString Q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 // A stored value of the "Ornavex" section; empty when the key was never written.
 QVariant Stored(const char* key) {

@@ -9,14 +9,11 @@
 namespace ornavex {
 namespace {
 
+using testing::Q;
 using testing::ReadFile;
 using testing::ScriptedPrompts;
 using testing::TempDir;
 using testing::WriteFile;
-
-QString Q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 class ResultsExportsTest : public ::testing::Test {
 protected:

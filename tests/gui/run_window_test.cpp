@@ -13,14 +13,11 @@
 namespace ornavex {
 namespace {
 
+using testing::Q;
 using testing::ScriptedPrompts;
 using testing::TempDir;
 using testing::WaitUntil;
 using testing::WriteFile;
-
-QString Q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 class RunWindowTest : public ::testing::Test {
 protected:

@@ -1,3 +1,4 @@
+#include "gui_support.h"
 #include "shell/custom_pointer.h"
 #include "shell/skin.h"
 #include "shell/window_helpers.h"
@@ -9,12 +10,9 @@
 namespace ornavex {
 namespace {
 
+using testing::Q;
 using testing::TempDir;
 using testing::WriteFile;
-
-QString Q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 TEST(Skin, AppliedOnlyWhenTheFileIsThereAndNotHidden) {
     TempDir dir;

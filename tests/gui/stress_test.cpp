@@ -15,14 +15,11 @@ namespace ornavex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Q;
 using testing::ScriptedPrompts;
 using testing::TempDir;
 using testing::WaitUntil;
 using testing::WriteFile;
-
-QString Q(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 QUrl UrlOf(const fs::path& path) {
     // Percent-encode the raw bytes, as a file manager does for any name.
