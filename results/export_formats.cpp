@@ -35,9 +35,8 @@ std::string FormatAddresses(const std::vector<std::string>& addresses, ExportFor
     return out;
 }
 
-std::string WriteAddressesFile(const std::filesystem::path& path,
-                               const std::vector<std::string>& addresses, ExportFormat format,
-                               bool replaceExisting) {
+std::string WriteAddressesFile(const std::filesystem::path& path, const AddressList& addresses,
+                               ExportFormat format, bool replaceExisting) {
     constexpr std::size_t kChunk = 1 << 20;
     SafeFileWriter writer(path);
     if (!writer.Open())

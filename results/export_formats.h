@@ -1,5 +1,7 @@
 #pragma once
 
+#include "results/address_list.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -25,9 +27,8 @@ std::string FormatAddresses(const std::vector<std::string>& addresses, ExportFor
 // Writes the list to path in the given format through a temporary file that
 // replaces the target only once complete. Returns the failure's reason, or an
 // empty string on success.
-std::string WriteAddressesFile(const std::filesystem::path& path,
-                               const std::vector<std::string>& addresses, ExportFormat format,
-                               bool replaceExisting);
+std::string WriteAddressesFile(const std::filesystem::path& path, const AddressList& addresses,
+                               ExportFormat format, bool replaceExisting);
 
 // The text of the cell at (row, column).
 using CellText = std::function<std::string_view(std::size_t row, std::size_t column)>;

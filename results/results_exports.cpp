@@ -64,12 +64,10 @@ void ResultsWindow::SaveAs(ExportFormat format, const QString& filter, bool busy
 }
 
 void ResultsWindow::CopyResultsToClipboard() {
-    const std::vector<std::string>& addresses = model_.addresses();
+    const AddressList& addresses = model_.addresses();
     if (!addresses.empty()) {
-        const std::string text =
-            BuildClipboardText(addresses.size(), 1, [&](std::size_t row, std::size_t) {
-                return std::string_view(addresses[row]);
-            });
+        const std::string text = BuildClipboardText(
+            addresses.size(), 1, [&](std::size_t row, std::size_t) { return addresses[row]; });
         QApplication::clipboard()->setText(
             QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
     }

@@ -11,7 +11,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    const std::string& address = addresses_[static_cast<std::size_t>(index.row())];
+    const std::string_view address = addresses_[static_cast<std::size_t>(index.row())];
     return QString::fromLatin1(address.data(), static_cast<qsizetype>(address.size()));
 }
 
@@ -21,7 +21,7 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
     return {};
 }
 
-void ResultsModel::Append(std::vector<std::string> addresses) {
+void ResultsModel::Append(AddressList addresses) {
     if (addresses.empty())
         return;
     const int first = static_cast<int>(addresses_.size());
@@ -29,15 +29,13 @@ void ResultsModel::Append(std::vector<std::string> addresses) {
     if (addresses_.empty())
         addresses_ = std::move(addresses);
     else
-        addresses_.insert(addresses_.end(), std::make_move_iterator(addresses.begin()),
-                          std::make_move_iterator(addresses.end()));
+        addresses_.Append(addresses);
     endInsertRows();
 }
 
 void ResultsModel::Clear() {
     beginResetModel();
     addresses_.clear();
-    addresses_.shrink_to_fit();
     endResetModel();
 }
 

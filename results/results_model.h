@@ -1,8 +1,8 @@
 #pragma once
 
+#include "results/address_list.h"
+
 #include <QAbstractListModel>
-#include <string>
-#include <vector>
 
 namespace ornavex {
 
@@ -18,13 +18,13 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void Append(std::vector<std::string> addresses);
+    void Append(AddressList addresses);
     void Clear();
 
-    const std::vector<std::string>& addresses() const { return addresses_; }
+    const AddressList& addresses() const { return addresses_; }
 
 private:
-    std::vector<std::string> addresses_;
+    AddressList addresses_;
 };
 
 } // namespace ornavex

@@ -74,9 +74,8 @@ MainWindow::MainWindow(Prompts& prompts) : prompts_(prompts), run_(prompts, this
     connect(&scanner_, &FolderScanJob::filesFound, this,
             [this](const std::vector<std::filesystem::path>& files) { files_.Append(files); });
     connect(&scanner_, &FolderScanJob::busyChanged, this, [this] { UpdateBusyState(); });
-    connect(&run_, &RunController::addressesReady, this, [this](std::vector<std::string>& batch) {
-        results_->model().Append(std::move(batch));
-    });
+    connect(&run_, &RunController::addressesReady, this,
+            [this](AddressList& addresses) { results_->model().Append(std::move(addresses)); });
     connect(&run_, &RunController::progressed, progress_, &ProgressPanel::ShowRun);
     connect(&run_, &RunController::finished, this, &MainWindow::RunFinished);
     connect(progress_, &ProgressPanel::cancelRequested, this, &MainWindow::CancelWork);

@@ -13,7 +13,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kReportInterval = std::chrono::milliseconds(50);
-constexpr std::size_t kBatchLimit = 100000;
 
 std::uint64_t TotalBytes(const std::vector<InputSource>& inputs) {
     std::uint64_t total = 0;
@@ -37,21 +36,17 @@ public:
           std::uint64_t totalBytes)
         : controller_(controller), cancelled_(std::move(cancelled)), totalBytes_(totalBytes) {}
 
-    void AppendAddress(std::string_view address) override {
-        pending_.emplace_back(address);
-        if (pending_.size() >= kBatchLimit)
-            Flush();
-    }
+    // The results stay on the worker until the run ends: the window shows
+    // them all at once, and the window's thread does no work per address.
+    void AppendAddress(std::string_view address) override { found_.Append(address); }
 
     void ShowErrorReport(const ErrorReport& report) override {
-        Flush();
         Ask(QString::fromStdString(FormatErrorReport(report)),
             QString::fromUtf8(kErrorReportTitle.data(), kErrorReportTitle.size()),
             Prompts::Icon::kWarning);
     }
 
     void ShowMessage(std::string_view text) override {
-        Flush();
         Ask(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), kApplicationTitle,
             Prompts::Icon::kNone);
     }
@@ -60,7 +55,6 @@ public:
         const auto now = Clock::now();
         if (now - lastReport_ >= kReportInterval) {
             lastReport_ = now;
-            Flush();
             const QString current =
                 progress.current != nullptr ? ToQString(progress.current->path) : QString();
             const std::uint64_t done = progress.bytesDone;
@@ -73,14 +67,13 @@ public:
         return !cancelled_->load();
     }
 
-    void Flush() {
-        if (pending_.empty())
-            return;
-        auto batch = std::make_shared<std::vector<std::string>>(std::move(pending_));
-        pending_.clear();
+    // Hands every address found to the window's thread.
+    void Deliver() {
+        auto all = std::make_shared<AddressList>(std::move(found_));
+        found_.clear();
         RunController* controller = &controller_;
         QMetaObject::invokeMethod(controller,
-                                  [controller, batch] { emit controller->addressesReady(*batch); });
+                                  [controller, all] { emit controller->addressesReady(*all); });
     }
 
 private:
@@ -104,7 +97,7 @@ private:
     RunController& controller_;
     std::shared_ptr<std::atomic<bool>> cancelled_;
     std::uint64_t totalBytes_;
-    std::vector<std::string> pending_;
+    AddressList found_;
     Clock::time_point lastReport_ = Clock::now();
 };
 
@@ -124,7 +117,7 @@ void RunController::Start(std::vector<InputSource> inputs) {
     worker_ = std::thread([this, inputs = std::move(inputs), cancelled = cancelled_] {
         Hooks hooks(*this, cancelled, TotalBytes(inputs));
         const RunSummary summary = RunRemoval(inputs, hooks);
-        hooks.Flush();
+        hooks.Deliver();
         const bool hadFiles = !inputs.empty();
         QMetaObject::invokeMethod(this, [this, summary, hadFiles] { Finish(summary, hadFiles); });
     });

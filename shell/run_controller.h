@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/address_list.h"
 #include "run/removal_run.h"
 
 #include <QObject>
@@ -18,8 +19,8 @@ namespace ornavex {
 class Prompts;
 
 // Runs the removal on a worker thread and reports back on the window's
-// thread: addresses in batches, progress a few times a second, and every
-// report or notice as a modal message that the run waits for.
+// thread: progress a few times a second, every report or notice as a modal
+// message that the run waits for, and at the end all addresses at once.
 class RunController : public QObject {
     Q_OBJECT
 public:
@@ -32,7 +33,7 @@ public:
     void Cancel();
 
 signals:
-    void addressesReady(std::vector<std::string>& batch);
+    void addressesReady(AddressList& addresses);
     void progressed(std::uint64_t bytesDone, std::uint64_t totalBytes, const QString& currentFile);
     void finished(const RunSummary& summary, bool hadFiles);
 

@@ -41,7 +41,7 @@ protected:
     TempDir dir_;
     fs::path mountPoint_;
     bool mounted_ = false;
-    const std::vector<std::string> many_ = std::vector<std::string>(20000, "someone@example.com");
+    const AddressList many_ = AddressList(std::vector<std::string>(20000, "someone@example.com"));
 };
 
 TEST_F(OutputFaults, FullDiskLeavesTheOldFileByteForByte) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/address_list.h"
 #include "shell/prompts.h"
 
 #include <QCoreApplication>
@@ -72,6 +73,15 @@ private:
         return answer;
     }
 };
+
+// The addresses of a list as text.
+inline QStringList Texts(const AddressList& addresses) {
+    QStringList texts;
+    for (std::size_t i = 0; i < addresses.size(); ++i)
+        texts.append(
+            QString::fromLatin1(addresses[i].data(), static_cast<qsizetype>(addresses[i].size())));
+    return texts;
+}
 
 // A path as the window's text.
 inline QString Q(const std::filesystem::path& path) {

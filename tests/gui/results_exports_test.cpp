@@ -17,7 +17,7 @@ using testing::WriteFile;
 
 class ResultsExportsTest : public ::testing::Test {
 protected:
-    void Fill(std::vector<std::string> addresses) { window.model().Append(std::move(addresses)); }
+    void Fill(AddressList addresses) { window.model().Append(std::move(addresses)); }
 
     ScriptedPrompts prompts;
     ResultsWindow window{prompts};

@@ -27,12 +27,7 @@ protected:
         window.show();
     }
 
-    QStringList ResultRows() {
-        QStringList rows;
-        for (const std::string& address : window.results().model().addresses())
-            rows.append(QString::fromStdString(address));
-        return rows;
-    }
+    QStringList ResultRows() { return testing::Texts(window.results().model().addresses()); }
     bool RunEnded() { return !window.busy(); }
 
     ScriptedPrompts prompts;

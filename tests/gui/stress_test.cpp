@@ -39,12 +39,7 @@ void Drop(QWidget* target, const QList<QUrl>& urls) {
 class StressTest : public ::testing::Test {
 protected:
     void SetUp() override { window.show(); }
-    QStringList ResultRows() {
-        QStringList rows;
-        for (const std::string& address : window.results().model().addresses())
-            rows.append(QString::fromStdString(address));
-        return rows;
-    }
+    QStringList ResultRows() { return testing::Texts(window.results().model().addresses()); }
 
     ScriptedPrompts prompts;
     MainWindow window{prompts};
@@ -108,7 +103,7 @@ TEST_F(StressTest, BackWhileTheCopyHintShowsKeepsTheClipboard) {
     std::vector<std::string> many;
     for (int i = 0; i < 200000; ++i)
         many.push_back("user" + std::to_string(i) + "@example.com");
-    window.results().model().Append(many);
+    window.results().model().Append(AddressList(many));
     window.results().show();
     prompts.whileMessageShows = [&] { window.results().Back(); };
     window.results().CopyResultsToClipboard();

@@ -1,0 +1,71 @@
+// Times a run started from the desktop program: from Start until the results
+// window shows, and the longest pause of the window's event loop meanwhile
+// (the window repaints and answers input only between such pauses).
+//   gui_run_bench FILE...     (QT_QPA_PLATFORM=offscreen by default)
+#include "results/results_window.h"
+#include "shell/main_window.h"
+#include "shell/prompts.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// Answers nothing and shows nothing: a benchmark has no user.
+class SilentPrompts : public ornavex::Prompts {
+public:
+    void ShowMessage(QWidget*, const QString& text, const QString&, Icon) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
+    std::optional<QString> AskText(QWidget*, const QString&, const QString&,
+                                   const QString&) override {
+        return std::nullopt;
+    }
+    QStringList ChooseFilesToOpen(QWidget*, const QString&, const QString&) override { return {}; }
+    QString ChooseFileToSave(QWidget*, const QString&, const QString&) override { return {}; }
+    QString ChooseFolder(QWidget*, const QString&) override { return {}; }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SilentPrompts prompts;
+    ornavex::MainWindow window(prompts);
+    window.show();
+    QStringList files;
+    for (int i = 1; i < argc; ++i)
+        files.append(QString::fromLocal8Bit(argv[i]));
+    window.files().Append(files);
+
+    QElapsedTimer sinceTick;
+    qint64 longestPause = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestPause = std::max(longestPause, sinceTick.restart()); });
+
+    QElapsedTimer run;
+    QTimer::singleShot(0, [&] {
+        sinceTick.start();
+        ticker.start();
+        run.start();
+        window.Start();
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!window.busy() && window.results().isVisible()) {
+            const double seconds = run.nsecsElapsed() / 1e9;
+            std::printf("seconds: %.3f\nlongest event loop pause ms: %lld\nrows: %d\n", seconds,
+                        static_cast<long long>(longestPause), window.results().model().rowCount());
+            app.quit();
+        }
+    });
+    poll.start(1);
+    return app.exec();
+}
