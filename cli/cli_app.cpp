@@ -125,7 +125,9 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     }
 
     const std::vector<InputSource> inputs = CollectInputs(options);
-    ProgressBar progress(err, KnownInputBytes(inputs), !options.quiet && IsTerminal(err));
+    // Sizing every input costs a look-up per file: only for a visible bar.
+    const bool showProgress = !options.quiet && IsTerminal(err);
+    ProgressBar progress(err, showProgress ? KnownInputBytes(inputs) : 0, showProgress);
     CliHooks hooks(*output, progress, err);
     const RunSummary summary = RunRemoval(inputs, hooks);
     progress.Finish();

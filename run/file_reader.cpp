@@ -59,12 +59,8 @@ bool IsRegularFile(Descriptor fd, int& error) {
         return false;
     }
     error = S_ISDIR(info.st_mode) ? EISDIR : 0;
-    if (!S_ISREG(info.st_mode))
-        return false;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return true;
+    // O_NONBLOCK changes nothing for a regular file's reads, so it stays.
+    return S_ISREG(info.st_mode);
 }
 long long ReadSome(Descriptor fd, char* buffer, std::size_t size) {
     long long got;

@@ -12,7 +12,7 @@
 namespace ornavex {
 namespace {
 
-constexpr std::size_t kQueuedEvents = 16;
+constexpr std::size_t kQueuedBatches = 8;
 
 // The run on two threads: a scanning thread reads the files and finds their
 // valid addresses; this thread de-duplicates them in order and talks to the
@@ -20,7 +20,7 @@ constexpr std::size_t kQueuedEvents = 16;
 class Run {
 public:
     Run(const std::vector<InputSource>& inputs, RunHooks& hooks, std::size_t blockSize)
-        : inputs_(inputs), hooks_(hooks), blockSize_(blockSize), queue_(kQueuedEvents) {
+        : inputs_(inputs), hooks_(hooks), blockSize_(blockSize), queue_(kQueuedBatches) {
         progress_.fileCount = inputs.size();
     }
 
@@ -38,10 +38,12 @@ public:
             return summary_;
         }
         scanner_ = std::thread([this] { ScanInputs(inputs_, blockSize_, stop_, queue_); });
-        while (std::optional<ScanEvent> event = queue_.Pop()) {
-            if (event->kind == ScanEvent::Kind::kEnd)
-                break;
-            Handle(*event);
+        while (std::optional<ScanBatch> batch = queue_.Pop()) {
+            for (ScanEvent& event : *batch) {
+                if (event.kind == ScanEvent::Kind::kEnd)
+                    return summary_;
+                Handle(event);
+            }
         }
         return summary_;
     }
@@ -104,7 +106,7 @@ private:
     const std::vector<InputSource>& inputs_;
     RunHooks& hooks_;
     std::size_t blockSize_;
-    BoundedQueue<ScanEvent> queue_;
+    BoundedQueue<ScanBatch> queue_;
     std::atomic<bool> stop_{false};
     std::thread scanner_;
     AddressSet seen_;

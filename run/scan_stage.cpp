@@ -10,9 +10,12 @@
 namespace ornavex {
 namespace {
 
+constexpr std::size_t kBatchEvents = 256;
+constexpr std::size_t kBatchBytes = 64 << 10;
+
 class Scanner {
 public:
-    Scanner(const std::atomic<bool>& stop, BoundedQueue<ScanEvent>& queue)
+    Scanner(const std::atomic<bool>& stop, BoundedQueue<ScanBatch>& queue)
         : stop_(stop), queue_(queue) {}
 
     // False when the run was stopped.
@@ -48,7 +51,10 @@ public:
         return true;
     }
 
-    void End() { Push(ScanEvent::Kind::kEnd, 0); }
+    void End() {
+        Push(ScanEvent::Kind::kEnd, 0);
+        Send();
+    }
 
 private:
     void Collect(std::string_view address) {
@@ -62,20 +68,31 @@ private:
         pending_.kind = kind;
         pending_.fileIndex = index;
         pending_.bytesDone = bytesDone_;
-        queue_.Push(std::move(pending_));
+        batchBytes_ += pending_.text.size() + sizeof(ScanEvent);
+        batch_.push_back(std::move(pending_));
         pending_ = ScanEvent{};
+        if (batch_.size() >= kBatchEvents || batchBytes_ >= kBatchBytes)
+            Send();
+    }
+
+    void Send() {
+        queue_.Push(std::move(batch_));
+        batch_ = ScanBatch{};
+        batchBytes_ = 0;
     }
 
     const std::atomic<bool>& stop_;
-    BoundedQueue<ScanEvent>& queue_;
+    BoundedQueue<ScanBatch>& queue_;
     ScanEvent pending_;
+    ScanBatch batch_;
+    std::size_t batchBytes_ = 0;
     std::uint64_t bytesDone_ = 0;
 };
 
 } // namespace
 
 void ScanInputs(const std::vector<InputSource>& inputs, std::size_t blockSize,
-                const std::atomic<bool>& stop, BoundedQueue<ScanEvent>& queue) {
+                const std::atomic<bool>& stop, BoundedQueue<ScanBatch>& queue) {
     Scanner scanner(stop, queue);
     try {
         for (std::size_t i = 0; i < inputs.size(); ++i) {

@@ -30,10 +30,13 @@ struct ScanEvent {
     std::string error;           // kFileFailed: the reason
 };
 
+// Events travel in batches, so many small files cost few thread hand-overs.
+using ScanBatch = std::vector<ScanEvent>;
+
 // Reads every input in order, finds its valid addresses (repeats included)
-// and hashes them, and pushes the events to the queue; ends with kEnd. Stops
-// early when stop is set. Runs on its own thread.
+// and hashes them, and pushes the events to the queue in batches; ends with
+// kEnd. Stops early when stop is set. Runs on its own thread.
 void ScanInputs(const std::vector<InputSource>& inputs, std::size_t blockSize,
-                const std::atomic<bool>& stop, BoundedQueue<ScanEvent>& queue);
+                const std::atomic<bool>& stop, BoundedQueue<ScanBatch>& queue);
 
 } // namespace ornavex
