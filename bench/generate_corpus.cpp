@@ -1,6 +1,7 @@
 // Writes the benchmark corpora:
 //   generate_corpus sparse FILE MEGABYTES   prose with one address in many lines
 //   generate_corpus dense FILE LINES UNIQUE  an address list with repeats and case variants
+//   generate_corpus many FOLDER COUNT        COUNT files of about 4 KB of mixed text
 // The output depends only on the arguments, so runs are comparable.
 #include <cstdio>
 #include <cstdlib>
@@ -84,15 +85,42 @@ void WriteDense(std::FILE* out, std::uint64_t lines, std::uint64_t unique) {
     }
 }
 
+void WriteMany(const std::string& folder, std::uint64_t count) {
+    std::mt19937_64 random(3);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/f%06llu.txt", static_cast<unsigned long long>(i));
+        std::FILE* out = std::fopen((folder + name).c_str(), "wb");
+        if (out == nullptr)
+            return;
+        std::string text;
+        while (text.size() < 4000) {
+            if (random() % 3 == 0) {
+                text += VaryCase(random, Address(random, random() % 50000)) + "\n";
+            } else {
+                for (int w = 0; w < 8; ++w)
+                    text += kWords[random() % kWords.size()] + (w == 7 ? ".\n" : " ");
+            }
+        }
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s sparse FILE MEGABYTES | dense FILE LINES UNIQUE\n",
+        std::fprintf(stderr,
+                     "usage: %s sparse FILE MEGABYTES | dense FILE LINES UNIQUE | many FOLDER COUNT\n",
                      argv[0]);
         return 2;
     }
     const std::string kind = argv[1];
+    if (kind == "many") {
+        WriteMany(argv[2], std::strtoull(argv[3], nullptr, 10));
+        return 0;
+    }
     std::FILE* out = std::fopen(argv[2], "wb");
     if (out == nullptr) {
         std::perror(argv[2]);

@@ -23,14 +23,19 @@ data=bench/data
 mkdir -p "$data"
 [ -f "$data/sparse.txt" ] || "$bin/generate_corpus" sparse "$data/sparse.txt" 250
 [ -f "$data/dense.txt" ] || "$bin/generate_corpus" dense "$data/dense.txt" 6000000 1000000
+if [ ! -d "$data/many" ]; then
+    mkdir -p "$data/many"
+    "$bin/generate_corpus" many "$data/many" 10000
+fi
 if [ "$memory" = 1 ] && [ ! -f "$data/sparse-1g.txt" ]; then
     "$bin/generate_corpus" sparse "$data/sparse-1g.txt" 1000
 fi
 
-# The same job as a pipeline: punctuation to spaces, one word per line, one
-# trailing period off, the pattern, first occurrence ignoring case.
+# The same job as a pipeline over standard input: punctuation to spaces, one
+# word per line, one trailing period off, the pattern, first occurrence
+# ignoring case.
 pipeline() {
-    LC_ALL=C tr ',!"#$%&'"'"'()*/:;<=>?[\\]^`{|}~' ' ' <"$1" |
+    LC_ALL=C tr ',!"#$%&'"'"'()*/:;<=>?[\\]^`{|}~' ' ' |
         LC_ALL=C tr -s ' \t\r\n' '\n' |
         LC_ALL=C sed 's/\.$//' |
         LC_ALL=C grep -E '^[A-Za-z0-9_-][A-Za-z0-9_.-]*@([A-Za-z0-9-]+\.)+[A-Za-z]{2,}$' |
@@ -50,27 +55,60 @@ best_of_three() {
     echo "$best"
 }
 
-mbps() { echo "scale=1; $1 / 1000000 / $2" | bc -l; }
-ratio() { echo "scale=1; $1 / $2" | bc -l; }
+mbps() { awk -v b="$1" -v t="$2" 'BEGIN {printf "%.1f", b / 1e6 / t}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 
-rows=()
-for corpus in sparse dense; do
-    file="$data/$corpus.txt"
-    bytes=$(stat -c %s "$file")
-    cat "$file" >/dev/null # into the page cache
-    "$bin/ornavex-cli" -q "$file" >"$data/$corpus.ornavex"
-    pipeline "$file" >"$data/$corpus.pipeline"
-    if ! cmp -s "$data/$corpus.ornavex" "$data/$corpus.pipeline"; then
-        echo "MISMATCH on $corpus: ornavex-cli and the pipeline differ" >&2
+# One corpus: $1 name, $2 what ornavex-cli reads (a file or a folder).
+measure() {
+    local name=$1 target=$2 bytes unique t_cli t_pipe t_wc peak
+    # The pipeline reads one file from its standard input, many through cat;
+    # wc -l reads the files itself.
+    if [ -d "$target" ]; then
+        bytes=$(find "$target" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
+        all_files() { find "$target" -type f | sort | xargs cat; }
+        count_lines() { find "$target" -type f -print0 | xargs -0 wc -l; }
+    else
+        bytes=$(stat -c %s "$target")
+        all_files() { cat "$target"; }
+        count_lines() { wc -l "$target"; }
+    fi
+    all_files >/dev/null # into the page cache
+    "$bin/ornavex-cli" -q "$target" >"$data/$name.ornavex"
+    all_files | pipeline >"$data/$name.pipeline"
+    if ! cmp -s "$data/$name.ornavex" "$data/$name.pipeline"; then
+        echo "MISMATCH on $name: ornavex-cli and the pipeline differ" >&2
         exit 1
     fi
-    unique=$(wc -l <"$data/$corpus.ornavex")
-    t_cli=$(best_of_three "$bin/ornavex-cli" -q "$file")
-    t_pipe=$(best_of_three pipeline "$file")
-    t_wc=$(best_of_three wc -l "$file")
-    peak=$( { /usr/bin/time -f %M "$bin/ornavex-cli" -q "$file" >/dev/null; } 2>&1 | tail -1)
-    rows+=("| $corpus | $((bytes / 1000000)) | $unique | $(mbps "$bytes" "$t_cli") | $(mbps "$bytes" "$t_pipe") | $(mbps "$bytes" "$t_wc") | $(ratio "$t_pipe" "$t_cli") | $(ratio "$t_cli" "$t_wc") | $((peak / 1024)) |")
-done
+    unique=$(wc -l <"$data/$name.ornavex")
+    t_cli=$(best_of_three "$bin/ornavex-cli" -q "$target")
+    if [ -d "$target" ]; then
+        t_pipe=$(best_of_three bash -c "$(declare -f all_files pipeline); target=\$1; all_files | pipeline" _ "$target")
+    else
+        t_pipe=$(best_of_three bash -c "$(declare -f pipeline); pipeline <\"\$1\"" _ "$target")
+    fi
+    t_wc=$(best_of_three bash -c "$(declare -f count_lines); target=\$1; count_lines" _ "$target")
+    peak=$( { /usr/bin/time -f %M "$bin/ornavex-cli" -q "$target" >/dev/null; } 2>&1 | tail -1)
+    rows+=("| $name | $((bytes / 1000000)) | $unique | $(mbps "$bytes" "$t_cli") | $(mbps "$bytes" "$t_pipe") | $(mbps "$bytes" "$t_wc") | $(ratio "$t_pipe" "$t_cli") | $(ratio "$t_cli" "$t_wc") | $((peak / 1024)) |")
+    if [ "$name" = dense ]; then
+        local address_bytes
+        address_bytes=$(($(wc -c <"$data/$name.ornavex") - unique))
+        memory_limit="Dense corpus: the unique addresses hold $((address_bytes / 1000000)) MB; peak memory $((peak / 1024)) MB against a limit of 2.5 x that + 32 MB = $(((address_bytes * 5 / 2 + 32000000) / 1048576)) MB."
+        dense_cli=$t_cli
+    fi
+}
+
+rows=()
+measure sparse "$data/sparse.txt"
+measure dense "$data/dense.txt"
+measure many "$data/many"
+
+gui_line=""
+if [ -x "$bin/gui_run_bench" ]; then
+    gui=$("$bin/gui_run_bench" "$data/dense.txt" 2>/dev/null)
+    gui_seconds=$(echo "$gui" | awk '/^seconds:/ {print $2}')
+    gui_pause=$(echo "$gui" | awk '/^longest event loop pause ms:/ {print $6}')
+    gui_line="Desktop program on the dense corpus: ${gui_seconds} s from Start to the results window with all rows ($(ratio "$gui_seconds" "$dense_cli") x the command line's ${dense_cli} s); longest event loop pause during the run ${gui_pause} ms."
+fi
 
 if [ "$memory" = 1 ]; then
     file="$data/sparse-1g.txt"
@@ -84,9 +122,14 @@ fi
     echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(date -u +%Y-%m-%d)."
     echo "Command: \`bench/run.sh${1:+ $1}\`. Files read from the page cache; best of three runs."
     echo
+    echo "Corpora: sparse is 250 MB of prose, dense 6 million address lines (1 million unique), many 10,000 files of about 4 KB."
+    echo
     echo "| corpus | MB | unique addresses | ornavex-cli MB/s | pipeline MB/s | wc -l MB/s | ornavex vs pipeline | ornavex time / wc time | ornavex peak MB |"
     echo "|---|---|---|---|---|---|---|---|---|"
     printf '%s\n' "${rows[@]}"
+    echo
+    echo "$memory_limit"
+    [ -n "$gui_line" ] && { echo; echo "$gui_line"; }
     [ -n "${memory_line:-}" ] && { echo; echo "$memory_line"; }
     echo
     echo "Both tools printed identical addresses on every corpus."
