@@ -36,11 +36,7 @@ QString CountText(std::uint64_t count, const char* one, const char* many) {
 ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window), prompts_(prompts) {
     setObjectName(QStringLiteral("Form2"));
-    // The button-face background, whatever the skin.
-    QPalette background = palette();
-    background.setColor(QPalette::Window, background.color(QPalette::Button));
-    setPalette(background);
-    setAutoFillBackground(true);
+    SetFormColors(*this); // the button-face background, whatever the skin
     setWindowTitle(kApplicationTitle);
     setWindowIcon(ProgramIcon());
     customPointer_ = LoadCustomPointer(CustomPointerFile());

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QPalette>
 #include <QWidget>
 
 namespace ornavex {
@@ -16,10 +15,7 @@ bool ApplySkin(QWidget& window, const QString& skinFile) {
     QFile file(skinFile);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QPalette palette = window.palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
-    window.setPalette(palette);
-    window.setAutoFillBackground(true);
+    SetFormColors(window);
     window.setStyleSheet(QString::fromUtf8(file.readAll()));
     return true;
 }

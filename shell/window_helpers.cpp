@@ -4,10 +4,18 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QScreen>
 #include <QWidget>
 
 namespace ornavex {
+
+void SetFormColors(QWidget& window) {
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+}
 
 void CenterOnScreen(QWidget& window) {
     const QScreen* screen = QGuiApplication::primaryScreen();

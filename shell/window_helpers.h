@@ -18,6 +18,9 @@ inline int TwipsFromPixels(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
+// Gives the window the system's button-face background.
+void SetFormColors(QWidget& window);
+
 // Places the window's outer frame in the middle of the primary screen.
 void CenterOnScreen(QWidget& window);
 
