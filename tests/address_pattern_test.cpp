@@ -1,6 +1,8 @@
+#include "engine/address_finder.h"
 #include "engine/address_pattern.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -112,6 +114,31 @@ TEST(AddressPattern, AgreesWithStdRegexOnGeneratedWords) {
     // The generators must reach both answers often, or the comparison says little.
     EXPECT_GT(accepted, 3000);
     EXPECT_LT(accepted, 57000);
+}
+
+// The finder checks words in the pass that cuts them; on every single word
+// it must find exactly what dropping one trailing period and asking
+// IsEmailAddress finds.
+TEST(AddressFinder, AgreesWithIsEmailAddressOnGeneratedWords) {
+    std::mt19937 random(4711);
+    int found = 0;
+    for (int i = 0; i < 100000; ++i) {
+        const std::string word = i % 2 ? GenerateWord(random) : MutateAddress(random);
+        if (std::any_of(word.begin(), word.end(),
+                        [](char c) { return IsSeparator(static_cast<unsigned char>(c)); }))
+            continue;
+        std::string_view trimmed = word;
+        if (!trimmed.empty() && trimmed.back() == '.')
+            trimmed.remove_suffix(1);
+        std::vector<std::string_view> expected;
+        if (IsEmailAddress(trimmed))
+            expected.push_back(trimmed);
+        std::vector<std::string_view> actual;
+        FindAddresses(word, [&](std::string_view address) { actual.push_back(address); });
+        ASSERT_EQ(actual, expected) << "word: \"" << word << "\"";
+        found += !actual.empty();
+    }
+    EXPECT_GT(found, 3000);
 }
 
 TEST(AddressPattern, AgreesWithStdRegexOnEveryOctet) {

@@ -1,4 +1,5 @@
 #include "engine/address_scanner.h"
+#include "engine/candidate_words.h"
 #include "engine/extract_emails.h"
 #include "test_support.h"
 
