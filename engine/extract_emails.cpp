@@ -12,7 +12,7 @@ std::vector<std::string> ExtractEmailToArray(std::string_view text, AddressSet& 
     });
     std::vector<std::string> addresses;
     const std::size_t added = InsertNewInOrder(
-        seen, found, [&](std::string_view address) { addresses.emplace_back(address); });
+        seen, found, [&](std::size_t index) { addresses.emplace_back(found[index].address); });
     if (counts != nullptr) {
         counts->addressesFound += found.size();
         counts->uniqueAddresses += added;

@@ -15,8 +15,8 @@ struct HashedAddress {
     std::uint64_t hash = 0;
 };
 
-// Inserts the addresses into seen in order and calls onNew for each one that
-// was not there before; returns how many were new. A large set misses the
+// Inserts the addresses into seen in order and calls onNew with the batch
+// index of each one that was not there before; returns how many were new. A large set misses the
 // cache twice per lookup (slot, then key), so the lookups run as a pipeline:
 // the slot of address i + 2d and the key of address i + d load while address
 // i is looked up. The lookups themselves still happen one by one, in order.
@@ -35,7 +35,7 @@ std::size_t InsertNewInOrder(AddressSet& seen, std::span<const HashedAddress> ba
             const HashedAddress& item = batch[i - 2 * kDistance];
             if (seen.InsertLowerCased(item.address, item.hash)) {
                 ++added;
-                onNew(item.address);
+                onNew(i - 2 * kDistance);
             }
         }
     }

@@ -79,21 +79,39 @@ private:
         }
     }
 
+    // Settles this thread's half of the addresses, then appends every new
+    // one in text order.
     void AddNew(const ScanEvent& event) {
+        const std::string_view text = event.text;
         batch_.clear();
-        for (const ScanEvent::Entry& entry : event.entries)
-            batch_.push_back(
-                {std::string_view(event.text).substr(entry.offset, entry.length), entry.hash});
-        summary_.addressesFound += batch_.size();
-        summary_.uniqueAddresses += InsertNewInOrder(seen_, batch_, [&](std::string_view address) {
-            try {
-                hooks_.AppendAddress(address);
-            } catch (const std::exception& e) {
-                hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation),
-                                                   kAppendResultStatement, e.what(),
-                                                   progress_.current->DisplayName()});
+        batchIndex_.clear();
+        isNew_.assign(event.entries.size(), false);
+        for (std::size_t i = 0; i < event.entries.size(); ++i) {
+            const ScanEvent::Entry& entry = event.entries[i];
+            if (entry.verdict == ScanEvent::Verdict::kForConsumer) {
+                batch_.push_back({text.substr(entry.offset, entry.length), entry.hash});
+                batchIndex_.push_back(i);
+            } else {
+                isNew_[i] = entry.verdict == ScanEvent::Verdict::kNew;
             }
-        });
+        }
+        InsertNewInOrder(seen_, batch_, [&](std::size_t b) { isNew_[batchIndex_[b]] = true; });
+        summary_.addressesFound += event.entries.size();
+        for (std::size_t i = 0; i < event.entries.size(); ++i) {
+            if (!isNew_[i])
+                continue;
+            ++summary_.uniqueAddresses;
+            Append(text.substr(event.entries[i].offset, event.entries[i].length));
+        }
+    }
+
+    void Append(std::string_view address) {
+        try {
+            hooks_.AppendAddress(address);
+        } catch (const std::exception& e) {
+            hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kAppendResultStatement,
+                                               e.what(), progress_.current->DisplayName()});
+        }
     }
 
     void YieldOrStop() {
@@ -109,8 +127,10 @@ private:
     BoundedQueue<ScanBatch> queue_;
     std::atomic<bool> stop_{false};
     std::thread scanner_;
-    AddressSet seen_;
+    AddressSet seen_; // this thread's half of the hashes
     std::vector<HashedAddress> batch_;
+    std::vector<std::size_t> batchIndex_;
+    std::vector<bool> isNew_;
     RunSummary summary_;
     RunProgress progress_;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/address_scanner.h"
 #include "engine/address_set.h"
+#include "engine/new_address_filter.h"
 #include "run/file_reader.h"
 #include "run/text_decoder.h"
 
@@ -64,7 +65,25 @@ private:
         pending_.text.append(address);
     }
 
+    // Settles the addresses of this thread's half of the hashes.
+    void Settle(ScanEvent& event) {
+        settling_.clear();
+        settlingEntries_.clear();
+        for (ScanEvent::Entry& entry : event.entries) {
+            if (!ScanEvent::ScannerSettles(entry.hash))
+                continue;
+            entry.verdict = ScanEvent::Verdict::kSeen;
+            settling_.push_back(
+                {std::string_view(event.text).substr(entry.offset, entry.length), entry.hash});
+            settlingEntries_.push_back(&entry);
+        }
+        InsertNewInOrder(seen_, settling_, [&](std::size_t i) {
+            settlingEntries_[i]->verdict = ScanEvent::Verdict::kNew;
+        });
+    }
+
     void Push(ScanEvent::Kind kind, std::size_t index) {
+        Settle(pending_);
         pending_.kind = kind;
         pending_.fileIndex = index;
         pending_.bytesDone = bytesDone_;
@@ -86,6 +105,9 @@ private:
     ScanEvent pending_;
     ScanBatch batch_;
     std::size_t batchBytes_ = 0;
+    AddressSet seen_; // this thread's half
+    std::vector<HashedAddress> settling_;
+    std::vector<ScanEvent::Entry*> settlingEntries_;
     std::uint64_t bytesDone_ = 0;
 };
 

@@ -15,10 +15,17 @@ namespace ornavex {
 struct ScanEvent {
     enum class Kind { kFileStart, kAddresses, kFileDone, kFileFailed, kEnd };
 
+    // Both threads keep an address set, each for its share of the hashes:
+    // the scanning thread settles a quarter before sending (it also scans),
+    // the de-duplicating thread the rest.
+    enum class Verdict : std::uint8_t { kForConsumer, kNew, kSeen };
+    static bool ScannerSettles(std::uint64_t hash) { return (hash & 3) == 0; }
+
     struct Entry {
         std::uint32_t offset = 0; // into text
         std::uint32_t length = 0;
         std::uint64_t hash = 0; // AddressSet::Hash of the address
+        Verdict verdict = Verdict::kForConsumer;
     };
 
     Kind kind = Kind::kEnd;
