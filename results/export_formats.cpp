@@ -24,17 +24,6 @@ void AppendExportItem(std::string& out, ExportFormat format, std::string_view ad
     }
 }
 
-std::string FormatAddresses(const std::vector<std::string>& addresses, ExportFormat format) {
-    std::string out;
-    std::size_t bytes = 0;
-    for (const std::string& address : addresses)
-        bytes += address.size() + 2;
-    out.reserve(bytes);
-    for (std::size_t i = 0; i < addresses.size(); ++i)
-        AppendExportItem(out, format, addresses[i], i == 0);
-    return out;
-}
-
 std::string WriteAddressesFile(const std::filesystem::path& path, const AddressList& addresses,
                                ExportFormat format, bool replaceExisting) {
     constexpr std::size_t kChunk = 1 << 20;

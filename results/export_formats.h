@@ -21,9 +21,6 @@ enum class ExportFormat {
 // list's first item. Lists of any length can be written item by item.
 void AppendExportItem(std::string& out, ExportFormat format, std::string_view address, bool first);
 
-// The whole list in the given format.
-std::string FormatAddresses(const std::vector<std::string>& addresses, ExportFormat format);
-
 // Writes the list to path in the given format through a temporary file that
 // replaces the target only once complete. Returns the failure's reason, or an
 // empty string on success.

@@ -159,12 +159,4 @@ bool SafeFileWriter::Commit(Replace replace) {
     return true;
 }
 
-std::string WriteFileSafely(const std::filesystem::path& path, std::string_view bytes,
-                            SafeFileWriter::Replace replace) {
-    SafeFileWriter writer(path);
-    if (writer.Open() && writer.Write(bytes) && writer.Commit(replace))
-        return {};
-    return writer.error();
-}
-
 } // namespace ornavex

@@ -38,9 +38,4 @@ private:
     std::string error_;
 };
 
-// Writes bytes to path in one go through a SafeFileWriter. Returns the
-// failure's reason, or an empty string on success.
-std::string WriteFileSafely(const std::filesystem::path& path, std::string_view bytes,
-                            SafeFileWriter::Replace replace);
-
 } // namespace ornavex

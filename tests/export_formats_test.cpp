@@ -7,6 +7,14 @@ namespace {
 
 const std::vector<std::string> kAbc{"a", "b", "c"};
 
+// The whole list, item by item, as the exports write it.
+std::string FormatAddresses(const std::vector<std::string>& addresses, ExportFormat format) {
+    std::string out;
+    for (std::size_t i = 0; i < addresses.size(); ++i)
+        AppendExportItem(out, format, addresses[i], i == 0);
+    return out;
+}
+
 TEST(ExportFormats, LinesEndEveryAddressWithCrLf) {
     EXPECT_EQ(FormatAddresses(kAbc, ExportFormat::kLines), "a\r\nb\r\nc\r\n");
     EXPECT_EQ(FormatAddresses(kAbc, ExportFormat::kLines).size(), 9u);

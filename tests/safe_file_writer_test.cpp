@@ -12,6 +12,14 @@ using testing::TempDir;
 using testing::WriteFile;
 using Replace = SafeFileWriter::Replace;
 
+// Writes bytes to path in one go; the failure's reason, or "" on success.
+std::string WriteFileSafely(const fs::path& path, std::string_view bytes, Replace replace) {
+    SafeFileWriter writer(path);
+    if (writer.Open() && writer.Write(bytes) && writer.Commit(replace))
+        return {};
+    return writer.error();
+}
+
 std::size_t EntryCount(const fs::path& folder) {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
 }
