@@ -3,9 +3,15 @@
 #include "engine/character_classes.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define ORNAVEX_FINDER_SSE2 1
+#include <emmintrin.h>
+#endif
 
 namespace ornavex {
 
@@ -37,6 +43,193 @@ inline constexpr std::array<std::uint8_t, 256> kClasses = [] {
     return classes;
 }();
 
+// The word around one '@': where it ends (its separator, or the end of the
+// text) and, when it holds an address, where that address lies.
+struct WordAtSign {
+    const char* wordEnd = nullptr;
+    const char* addressStart = nullptr; // null when the word is no address
+    const char* addressEnd = nullptr;
+};
+
+inline std::uint8_t ClassOf(char c) {
+    return kClasses[static_cast<unsigned char>(c)];
+}
+
+// The word around at, one byte at a time. done is where the previous word
+// ended (a separator) or the start of the text.
+inline WordAtSign ExamineWordScalar(const char* done, const char* at, const char* end) {
+    // The local part, backwards from the '@' to the word's start.
+    const char* start = at;
+    bool localOk = true;
+    while (start > done) {
+        const std::uint8_t c = ClassOf(start[-1]);
+        if (c & kSep)
+            break;
+        localOk &= (c & kLocal) != 0;
+        --start;
+    }
+    localOk = localOk && start < at && (ClassOf(*start) & kLocalFirst) != 0;
+
+    // The domain, forwards to the word's end: labels closed by periods.
+    const char* stop = at + 1;
+    bool domainOk = true;
+    bool emptyLabel = false;
+    int closedLabels = 0;
+    std::size_t labelLength = 0, closedLength = 0;
+    bool labelLetters = true, closedLetters = false;
+    for (; stop < end; ++stop) {
+        const char ch = *stop;
+        const std::uint8_t c = ClassOf(ch);
+        if (c & kSep)
+            break;
+        if (ch == '.') {
+            emptyLabel |= labelLength == 0;
+            ++closedLabels;
+            closedLength = labelLength;
+            closedLetters = labelLetters;
+            labelLength = 0;
+            labelLetters = true;
+            continue;
+        }
+        domainOk &= (c & kLabel) != 0;
+        labelLetters &= (c & kLetter) != 0;
+        ++labelLength;
+    }
+    WordAtSign word;
+    word.wordEnd = stop;
+    if (!localOk || !domainOk || emptyLabel)
+        return word;
+
+    // One trailing period is dropped: the top-level label is then the last
+    // label it closed.
+    const bool trailingPeriod = labelLength == 0 && closedLabels > 0;
+    const bool valid = trailingPeriod ? closedLabels >= 2 && closedLength >= 2 && closedLetters
+                                      : closedLabels >= 1 && labelLength >= 2 && labelLetters;
+    if (valid) {
+        word.addressStart = start;
+        word.addressEnd = stop - trailingPeriod;
+    }
+    return word;
+}
+
+inline const char* SkipToSeparator(const char* p, const char* end) {
+    while (p < end && !(ClassOf(*p) & kSep))
+        ++p;
+    return p;
+}
+
+#ifdef ORNAVEX_FINDER_SSE2
+
+// Masks over 32 bytes, bit i for byte i.
+struct ByteMasks {
+    std::uint32_t local = 0;  // may stand in a local part
+    std::uint32_t label = 0;  // letters, digits, '-'
+    std::uint32_t dot = 0;    // '.'
+    std::uint32_t letter = 0; // ASCII letters
+};
+
+inline ByteMasks ClassifyHalf(__m128i x) {
+    // Signed compares: bytes from 0x80 up are negative and fall outside every
+    // ASCII range. Setting bit 5 maps 'A'..'Z' onto 'a'..'z' and nothing else
+    // onto them.
+    auto inRange = [](__m128i v, char lo, char hi) {
+        return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(lo - 1))),
+                             _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(hi + 1))));
+    };
+    const __m128i letter = inRange(_mm_or_si128(x, _mm_set1_epi8(0x20)), 'a', 'z');
+    const __m128i label = _mm_or_si128(_mm_or_si128(letter, inRange(x, '0', '9')),
+                                       _mm_cmpeq_epi8(x, _mm_set1_epi8('-')));
+    const __m128i dot = _mm_cmpeq_epi8(x, _mm_set1_epi8('.'));
+    const __m128i local =
+        _mm_or_si128(_mm_or_si128(label, dot), _mm_cmpeq_epi8(x, _mm_set1_epi8('_')));
+    ByteMasks masks;
+    masks.local = static_cast<std::uint32_t>(_mm_movemask_epi8(local));
+    masks.label = static_cast<std::uint32_t>(_mm_movemask_epi8(label));
+    masks.dot = static_cast<std::uint32_t>(_mm_movemask_epi8(dot));
+    masks.letter = static_cast<std::uint32_t>(_mm_movemask_epi8(letter));
+    return masks;
+}
+
+inline ByteMasks Classify32(const char* p) {
+    const ByteMasks low = ClassifyHalf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    const ByteMasks high = ClassifyHalf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)));
+    ByteMasks masks;
+    masks.local = low.local | high.local << 16;
+    masks.label = low.label | high.label << 16;
+    masks.dot = low.dot | high.dot << 16;
+    masks.letter = low.letter | high.letter << 16;
+    return masks;
+}
+
+inline std::uint32_t LowBits(int n) {
+    return n >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << n) - 1;
+}
+
+// The word around at from two 32-byte windows, one each side of the '@';
+// false when the text is too short there or the word outgrows a window.
+inline bool ExamineWordVector(const char* begin, const char* at, const char* end,
+                              WordAtSign& word) {
+    constexpr int kWindow = 32;
+    if (at - begin < kWindow || end - (at + 1) < kWindow)
+        return false;
+
+    // The local part: back to the last byte before the '@' that cannot stand
+    // in one. The previous word's separator, if that near, is such a byte.
+    const std::uint32_t notLocal = ~Classify32(at - kWindow).local;
+    if (notLocal == 0)
+        return false;
+    const char* before = at - kWindow + (31 - std::countl_zero(notLocal));
+    const bool localOk = (ClassOf(*before) & kSep) && before + 1 < at && before[1] != '.';
+
+    // The domain: labels and periods up to the first other byte.
+    const ByteMasks after = Classify32(at + 1);
+    const std::uint32_t notDomain = ~(after.label | after.dot);
+    if (notDomain == 0)
+        return false;
+    const int length = std::countr_zero(notDomain);
+    const char* stop = at + 1 + length;
+    if (stop < end && !(ClassOf(*stop) & kSep)) { // a byte no address holds
+        word.wordEnd = SkipToSeparator(stop, end);
+        return true;
+    }
+    word.wordEnd = stop;
+    if (!localOk)
+        return true;
+
+    // One trailing period is dropped; then the domain needs a period, no
+    // empty label, and a top-level label of two letters or more.
+    const int trailing = length > 0 && (after.dot >> (length - 1) & 1) ? 1 : 0;
+    const int domainLength = length - trailing;
+    const std::uint32_t dots = after.dot & LowBits(domainLength);
+    if (dots == 0 || (dots & 1) || (dots & dots >> 1) || (dots >> (domainLength - 1) & 1))
+        return true;
+    const int topStart = 32 - std::countl_zero(dots);
+    const std::uint32_t top = LowBits(domainLength) & ~LowBits(topStart);
+    if (domainLength - topStart < 2 || (after.letter & top) != top)
+        return true;
+    word.addressStart = before + 1;
+    word.addressEnd = at + 1 + domainLength;
+    return true;
+}
+
+#endif
+
+// The next '@' at or after p, or null.
+inline const char* FindAtSign(const char* p, const char* end) {
+#ifdef ORNAVEX_FINDER_SSE2
+    // In address lists the next '@' is near: look at a few 16-byte blocks
+    // before paying for a library call.
+    const __m128i atSign = _mm_set1_epi8('@');
+    for (int i = 0; i < 4 && end - p >= 16; ++i, p += 16) {
+        const int hits = _mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), atSign));
+        if (hits != 0)
+            return p + std::countr_zero(static_cast<unsigned>(hits));
+    }
+#endif
+    return static_cast<const char*>(std::memchr(p, '@', static_cast<std::size_t>(end - p)));
+}
+
 } // namespace address_finder_detail
 
 // Calls onAddress for every address of text, repeats included, in text
@@ -51,59 +244,20 @@ template <class OnAddress> void FindAddresses(std::string_view text, OnAddress&&
     const char* const end = begin + text.size();
     const char* done = begin; // everything before this has been examined
     while (done < end) {
-        const auto* at = static_cast<const char*>(std::memchr(done, '@', end - done));
+        const char* at = FindAtSign(done, end);
         if (at == nullptr)
             return;
-
-        // The local part, backwards from the '@' to the word's start.
-        const char* start = at;
-        bool localOk = true;
-        while (start > done) {
-            const std::uint8_t c = kClasses[static_cast<unsigned char>(start[-1])];
-            if (c & kSep)
-                break;
-            localOk &= (c & kLocal) != 0;
-            --start;
-        }
-        localOk = localOk && start < at &&
-                  (kClasses[static_cast<unsigned char>(*start)] & kLocalFirst) != 0;
-
-        // The domain, forwards to the word's end: labels closed by periods.
-        const char* stop = at + 1;
-        bool domainOk = true;
-        bool emptyLabel = false;
-        int closedLabels = 0;
-        std::size_t labelLength = 0, closedLength = 0;
-        bool labelLetters = true, closedLetters = false;
-        for (; stop < end; ++stop) {
-            const char ch = *stop;
-            const std::uint8_t c = kClasses[static_cast<unsigned char>(ch)];
-            if (c & kSep)
-                break;
-            if (ch == '.') {
-                emptyLabel |= labelLength == 0;
-                ++closedLabels;
-                closedLength = labelLength;
-                closedLetters = labelLetters;
-                labelLength = 0;
-                labelLetters = true;
-                continue;
-            }
-            domainOk &= (c & kLabel) != 0;
-            labelLetters &= (c & kLetter) != 0;
-            ++labelLength;
-        }
-        done = stop;
-        if (!localOk || !domainOk || emptyLabel)
-            continue;
-
-        // One trailing period is dropped: the top-level label is then the
-        // last label it closed.
-        const bool trailingPeriod = labelLength == 0 && closedLabels > 0;
-        const bool valid = trailingPeriod ? closedLabels >= 2 && closedLength >= 2 && closedLetters
-                                          : closedLabels >= 1 && labelLength >= 2 && labelLetters;
-        if (valid)
-            onAddress(std::string_view(start, (stop - trailingPeriod) - start));
+        WordAtSign word;
+#ifdef ORNAVEX_FINDER_SSE2
+        if (!ExamineWordVector(begin, at, end, word))
+            word = ExamineWordScalar(done, at, end);
+#else
+        word = ExamineWordScalar(done, at, end);
+#endif
+        done = word.wordEnd;
+        if (word.addressStart != nullptr)
+            onAddress(std::string_view(
+                word.addressStart, static_cast<std::size_t>(word.addressEnd - word.addressStart)));
     }
 }
 

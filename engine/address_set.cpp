@@ -7,6 +7,7 @@ namespace {
 
 constexpr std::size_t kInitialSlots = 1024;  // power of two
 constexpr std::size_t kChunkBytes = 4 << 20; // arena chunk
+constexpr std::size_t kCacheLine = 64;
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 
 // Lower-cases the ASCII letters among eight bytes at once.
@@ -51,10 +52,12 @@ std::uint64_t Mix(std::uint64_t h) {
 bool EqualsFolded(const char* stored, std::string_view text) {
     const char* p = text.data();
     std::size_t n = text.size();
+    // One branch at the end: a mismatch is rare once tag and length agree.
+    std::uint64_t difference = 0;
     for (; n >= 8; n -= 8, p += 8, stored += 8)
-        if (FoldWord(Load8(p)) != Load8(stored))
-            return false;
-    return FoldWord(LoadTail(p + n, n, text.size())) == LoadTail(stored + n, n, text.size());
+        difference |= FoldWord(Load8(p)) ^ Load8(stored);
+    difference |= FoldWord(LoadTail(p + n, n, text.size())) ^ LoadTail(stored + n, n, text.size());
+    return difference == 0;
 }
 
 } // namespace
@@ -85,9 +88,17 @@ void AddressSet::PrefetchSlot(std::uint64_t hash) const {
 
 void AddressSet::PrefetchKey(std::uint64_t hash) const {
 #if defined(__GNUC__)
-    const Slot& slot = slots_[Home(Tag(hash))];
-    if (slot.key != nullptr)
-        __builtin_prefetch(slot.key);
+    // The key to load is that of the first slot with the same tag along the
+    // probe sequence, which is not always the home slot.
+    const std::uint32_t tag = Tag(hash);
+    const std::size_t mask = capacity_ - 1;
+    for (std::size_t i = Home(tag); slots_[i].key != nullptr; i = (i + 1) & mask) {
+        if (slots_[i].tag == tag) {
+            __builtin_prefetch(slots_[i].key);
+            __builtin_prefetch(slots_[i].key + slots_[i].length - 1); // for long keys
+            return;
+        }
+    }
 #else
     (void)hash;
 #endif
@@ -135,6 +146,14 @@ const char* AddressSet::StoreLowerCased(std::string_view address) {
             chunks_.emplace_back(kChunkBytes);
             chunkFree_ = static_cast<char*>(chunks_.back().data());
             chunkLeft_ = kChunkBytes;
+        }
+        // A key that would straddle two cache lines starts on the next one
+        // instead, so a lookup loads one line of key, not two.
+        const std::size_t lineLeft =
+            kCacheLine - reinterpret_cast<std::uintptr_t>(chunkFree_) % kCacheLine;
+        if (need <= kCacheLine && need > lineLeft && lineLeft + need <= chunkLeft_) {
+            chunkFree_ += lineLeft;
+            chunkLeft_ -= lineLeft;
         }
         stored = chunkFree_;
         chunkFree_ += need;

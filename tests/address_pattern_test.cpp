@@ -1,11 +1,14 @@
 #include "engine/address_finder.h"
 #include "engine/address_pattern.h"
+#include "engine/character_classes.h"
 #include "test_support.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace ornavex {
 namespace {
@@ -139,6 +142,92 @@ TEST(AddressFinder, AgreesWithIsEmailAddressOnGeneratedWords) {
         found += !actual.empty();
     }
     EXPECT_GT(found, 3000);
+}
+
+// What FindAddresses must find in a text: its words, cut at separators, that
+// match the pattern once one trailing period is dropped.
+std::vector<std::string_view> AddressesWordByWord(std::string_view text) {
+    std::vector<std::string_view> addresses;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !IsSeparator(static_cast<unsigned char>(text[i])))
+            continue;
+        std::string_view word = text.substr(start, i - start);
+        if (!word.empty() && word.back() == '.')
+            word.remove_suffix(1);
+        if (IsEmailAddress(word))
+            addresses.push_back(word);
+        start = i + 1;
+    }
+    return addresses;
+}
+
+std::vector<std::string_view> FoundAddresses(std::string_view text) {
+    std::vector<std::string_view> found;
+    FindAddresses(text, [&](std::string_view address) { found.push_back(address); });
+    return found;
+}
+
+// An address whose parts have the given lengths, for words that reach past
+// whatever the finder examines at once.
+std::string AddressOfLengths(std::size_t local, std::size_t domain) {
+    std::string word(local, 'l');
+    word += '@';
+    std::string host(domain < 4 ? 1 : domain - 3, 'd');
+    for (std::size_t i = 4; i < host.size(); i += 5)
+        host[i] = '.';
+    return word + host + ".co";
+}
+
+TEST(AddressFinder, AgreesWordByWordInsideLongText) {
+    std::mt19937 random(31337);
+    std::uniform_int_distribution<std::size_t> partLength(1, 45);
+    std::uniform_int_distribution<std::size_t> separatorCount(1, 3);
+    std::uniform_int_distribution<std::size_t> pickSeparator(0, 30);
+    const std::string separators = std::string(kNonEmailCharacters) + " \t\r\n";
+    std::string text;
+    for (int i = 0; i < 30000; ++i) {
+        switch (i % 3) {
+        case 0:
+            text += GenerateWord(random);
+            break;
+        case 1:
+            text += MutateAddress(random);
+            break;
+        default: {
+            std::string word = AddressOfLengths(partLength(random), partLength(random));
+            if (random() % 4 == 0) // a near miss somewhere in a long word
+                word[random() % word.size()] = "+.@-_9"[random() % 6];
+            text += word;
+        }
+        }
+        for (std::size_t n = separatorCount(random); n > 0; --n)
+            text += separators[pickSeparator(random)];
+    }
+    const std::vector<std::string_view> expected = AddressesWordByWord(text);
+    EXPECT_GT(expected.size(), 8000u);
+    EXPECT_EQ(FoundAddresses(text), expected);
+}
+
+TEST(AddressFinder, WordsOfEveryLengthAtEveryDistanceFromTheEnds) {
+    for (std::size_t local = 1; local <= 40; ++local) {
+        for (std::size_t domain = 4; domain <= 40; ++domain) {
+            const std::string address = AddressOfLengths(local, domain);
+            for (const std::string& word :
+                 {address, address + ".", address + "..", "." + address, address + "9",
+                  "+" + address, std::string(address).insert(local + 1, ".")}) {
+                for (std::size_t pad : {0, 1, 15, 16, 31, 32, 33}) {
+                    const std::string before(pad, ' ');
+                    for (const std::string& text :
+                         {before + word, word + before, before + word + before,
+                          "x@y.zz" + before + word + ",a@b.cd"}) {
+                        ASSERT_EQ(FoundAddresses(text), AddressesWordByWord(text))
+                            << "text: \"" << text << "\"";
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(AddressPattern, AgreesWithStdRegexOnEveryOctet) {
