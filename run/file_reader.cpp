@@ -117,7 +117,8 @@ ReadOutcome ReadFileBlocks(const InputSource& source, std::size_t blockSize,
             return fail(error != 0 ? SystemReason(error) : "Not a regular file");
     }
 
-    const auto buffer = std::make_unique<char[]>(blockSize);
+    // Not zero-filled: with many small files that fill would cost more than the reads.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(blockSize);
     for (;;) {
         const long long got = ReadSome(fd, buffer.get(), blockSize);
         if (got < 0)
