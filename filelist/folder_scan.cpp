@@ -11,29 +11,34 @@ namespace ornavex {
 namespace fs = std::filesystem;
 namespace {
 
-bool IsHidden(const fs::directory_entry& entry) {
-#ifdef _WIN32
-    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-#else
-    const NativeString name = entry.path().filename().native();
-    return !name.empty() && name[0] == '.';
-#endif
-}
+struct NamedEntry {
+    NativeString name;
+    fs::directory_entry entry;
+};
 
 // Every entry of folder, sorted by name ignoring case; nothing when the folder
-// cannot be listed. Entries that fail part-way end the listing there.
-std::vector<fs::directory_entry> SortedEntries(const fs::path& folder) {
-    std::vector<fs::directory_entry> entries;
+// cannot be listed. Entries that fail part-way end the listing there. The
+// names are taken out once: a folder may hold many thousands of entries.
+std::vector<NamedEntry> SortedEntries(const fs::path& folder) {
+    std::vector<NamedEntry> entries;
     std::error_code error;
     fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error))
-        entries.push_back(*it);
-    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        return LessIgnoringCase(a.path().filename().native(), b.path().filename().native());
+        entries.push_back({it->path().filename().native(), *it});
+    std::sort(entries.begin(), entries.end(), [](const NamedEntry& a, const NamedEntry& b) {
+        return LessIgnoringCase(a.name, b.name);
     });
     return entries;
+}
+
+bool IsHidden(const NamedEntry& named) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(named.entry.path().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+#else
+    return !named.name.empty() && named.name[0] == '.';
+#endif
 }
 
 bool IsRealFolder(const fs::directory_entry& entry) {
@@ -51,9 +56,9 @@ void CollectSubfolders(FolderList& folders, const KeepScanning& keepGoing) {
         for (std::size_t i = levelStart; i < levelEnd; ++i) {
             if (keepGoing && !keepGoing())
                 return;
-            for (const auto& entry : SortedEntries(folders[i]))
-                if (IsRealFolder(entry) && !IsHidden(entry))
-                    folders.push_back(entry.path());
+            for (const NamedEntry& named : SortedEntries(folders[i]))
+                if (IsRealFolder(named.entry) && !IsHidden(named))
+                    folders.push_back(named.entry.path());
         }
         levelStart = levelEnd;
     }
@@ -61,13 +66,12 @@ void CollectSubfolders(FolderList& folders, const KeepScanning& keepGoing) {
 
 std::vector<NativeString> ListFolderFiles(const fs::path& folder, NativeView pattern) {
     std::vector<NativeString> names;
-    for (const auto& entry : SortedEntries(folder)) {
+    for (NamedEntry& named : SortedEntries(folder)) {
         std::error_code error;
-        if (entry.is_directory(error))
+        if (named.entry.is_directory(error))
             continue;
-        NativeString name = entry.path().filename().native();
-        if (MatchesWildcard(name, pattern))
-            names.push_back(std::move(name));
+        if (MatchesWildcard(named.name, pattern))
+            names.push_back(std::move(named.name));
     }
     return names;
 }
