@@ -5,7 +5,9 @@
 #include "run/file_reader.h"
 #include "run/scan_stage.h"
 
+#include <algorithm>
 #include <atomic>
+#include <deque>
 #include <exception>
 #include <thread>
 
@@ -13,23 +15,33 @@ namespace ornavex {
 namespace {
 
 constexpr std::size_t kQueuedBatches = 8;
+constexpr std::size_t kScanningThreads = 2;
 
-// The run on two threads: a scanning thread reads the files and finds their
-// valid addresses; this thread de-duplicates them in order and talks to the
-// hooks, so every hook is called on the thread that called RunRemoval.
+// The run on three threads: two scanning threads read alternate files and
+// find their valid addresses; this thread de-duplicates them in list order
+// and talks to the hooks, so every hook is called on the thread that called
+// RunRemoval.
 class Run {
 public:
     Run(const std::vector<InputSource>& inputs, RunHooks& hooks, std::size_t blockSize)
-        : inputs_(inputs), hooks_(hooks), blockSize_(blockSize), queue_(kQueuedBatches) {
+        : inputs_(inputs), hooks_(hooks), blockSize_(blockSize) {
         progress_.fileCount = inputs.size();
+        // Standard input can be read by one thread only.
+        const bool readsStandardInput = std::any_of(
+            inputs.begin(), inputs.end(), [](const InputSource& in) { return in.standardInput; });
+        const std::size_t threads = readsStandardInput || inputs.size() < 2 ? 1 : kScanningThreads;
+        while (channels_.size() < threads)
+            channels_.emplace_back();
     }
 
     ~Run() {
-        // Whatever way this thread leaves, the scanning thread must end too.
+        // Whatever way this thread leaves, the scanning threads must end too.
         stop_.store(true);
-        queue_.Close();
-        if (scanner_.joinable())
-            scanner_.join();
+        for (Channel& channel : channels_)
+            channel.queue.Close();
+        for (Channel& channel : channels_)
+            if (channel.scanner.joinable())
+                channel.scanner.join();
     }
 
     RunSummary Execute() {
@@ -37,24 +49,55 @@ public:
             hooks_.ShowMessage(kNoFilesMessage);
             return summary_;
         }
-        scanner_ = std::thread([this] { ScanInputs(inputs_, blockSize_, stop_, queue_); });
-        while (std::optional<ScanBatch> batch = queue_.Pop()) {
-            for (ScanEvent& event : *batch) {
-                if (event.kind == ScanEvent::Kind::kEnd)
-                    return summary_;
-                Handle(event);
+        for (std::size_t i = 0; i < channels_.size(); ++i) {
+            Channel& channel = channels_[i];
+            channel.scanner = std::thread([this, &channel, i] {
+                ScanInputs(inputs_, ScanShare{i, channels_.size()}, blockSize_, stop_,
+                           channel.queue);
+            });
+        }
+        for (std::size_t file = 0; file < inputs_.size(); ++file) {
+            Channel& channel = channels_[file % channels_.size()];
+            for (;;) {
+                ScanEvent* event = NextEvent(channel);
+                if (event == nullptr || event->kind == ScanEvent::Kind::kEnd)
+                    return summary_; // the scanners stopped early
+                Handle(*event);
+                if (event->kind == ScanEvent::Kind::kFileDone ||
+                    event->kind == ScanEvent::Kind::kFileFailed)
+                    break;
             }
+            if (summary_.stopped)
+                break;
         }
         return summary_;
     }
 
 private:
+    // A scanning thread and the events it sent that this thread has yet to handle.
+    struct Channel {
+        BoundedQueue<ScanBatch> queue{kQueuedBatches};
+        std::thread scanner;
+        ScanBatch batch;
+        std::size_t next = 0; // into batch
+    };
+
+    ScanEvent* NextEvent(Channel& channel) {
+        while (channel.next == channel.batch.size()) {
+            std::optional<ScanBatch> batch = channel.queue.Pop();
+            if (!batch)
+                return nullptr;
+            channel.batch = std::move(*batch);
+            channel.next = 0;
+        }
+        return &channel.batch[channel.next++];
+    }
+
     void Handle(ScanEvent& event) {
         progress_.fileIndex = event.fileIndex;
         progress_.current = &inputs_[event.fileIndex];
-        progress_.bytesDone = event.bytesDone;
-        if (summary_.stopped)
-            return; // drain what the scanner sent before it saw the stop
+        progress_.bytesDone += event.bytes;
+        summary_.bytesRead += event.bytes;
         switch (event.kind) {
         case ScanEvent::Kind::kFileStart:
             YieldOrStop();
@@ -66,11 +109,9 @@ private:
         case ScanEvent::Kind::kFileDone:
             AddNew(event);
             ++summary_.filesRead;
-            summary_.bytesRead += event.fileBytes;
             break;
         case ScanEvent::Kind::kFileFailed:
             ++summary_.filesFailed;
-            summary_.bytesRead += event.fileBytes;
             hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kReadFileStatement,
                                                event.error, progress_.current->DisplayName()});
             break;
@@ -79,30 +120,19 @@ private:
         }
     }
 
-    // Settles this thread's half of the addresses, then appends every new
-    // one in text order.
+    // Appends every address of the event that is new to the run, in text order.
     void AddNew(const ScanEvent& event) {
+        if (summary_.stopped)
+            return;
         const std::string_view text = event.text;
         batch_.clear();
-        batchIndex_.clear();
-        isNew_.assign(event.entries.size(), false);
-        for (std::size_t i = 0; i < event.entries.size(); ++i) {
-            const ScanEvent::Entry& entry = event.entries[i];
-            if (entry.verdict == ScanEvent::Verdict::kForConsumer) {
-                batch_.push_back({text.substr(entry.offset, entry.length), entry.hash});
-                batchIndex_.push_back(i);
-            } else {
-                isNew_[i] = entry.verdict == ScanEvent::Verdict::kNew;
-            }
-        }
-        InsertNewInOrder(seen_, batch_, [&](std::size_t b) { isNew_[batchIndex_[b]] = true; });
+        for (const ScanEvent::Entry& entry : event.entries)
+            batch_.push_back({text.substr(entry.offset, entry.length), entry.hash});
         summary_.addressesFound += event.entries.size();
-        for (std::size_t i = 0; i < event.entries.size(); ++i) {
-            if (!isNew_[i])
-                continue;
+        InsertNewInOrder(seen_, batch_, [&](std::size_t i) {
             ++summary_.uniqueAddresses;
-            Append(text.substr(event.entries[i].offset, event.entries[i].length));
-        }
+            Append(batch_[i].address);
+        });
     }
 
     void Append(std::string_view address) {
@@ -115,7 +145,7 @@ private:
     }
 
     void YieldOrStop() {
-        if (!hooks_.Yield(progress_)) {
+        if (!summary_.stopped && !hooks_.Yield(progress_)) {
             summary_.stopped = true;
             stop_.store(true);
         }
@@ -124,13 +154,10 @@ private:
     const std::vector<InputSource>& inputs_;
     RunHooks& hooks_;
     std::size_t blockSize_;
-    BoundedQueue<ScanBatch> queue_;
+    std::deque<Channel> channels_; // never moved: the threads hold references
     std::atomic<bool> stop_{false};
-    std::thread scanner_;
-    AddressSet seen_; // this thread's half of the hashes
+    AddressSet seen_;
     std::vector<HashedAddress> batch_;
-    std::vector<std::size_t> batchIndex_;
-    std::vector<bool> isNew_;
     RunSummary summary_;
     RunProgress progress_;
 };

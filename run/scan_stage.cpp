@@ -2,7 +2,6 @@
 
 #include "engine/address_scanner.h"
 #include "engine/address_set.h"
-#include "engine/new_address_filter.h"
 #include "run/file_reader.h"
 #include "run/text_decoder.h"
 
@@ -11,7 +10,8 @@
 namespace ornavex {
 namespace {
 
-constexpr std::size_t kBatchEvents = 256;
+// Small enough that the other scanning thread's files are not held up long.
+constexpr std::size_t kBatchEvents = 64;
 constexpr std::size_t kBatchBytes = 64 << 10;
 
 class Scanner {
@@ -28,7 +28,7 @@ public:
         try {
             outcome = ReadFileBlocks(source, blockSize, [&](std::string_view block) {
                 scanner.Feed(decoder.Decode(block));
-                bytesDone_ += block.size();
+                pending_.bytes += block.size();
                 Push(ScanEvent::Kind::kAddresses, index);
                 return !stop_.load(std::memory_order_relaxed);
             });
@@ -42,7 +42,6 @@ public:
         }
         if (outcome.stopped)
             return false;
-        pending_.fileBytes = outcome.bytesRead;
         if (!outcome.ok) {
             pending_.error = outcome.error;
             pending_.text.clear();
@@ -65,28 +64,9 @@ private:
         pending_.text.append(address);
     }
 
-    // Settles the addresses of this thread's half of the hashes.
-    void Settle(ScanEvent& event) {
-        settling_.clear();
-        settlingEntries_.clear();
-        for (ScanEvent::Entry& entry : event.entries) {
-            if (!ScanEvent::ScannerSettles(entry.hash))
-                continue;
-            entry.verdict = ScanEvent::Verdict::kSeen;
-            settling_.push_back(
-                {std::string_view(event.text).substr(entry.offset, entry.length), entry.hash});
-            settlingEntries_.push_back(&entry);
-        }
-        InsertNewInOrder(seen_, settling_, [&](std::size_t i) {
-            settlingEntries_[i]->verdict = ScanEvent::Verdict::kNew;
-        });
-    }
-
     void Push(ScanEvent::Kind kind, std::size_t index) {
-        Settle(pending_);
         pending_.kind = kind;
         pending_.fileIndex = index;
-        pending_.bytesDone = bytesDone_;
         batchBytes_ += pending_.text.size() + sizeof(ScanEvent);
         batch_.push_back(std::move(pending_));
         pending_ = ScanEvent{};
@@ -105,19 +85,15 @@ private:
     ScanEvent pending_;
     ScanBatch batch_;
     std::size_t batchBytes_ = 0;
-    AddressSet seen_; // this thread's half
-    std::vector<HashedAddress> settling_;
-    std::vector<ScanEvent::Entry*> settlingEntries_;
-    std::uint64_t bytesDone_ = 0;
 };
 
 } // namespace
 
-void ScanInputs(const std::vector<InputSource>& inputs, std::size_t blockSize,
+void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share, std::size_t blockSize,
                 const std::atomic<bool>& stop, BoundedQueue<ScanBatch>& queue) {
     Scanner scanner(stop, queue);
     try {
-        for (std::size_t i = 0; i < inputs.size(); ++i) {
+        for (std::size_t i = share.first; i < inputs.size(); i += share.stride) {
             if (stop.load(std::memory_order_relaxed) || !scanner.ScanFile(i, inputs[i], blockSize))
                 break;
         }
