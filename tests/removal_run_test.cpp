@@ -3,11 +3,13 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace ornavex {
 namespace {
 
 using testing::RecordingHooks;
+using testing::ReferenceExtract;
 using testing::TempDir;
 using testing::WriteFile;
 using Strings = std::vector<std::string>;
@@ -128,6 +130,53 @@ TEST(RemovalRun, BlockSizeNeverChangesTheResults) {
         const RunSummary summary = RunRemoval(inputs, hooks, blockSize);
         ASSERT_EQ(hooks.addresses, expected) << "blocks of " << blockSize;
         EXPECT_EQ(summary.bytesRead, text.size() + 5022);
+    }
+}
+
+// Files are read on more than one thread; what the hooks see must not show it.
+TEST(RemovalRun, ManyFilesOfMixedSizesKeepListOrderInAddressesAndReports) {
+    TempDir dir;
+    struct Log : RecordingHooks {
+        void AppendAddress(std::string_view address) override {
+            events.push_back("address " + std::string(address));
+        }
+        void ShowErrorReport(const ErrorReport& report) override {
+            events.push_back("report " + report.path);
+        }
+        Strings events;
+    } hooks;
+
+    Strings expected;
+    std::set<std::string> seen;
+    std::vector<std::filesystem::path> paths;
+    std::uint64_t bytes = 0;
+    for (int i = 0; i < 300; ++i) {
+        const std::filesystem::path path = dir / ("f" + std::to_string(i) + ".txt");
+        paths.push_back(path);
+        if (i % 37 == 5) { // never written: a report in its place
+            expected.push_back("report " + path.string());
+            continue;
+        }
+        std::string text;
+        const int lines = i % 11 == 0 ? 0 : i % 7 == 0 ? 400 : i % 5;
+        for (int line = 0; line < lines; ++line)
+            text += "to: User" + std::to_string((i * 31 + line) % 250) + "@Host" +
+                    std::to_string(line % 3) + ".example.ORG, note\n";
+        WriteFile(path, text);
+        bytes += text.size();
+        for (const std::string& address : ReferenceExtract(text, seen))
+            expected.push_back("address " + address);
+    }
+
+    for (std::size_t blockSize : {64, 30000}) {
+        hooks.events.clear();
+        seen.clear();
+        const RunSummary summary = RunRemoval(Files(paths), hooks, blockSize);
+        EXPECT_EQ(hooks.events, expected) << "blocks of " << blockSize;
+        EXPECT_EQ(summary.filesFailed, 8u);
+        EXPECT_EQ(summary.filesRead, 292u);
+        EXPECT_EQ(summary.bytesRead, bytes);
+        EXPECT_EQ(hooks.lastProgress.bytesDone, bytes);
     }
 }
 
