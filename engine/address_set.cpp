@@ -1,12 +1,21 @@
 #include "engine/address_set.h"
 
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 namespace ornavex {
 namespace {
 
-constexpr std::size_t kInitialSlots = 1024;  // power of two
-constexpr std::size_t kChunkBytes = 4 << 20; // arena chunk
+constexpr std::size_t kInitialSlots = 1024; // power of two
+// A key reference holds the arena chunk in its high bits and the offset in
+// four-byte units in its low bits; reference 0 (chunk 0, offset 0) is never
+// given out, so it marks an empty slot.
+constexpr unsigned kOffsetBits = 20;
+constexpr std::size_t kChunkBytes = std::size_t{4} << kOffsetBits; // 4 MiB
+constexpr std::size_t kMaxChunks = std::size_t{1} << (32 - kOffsetBits);
+constexpr std::size_t kRecordAlign = 4;
+constexpr std::size_t kLengthBytes = sizeof(std::uint32_t);
 constexpr std::size_t kCacheLine = 64;
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 
@@ -92,10 +101,9 @@ void AddressSet::PrefetchKey(std::uint64_t hash) const {
     // probe sequence, which is not always the home slot.
     const std::uint32_t tag = Tag(hash);
     const std::size_t mask = capacity_ - 1;
-    for (std::size_t i = Home(tag); slots_[i].key != nullptr; i = (i + 1) & mask) {
+    for (std::size_t i = Home(tag); slots_[i].key != 0; i = (i + 1) & mask) {
         if (slots_[i].tag == tag) {
-            __builtin_prefetch(slots_[i].key);
-            __builtin_prefetch(slots_[i].key + slots_[i].length - 1); // for long keys
+            __builtin_prefetch(KeyRecord(slots_[i].key));
             return;
         }
     }
@@ -104,66 +112,91 @@ void AddressSet::PrefetchKey(std::uint64_t hash) const {
 #endif
 }
 
+const char* AddressSet::KeyRecord(std::uint32_t reference) const {
+    return chunkStarts_[reference >> kOffsetBits] +
+           (reference & ((1u << kOffsetBits) - 1)) * kRecordAlign;
+}
+
 std::size_t AddressSet::FindSlot(std::string_view address, std::uint32_t tag) const {
     const std::size_t mask = capacity_ - 1;
     for (std::size_t i = Home(tag);; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
-        if (slot.key == nullptr)
+        if (slot.key == 0)
             return i;
-        if (slot.tag == tag && slot.length == address.size() && EqualsFolded(slot.key, address))
+        if (slot.tag != tag)
+            continue;
+        const char* record = KeyRecord(slot.key);
+        std::uint32_t length;
+        std::memcpy(&length, record, kLengthBytes);
+        if (length == address.size() && EqualsFolded(record + kLengthBytes, address))
             return i;
     }
 }
 
 bool AddressSet::Contains(std::string_view address) const {
-    return slots_[FindSlot(address, Tag(Hash(address)))].key != nullptr;
+    return slots_[FindSlot(address, Tag(Hash(address)))].key != 0;
 }
 
 bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) {
     const std::uint32_t tag = Tag(hash);
     std::size_t index = FindSlot(address, tag);
-    if (slots_[index].key != nullptr)
+    if (slots_[index].key != 0)
         return false;
+    const std::uint32_t key = StoreLowerCased(address);
     // Keep the load factor at or below 3/4.
     if ((count_ + 1) * 4 > capacity_ * 3) {
         Grow();
         index = FindSlot(address, tag);
     }
-    slots_[index] = Slot{StoreLowerCased(address), static_cast<std::uint32_t>(address.size()), tag};
+    slots_[index] = Slot{tag, key};
     ++count_;
     return true;
 }
 
-const char* AddressSet::StoreLowerCased(std::string_view address) {
-    // An empty key still needs a non-null pointer to mark its slot as used.
-    const std::size_t need = address.empty() ? 1 : address.size();
-    char* stored;
-    if (need > kChunkBytes / 4) { // a big key gets a chunk of its own
-        chunks_.emplace_back(need);
-        stored = static_cast<char*>(chunks_.back().data());
-    } else {
-        if (need > chunkLeft_) {
-            chunks_.emplace_back(kChunkBytes);
-            chunkFree_ = static_cast<char*>(chunks_.back().data());
-            chunkLeft_ = kChunkBytes;
-        }
-        // A key that would straddle two cache lines starts on the next one
-        // instead, so a lookup loads one line of key, not two.
-        const std::size_t lineLeft =
-            kCacheLine - reinterpret_cast<std::uintptr_t>(chunkFree_) % kCacheLine;
-        if (need <= kCacheLine && need > lineLeft && lineLeft + need <= chunkLeft_) {
-            chunkFree_ += lineLeft;
-            chunkLeft_ -= lineLeft;
-        }
-        stored = chunkFree_;
-        chunkFree_ += need;
-        chunkLeft_ -= need;
+std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
+    if (address.size() > UINT32_MAX)
+        throw std::length_error("address too long to hold");
+    const std::size_t need =
+        (kLengthBytes + address.size() + kRecordAlign - 1) / kRecordAlign * kRecordAlign;
+    auto newChunk = [&](std::size_t bytes) {
+        if (chunks_.size() == kMaxChunks)
+            throw std::length_error("too many distinct addresses to hold");
+        chunkStarts_.reserve(chunks_.size() + 1);
+        chunks_.emplace_back(bytes);
+        chunkStarts_.push_back(static_cast<char*>(chunks_.back().data()));
+    };
+    if (chunks_.empty()) {
+        newChunk(kChunkBytes);
+        chunkUsed_ = kRecordAlign; // reference 0 stays unused
     }
+    std::size_t offset;
+    if (need > kChunkBytes / 4) { // a big key gets a chunk of its own
+        newChunk(need);
+        offset = 0;
+        // Later keys go to a fresh chunk of the usual size.
+        chunkUsed_ = kChunkBytes;
+    } else {
+        if (need > kChunkBytes - chunkUsed_) {
+            newChunk(kChunkBytes);
+            chunkUsed_ = 0;
+        }
+        // A record that would straddle two cache lines starts on the next
+        // one instead, so a lookup loads one line of key, not two.
+        const std::size_t lineLeft = kCacheLine - chunkUsed_ % kCacheLine;
+        if (need <= kCacheLine && need > lineLeft && chunkUsed_ + lineLeft + need <= kChunkBytes)
+            chunkUsed_ += lineLeft;
+        offset = chunkUsed_;
+        chunkUsed_ += need;
+    }
+    char* record = chunkStarts_.back() + offset;
+    const auto length = static_cast<std::uint32_t>(address.size());
+    std::memcpy(record, &length, kLengthBytes);
+    char* stored = record + kLengthBytes;
     for (std::size_t i = 0; i < address.size(); ++i) {
         const char c = address[i];
         stored[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
     }
-    return stored;
+    return static_cast<std::uint32_t>((chunks_.size() - 1) << kOffsetBits | offset / kRecordAlign);
 }
 
 void AddressSet::Grow() {
@@ -175,10 +208,10 @@ void AddressSet::Grow() {
     slots_ = static_cast<Slot*>(slotMemory_.data());
     for (std::size_t from = 0; from < oldCapacity; ++from) {
         const Slot& slot = oldSlots[from];
-        if (slot.key == nullptr)
+        if (slot.key == 0)
             continue;
         std::size_t to = Home(slot.tag);
-        while (slots_[to].key != nullptr)
+        while (slots_[to].key != 0)
             to = (to + 1) & (capacity_ - 1);
         slots_[to] = slot;
     }

@@ -10,8 +10,10 @@
 namespace ornavex {
 
 // The run-wide set of addresses already emitted, keyed by their ASCII
-// lower-case form. An open-addressing table of slots that point into an arena
-// of key bytes: every key is stored once, with no allocation of its own.
+// lower-case form. An open-addressing table of slots that refer into an arena
+// of key bytes: every key is stored once, with no allocation of its own. The
+// arena holds up to 16 GiB of keys; past that an insert throws
+// std::length_error.
 //
 // Lookups of a large set miss the cache twice (the slot, then its key).
 // Callers that have many addresses at hand hide that latency by prefetching:
@@ -41,10 +43,11 @@ public:
     std::size_t size() const { return count_; }
 
 private:
+    // Eight bytes, so a cache line holds eight slots. The key is reached
+    // through its reference into the arena, where its length comes first.
     struct Slot {
-        const char* key = nullptr; // lower-case bytes in the arena
-        std::uint32_t length = 0;
         std::uint32_t tag = 0; // Tag(hash), which also skips most key compares
+        std::uint32_t key = 0; // KeyReference of the lower-case bytes; 0: empty
     };
 
     // A slot's tag is the hash's high half; its low bits pick the home slot,
@@ -52,16 +55,18 @@ private:
     static std::uint32_t Tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
     std::size_t Home(std::uint32_t tag) const { return tag & (capacity_ - 1); }
     std::size_t FindSlot(std::string_view address, std::uint32_t tag) const;
-    const char* StoreLowerCased(std::string_view address);
+    // A stored key: a 32-bit length, then the bytes.
+    const char* KeyRecord(std::uint32_t reference) const;
+    std::uint32_t StoreLowerCased(std::string_view address);
     void Grow();
 
     LargeBlock slotMemory_;
     Slot* slots_ = nullptr;
     std::size_t capacity_ = 0; // a power of two
     std::size_t count_ = 0;
-    std::vector<LargeBlock> chunks_;
-    char* chunkFree_ = nullptr;
-    std::size_t chunkLeft_ = 0;
+    std::vector<LargeBlock> chunks_; // the arena
+    std::vector<char*> chunkStarts_;
+    std::size_t chunkUsed_ = 0; // bytes used in the last chunk
 };
 
 } // namespace ornavex
