@@ -27,7 +27,12 @@ public:
         ReadOutcome outcome;
         try {
             outcome = ReadFileBlocks(source, blockSize, [&](std::string_view block) {
-                scanner.Feed(decoder.Decode(block));
+                const std::string_view text = decoder.Decode(block);
+                // The block's addresses take at most its size, a carried word
+                // aside: one allocation each instead of a series of regrowths.
+                pending_.text.reserve(text.size());
+                pending_.entries.reserve(text.size() / 32);
+                scanner.Feed(text);
                 pending_.bytes += block.size();
                 Push(ScanEvent::Kind::kAddresses, index);
                 return !stop_.load(std::memory_order_relaxed);
