@@ -1,5 +1,9 @@
 #include "results/address_list.h"
 
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
 namespace ornavex {
 namespace {
 
@@ -17,25 +21,57 @@ AddressList::AddressList(const std::vector<std::string>& addresses) {
         Append(address);
 }
 
-void AddressList::Append(std::string_view address) {
-    if (chunks_.empty() || chunks_.back().capacity() - chunks_.back().size() < address.size()) {
-        chunks_.emplace_back();
-        chunks_.back().reserve(address.size() > kChunkBytes ? address.size() : kChunkBytes);
+AddressList::AddressList(AddressList&& other) noexcept
+    : byteBlocks_(std::move(other.byteBlocks_)), free_(std::exchange(other.free_, nullptr)),
+      freeLeft_(std::exchange(other.freeLeft_, 0)), viewMemory_(std::move(other.viewMemory_)),
+      viewBlocks_(std::move(other.viewBlocks_)), size_(std::exchange(other.size_, 0)) {
+    other.byteBlocks_.clear();
+    other.viewMemory_.clear();
+    other.viewBlocks_.clear();
+}
+
+AddressList& AddressList::operator=(AddressList&& other) noexcept {
+    if (this != &other) {
+        AddressList taken(std::move(other));
+        std::swap(byteBlocks_, taken.byteBlocks_);
+        std::swap(free_, taken.free_);
+        std::swap(freeLeft_, taken.freeLeft_);
+        std::swap(viewMemory_, taken.viewMemory_);
+        std::swap(viewBlocks_, taken.viewBlocks_);
+        std::swap(size_, taken.size_);
     }
-    std::string& chunk = chunks_.back();
-    const std::size_t at = chunk.size();
-    chunk.append(address); // within the reserved capacity: no reallocation
-    views_.emplace_back(chunk.data() + at, address.size());
+    return *this;
+}
+AddressList::~AddressList() = default;
+
+void AddressList::Append(std::string_view address) {
+    if (size_ % kViewsPerBlock == 0 && size_ / kViewsPerBlock == viewBlocks_.size()) {
+        viewBlocks_.reserve(viewBlocks_.size() + 1);
+        viewMemory_.emplace_back(kViewsPerBlock * sizeof(std::string_view));
+        viewBlocks_.push_back(static_cast<std::string_view*>(viewMemory_.back().data()));
+    }
+    if (freeLeft_ < address.size()) {
+        const std::size_t bytes = std::max(address.size(), kChunkBytes);
+        byteBlocks_.emplace_back(bytes);
+        free_ = static_cast<char*>(byteBlocks_.back().data());
+        freeLeft_ = bytes;
+    }
+    if (!address.empty())
+        std::memcpy(free_, address.data(), address.size());
+    viewBlocks_[size_ / kViewsPerBlock][size_ % kViewsPerBlock] =
+        std::string_view(free_, address.size());
+    free_ += address.size();
+    freeLeft_ -= address.size();
+    ++size_;
 }
 
 void AddressList::Append(const AddressList& other) {
-    for (std::string_view address : other.views_)
-        Append(address);
+    for (std::size_t i = 0; i < other.size(); ++i)
+        Append(other[i]);
 }
 
 void AddressList::clear() {
-    chunks_ = {};
-    views_ = {};
+    *this = AddressList();
 }
 
 } // namespace ornavex

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/large_block.h"
+
 #include <cstddef>
 #include <initializer_list>
 #include <string>
@@ -8,31 +10,42 @@
 
 namespace ornavex {
 
-// A list of addresses kept back to back in large chunks that never move, so
+// A list of addresses kept back to back in large blocks that never move, so
 // a million of them cost their bytes plus a view each: no allocation per
-// address and no copying as the list grows.
+// address and no copying as the list grows. The views, too, sit in blocks
+// of a fixed size, and every block is fresh memory mapped in large pages
+// where the system has them: filling the list costs few page faults.
 class AddressList {
 public:
     AddressList() = default;
     AddressList(std::initializer_list<std::string_view> addresses);
     explicit AddressList(const std::vector<std::string>& addresses);
-    AddressList(AddressList&&) = default;
-    AddressList& operator=(AddressList&&) = default;
-    AddressList(const AddressList&) = delete; // the views point into the chunks
+    AddressList(AddressList&&) noexcept;
+    AddressList& operator=(AddressList&&) noexcept;
+    AddressList(const AddressList&) = delete; // the views point into the blocks
     AddressList& operator=(const AddressList&) = delete;
+    ~AddressList();
 
     void Append(std::string_view address);
     void Append(const AddressList& other);
 
-    std::size_t size() const { return views_.size(); }
-    bool empty() const { return views_.empty(); }
-    std::string_view operator[](std::size_t i) const { return views_[i]; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    std::string_view operator[](std::size_t i) const {
+        return viewBlocks_[i / kViewsPerBlock][i % kViewsPerBlock];
+    }
 
     void clear();
 
 private:
-    std::vector<std::string> chunks_; // each reserved once, never grown past that
-    std::vector<std::string_view> views_;
+    static constexpr std::size_t kViewsPerBlock = std::size_t{1} << 17; // 2 MiB of views
+
+    std::vector<LargeBlock> byteBlocks_;
+    char* free_ = nullptr;
+    std::size_t freeLeft_ = 0;
+    std::vector<LargeBlock> viewMemory_;
+    std::vector<std::string_view*> viewBlocks_;
+    std::size_t size_ = 0;
 };
 
 } // namespace ornavex
