@@ -1,6 +1,7 @@
 // Times a run started from the desktop program: from Start until the results
-// window shows, and the longest pause of the window's event loop meanwhile
-// (the window repaints and answers input only between such pauses).
+// window shows, and the longest pause of the window's event loop from Start
+// until half a second after that (the window repaints and answers input only
+// between such pauses).
 //   gui_run_bench FILE...     (QT_QPA_PLATFORM=offscreen by default)
 #include "results/results_window.h"
 #include "shell/main_window.h"
@@ -57,13 +58,19 @@ int main(int argc, char** argv) {
         run.start();
         window.Start();
     });
+    // The window keeps running a little after the results show, so the
+    // pause of laying out and painting their rows counts too.
     QTimer poll;
+    double seconds = 0;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!window.busy() && window.results().isVisible()) {
-            const double seconds = run.nsecsElapsed() / 1e9;
-            std::printf("seconds: %.3f\nlongest event loop pause ms: %lld\nrows: %d\n", seconds,
-                        static_cast<long long>(longestPause), window.results().model().rowCount());
-            app.quit();
+        if (seconds == 0 && !window.busy() && window.results().isVisible()) {
+            seconds = run.nsecsElapsed() / 1e9;
+            QTimer::singleShot(500, [&] {
+                std::printf("seconds: %.3f\nlongest event loop pause ms: %lld\nrows: %d\n", seconds,
+                            static_cast<long long>(longestPause),
+                            window.results().model().rowCount());
+                app.quit();
+            });
         }
     });
     poll.start(1);

@@ -11,8 +11,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QTableView>
 #include <QToolBar>
-#include <QTreeView>
 
 namespace ornavex {
 namespace {
@@ -45,11 +45,16 @@ ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
 
     CreateStaticBar();
 
-    list_ = new QTreeView(this);
+    // A table of one column under a header. Unlike a tree view it lays out
+    // its rows without asking the model about each one, so a million rows
+    // show at once.
+    list_ = new QTableView(this);
     list_->setObjectName(QStringLiteral("ListView1"));
     list_->setModel(&model_);
-    list_->setRootIsDecorated(false);
-    list_->setUniformRowHeights(true); // a million rows scroll smoothly
+    list_->verticalHeader()->hide();
+    list_->setShowGrid(false);
+    list_->setWordWrap(false);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setToolTip(QStringLiteral("Double-click item to remove it. Move bar to right and out "
@@ -60,8 +65,11 @@ ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
     list_->setFont(listFont);
     list_->setGeometry(PixelsFromTwips(kListLeft), PixelsFromTwips(kListTop),
                        PixelsFromTwips(kListWidth), PixelsFromTwips(kListHeight));
-    list_->header()->setStretchLastSection(false);
-    list_->header()->resizeSection(0, PixelsFromTwips(kColumnWidth));
+    list_->horizontalHeader()->setStretchLastSection(false);
+    list_->horizontalHeader()->setHighlightSections(false);
+    list_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list_->horizontalHeader()->resizeSection(0, PixelsFromTwips(kColumnWidth));
+    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 2);
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusLine"));

@@ -10,7 +10,7 @@
 
 class QLabel;
 class QToolBar;
-class QTreeView;
+class QTableView;
 
 namespace ornavex {
 
@@ -25,7 +25,7 @@ public:
     explicit ResultsWindow(Prompts& prompts, QWidget* parent = nullptr);
 
     ResultsModel& model() { return model_; }
-    QTreeView* list() const { return list_; }
+    QTableView* list() const { return list_; }
     QToolBar* toolbar() const { return toolbar_; }
     QString statusText() const;
 
@@ -54,7 +54,7 @@ private:
     Prompts& prompts_;
     ResultsModel model_;
     QToolBar* toolbar_ = nullptr;
-    QTreeView* list_ = nullptr;
+    QTableView* list_ = nullptr;
     QLabel* status_ = nullptr;
     std::optional<QCursor> customPointer_; // loaded when shipped; never switched to
 };

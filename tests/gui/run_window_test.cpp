@@ -7,7 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
-#include <QTreeView>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 namespace ornavex {
