@@ -3,7 +3,9 @@
 #include "run/system_reason.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -25,13 +27,14 @@ constexpr Descriptor kStandardInput = 0;
 Descriptor OpenReadOnly(const std::filesystem::path& path) {
     return _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
 }
-bool IsRegularFile(Descriptor fd, int& error) {
+bool IsRegularFile(Descriptor fd, int& error, std::uint64_t& size) {
     struct _stat64 info;
     if (_fstat64(fd, &info) != 0) {
         error = errno;
         return false;
     }
     error = (info.st_mode & _S_IFDIR) ? EISDIR : 0;
+    size = static_cast<std::uint64_t>(info.st_size);
     return (info.st_mode & _S_IFREG) != 0;
 }
 long long ReadSome(Descriptor fd, char* buffer, std::size_t size) {
@@ -52,13 +55,14 @@ Descriptor OpenReadOnly(const std::filesystem::path& path) {
     // is checked to be regular before anything is read.
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
 }
-bool IsRegularFile(Descriptor fd, int& error) {
+bool IsRegularFile(Descriptor fd, int& error, std::uint64_t& size) {
     struct stat info;
     if (::fstat(fd, &info) != 0) {
         error = errno;
         return false;
     }
     error = S_ISDIR(info.st_mode) ? EISDIR : 0;
+    size = static_cast<std::uint64_t>(info.st_size);
     // O_NONBLOCK changes nothing for a regular file's reads, so it stays.
     return S_ISREG(info.st_mode);
 }
@@ -111,10 +115,14 @@ ReadOutcome ReadFileBlocks(const InputSource& source, std::size_t blockSize,
     }
     DescriptorCloser closer(fd, !source.standardInput);
 
+    // A file's size when opened; standard input has none.
+    std::optional<std::uint64_t> knownSize;
     if (!source.standardInput) {
         int error = 0;
-        if (!IsRegularFile(fd, error))
+        std::uint64_t size = 0;
+        if (!IsRegularFile(fd, error, size))
             return fail(error != 0 ? SystemReason(error) : "Not a regular file");
+        knownSize = size;
     }
 
     // Not zero-filled: with many small files that fill would cost more than the reads.
@@ -130,6 +138,11 @@ ReadOutcome ReadFileBlocks(const InputSource& source, std::size_t blockSize,
             outcome.stopped = true;
             break;
         }
+        // A short read of a regular file that has reached its size ends it
+        // as surely as the empty read after it would, and saves that call.
+        if (knownSize && static_cast<std::size_t>(got) < blockSize &&
+            outcome.bytesRead >= *knownSize)
+            break;
     }
     return outcome;
 }
