@@ -78,15 +78,25 @@ std::vector<NativeString> ListFolderFiles(const fs::path& folder, NativeView pat
 
 std::vector<fs::path> ScanFolder(const fs::path& root, NativeView pattern,
                                  const KeepScanning& keepGoing) {
+    // The folders in the order CollectSubfolders gives them, each listed
+    // once for both its subfolders and its files: a folder of thousands of
+    // files is not listed and sorted twice.
     FolderList folders{root};
-    CollectSubfolders(folders, keepGoing);
     std::vector<fs::path> files;
-    for (const fs::path& folder : folders) {
+    for (std::size_t i = 0; i < folders.size(); ++i) {
         if (keepGoing && !keepGoing())
             break;
-        for (const NativeString& name : ListFolderFiles(folder, pattern))
-            if (name.empty() || name[0] != '~')
-                files.push_back(folder / name);
+        for (const NamedEntry& named : SortedEntries(folders[i])) {
+            std::error_code error;
+            if (named.entry.is_directory(error)) {
+                if (IsRealFolder(named.entry) && !IsHidden(named))
+                    folders.push_back(named.entry.path());
+                continue;
+            }
+            if (MatchesWildcard(named.name, pattern) &&
+                (named.name.empty() || named.name[0] != '~'))
+                files.push_back(named.entry.path());
+        }
     }
     return files;
 }
