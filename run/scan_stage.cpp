@@ -28,10 +28,7 @@ public:
         try {
             outcome = ReadFileBlocks(source, blockSize, [&](std::string_view block) {
                 const std::string_view text = decoder.Decode(block);
-                // The block's addresses take at most its size, a carried word
-                // aside: one allocation each instead of a series of regrowths.
-                pending_.text.reserve(text.size());
-                pending_.entries.reserve(text.size() / 32);
+                blockSize_ = text.size();
                 scanner.Feed(text);
                 pending_.bytes += block.size();
                 Push(ScanEvent::Kind::kAddresses, index);
@@ -63,6 +60,13 @@ public:
 
 private:
     void Collect(std::string_view address) {
+        if (pending_.entries.capacity() == 0) {
+            // A block's addresses take at most its size, a carried word aside:
+            // one allocation each instead of a series of regrowths. Blocks
+            // without addresses allocate nothing.
+            pending_.text.reserve(blockSize_);
+            pending_.entries.reserve(blockSize_ / 32);
+        }
         pending_.entries.push_back({static_cast<std::uint32_t>(pending_.text.size()),
                                     static_cast<std::uint32_t>(address.size()),
                                     AddressSet::Hash(address)});
@@ -90,6 +94,7 @@ private:
     ScanEvent pending_;
     ScanBatch batch_;
     std::size_t batchBytes_ = 0;
+    std::size_t blockSize_ = 0; // of the block being scanned
 };
 
 } // namespace
