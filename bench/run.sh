@@ -104,10 +104,11 @@ measure many "$data/many"
 
 gui_line=""
 if [ -x "$bin/gui_run_bench" ]; then
-    gui=$("$bin/gui_run_bench" "$data/dense.txt" 2>/dev/null)
-    gui_seconds=$(echo "$gui" | awk '/^seconds:/ {print $2}')
-    gui_pause=$(echo "$gui" | awk '/^longest event loop pause ms:/ {print $6}')
-    gui_line="Desktop program on the dense corpus: ${gui_seconds} s from Start to the results window with all rows ($(ratio "$gui_seconds" "$dense_cli") x the command line's ${dense_cli} s); longest event loop pause during the run ${gui_pause} ms."
+    # Best time of three runs, as for the command line; the longest pause of all three.
+    gui=$(for _ in 1 2 3; do "$bin/gui_run_bench" "$data/dense.txt" 2>/dev/null; done)
+    gui_seconds=$(echo "$gui" | awk '/^seconds:/ {print $2}' | sort -n | head -1)
+    gui_pause=$(echo "$gui" | awk '/^longest event loop pause ms:/ {print $6}' | sort -n | tail -1)
+    gui_line="Desktop program on the dense corpus: ${gui_seconds} s from Start to the results window with all rows ($(ratio "$gui_seconds" "$dense_cli") x the command line's ${dense_cli} s; best of three); longest event loop pause from Start to half a second after the results show, over the three runs: ${gui_pause} ms."
 fi
 
 if [ "$memory" = 1 ]; then
