@@ -9,6 +9,8 @@
 #include <atomic>
 #include <deque>
 #include <exception>
+#include <new>
+#include <string>
 #include <thread>
 
 namespace ornavex {
@@ -62,7 +64,8 @@ public:
                 ScanEvent* event = NextEvent(channel);
                 if (event == nullptr || event->kind == ScanEvent::Kind::kEnd)
                     return summary_; // the scanners stopped early
-                Handle(*event);
+                if (!HandleOrReport(*event))
+                    return summary_;
                 if (event->kind == ScanEvent::Kind::kFileDone ||
                     event->kind == ScanEvent::Kind::kFileFailed)
                     break;
@@ -91,6 +94,25 @@ private:
             channel.next = 0;
         }
         return &channel.batch[channel.next++];
+    }
+
+    // Handles the event; false when that failed (the address set could not
+    // grow, say) and the run cannot go on. The failure is reported, and the
+    // run ends with what it found so far.
+    bool HandleOrReport(ScanEvent& event) {
+        std::string reason;
+        try {
+            Handle(event);
+            return true;
+        } catch (const std::bad_alloc&) {
+            reason = "Out of memory";
+        } catch (const std::exception& e) {
+            reason = e.what();
+        }
+        stop_.store(true);
+        hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kReadFileStatement, reason,
+                                           inputs_[event.fileIndex].DisplayName()});
+        return false;
     }
 
     void Handle(ScanEvent& event) {

@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <new>
 #include <set>
 
 namespace ornavex {
@@ -178,6 +179,28 @@ TEST(RemovalRun, ManyFilesOfMixedSizesKeepListOrderInAddressesAndReports) {
         EXPECT_EQ(summary.bytesRead, bytes);
         EXPECT_EQ(hooks.lastProgress.bytesDone, bytes);
     }
+}
+
+TEST(RemovalRun, AFailureInsideTheRunIsReportedAndEndsItWithWhatWasFound) {
+    TempDir dir;
+    WriteFile(dir / "a.txt", "one@x.com");
+    WriteFile(dir / "b.txt", "two@x.com");
+    // Stands for any failure of the run's own thread, such as running out of
+    // memory while the address set grows.
+    struct FailingHooks : RecordingHooks {
+        bool Yield(const RunProgress& progress) override {
+            if (progress.fileIndex == 1)
+                throw std::bad_alloc();
+            return RecordingHooks::Yield(progress);
+        }
+    } hooks;
+    const RunSummary summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), hooks);
+    EXPECT_EQ(hooks.addresses, (Strings{"one@x.com"}));
+    ASSERT_EQ(hooks.reports.size(), 1u);
+    EXPECT_EQ(hooks.reports[0].statement, 120);
+    EXPECT_EQ(hooks.reports[0].path, (dir / "b.txt").string());
+    EXPECT_EQ(hooks.reports[0].description, "Out of memory");
+    EXPECT_EQ(summary.filesRead, 1u);
 }
 
 TEST(RemovalRun, StoppingALongRunEndsPromptly) {
