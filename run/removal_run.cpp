@@ -119,6 +119,8 @@ private:
         progress_.fileIndex = event.fileIndex;
         progress_.current = &inputs_[event.fileIndex];
         progress_.bytesDone += event.bytes;
+        if (summary_.stopped)
+            return; // what the scanners sent before they saw the stop
         summary_.bytesRead += event.bytes;
         switch (event.kind) {
         case ScanEvent::Kind::kFileStart:
@@ -144,8 +146,6 @@ private:
 
     // Appends every address of the event that is new to the run, in text order.
     void AddNew(const ScanEvent& event) {
-        if (summary_.stopped)
-            return;
         const std::string_view text = event.text;
         batch_.clear();
         for (const ScanEvent::Entry& entry : event.entries)
@@ -167,7 +167,7 @@ private:
     }
 
     void YieldOrStop() {
-        if (!summary_.stopped && !hooks_.Yield(progress_)) {
+        if (!hooks_.Yield(progress_)) {
             summary_.stopped = true;
             stop_.store(true);
         }
