@@ -28,7 +28,7 @@ public:
         try {
             outcome = ReadFileBlocks(source, blockSize, [&](std::string_view block) {
                 const std::string_view text = decoder.Decode(block);
-                blockSize_ = text.size();
+                textSize_ = text.size();
                 scanner.Feed(text);
                 pending_.bytes += block.size();
                 Push(ScanEvent::Kind::kAddresses, index);
@@ -64,8 +64,8 @@ private:
             // A block's addresses take at most its size, a carried word aside:
             // one allocation each instead of a series of regrowths. Blocks
             // without addresses allocate nothing.
-            pending_.text.reserve(blockSize_);
-            pending_.entries.reserve(blockSize_ / 32);
+            pending_.text.reserve(textSize_);
+            pending_.entries.reserve(textSize_ / 32);
         }
         pending_.entries.push_back({static_cast<std::uint32_t>(pending_.text.size()),
                                     static_cast<std::uint32_t>(address.size()),
@@ -94,7 +94,7 @@ private:
     ScanEvent pending_;
     ScanBatch batch_;
     std::size_t batchBytes_ = 0;
-    std::size_t blockSize_ = 0; // of the block being scanned
+    std::size_t textSize_ = 0; // of the block being scanned, decoded
 };
 
 } // namespace
