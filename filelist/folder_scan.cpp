@@ -11,39 +11,47 @@ namespace ornavex {
 namespace fs = std::filesystem;
 namespace {
 
+// An entry of a folder: its name and what it is, without its full path,
+// which is built only for the entries that are kept.
 struct NamedEntry {
     NativeString name;
-    fs::directory_entry entry;
+    bool directory = false; // a folder, or a link to one
+    bool symlink = false;
 };
 
 // Every entry of folder, sorted by name ignoring case; nothing when the folder
-// cannot be listed. Entries that fail part-way end the listing there. The
-// names are taken out once: a folder may hold many thousands of entries.
+// cannot be listed. Entries that fail part-way end the listing there. A
+// folder may hold many thousands of entries, so each keeps only its name and
+// kind, which the listing itself tells for all but links.
 std::vector<NamedEntry> SortedEntries(const fs::path& folder) {
     std::vector<NamedEntry> entries;
     std::error_code error;
     fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error))
-        entries.push_back({it->path().filename().native(), *it});
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::error_code kindError;
+        entries.push_back({it->path().filename().native(), it->is_directory(kindError),
+                           it->is_symlink(kindError)});
+    }
     std::sort(entries.begin(), entries.end(), [](const NamedEntry& a, const NamedEntry& b) {
         return LessIgnoringCase(a.name, b.name);
     });
     return entries;
 }
 
-bool IsHidden(const NamedEntry& named) {
+bool IsHidden(const fs::path& folder, const NamedEntry& named) {
 #ifdef _WIN32
-    const DWORD attributes = GetFileAttributesW(named.entry.path().c_str());
+    const DWORD attributes = GetFileAttributesW((folder / named.name).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
 #else
+    (void)folder;
     return !named.name.empty() && named.name[0] == '.';
 #endif
 }
 
-bool IsRealFolder(const fs::directory_entry& entry) {
-    std::error_code error;
-    return entry.is_directory(error) && !entry.is_symlink(error);
+// A subfolder to enter: not a link, so no folder is reached twice.
+bool IsRealFolder(const NamedEntry& named) {
+    return named.directory && !named.symlink;
 }
 
 } // namespace
@@ -57,8 +65,8 @@ void CollectSubfolders(FolderList& folders, const KeepScanning& keepGoing) {
             if (keepGoing && !keepGoing())
                 return;
             for (const NamedEntry& named : SortedEntries(folders[i]))
-                if (IsRealFolder(named.entry) && !IsHidden(named))
-                    folders.push_back(named.entry.path());
+                if (IsRealFolder(named) && !IsHidden(folders[i], named))
+                    folders.push_back(folders[i] / named.name);
         }
         levelStart = levelEnd;
     }
@@ -67,8 +75,7 @@ void CollectSubfolders(FolderList& folders, const KeepScanning& keepGoing) {
 std::vector<NativeString> ListFolderFiles(const fs::path& folder, NativeView pattern) {
     std::vector<NativeString> names;
     for (NamedEntry& named : SortedEntries(folder)) {
-        std::error_code error;
-        if (named.entry.is_directory(error))
+        if (named.directory)
             continue;
         if (MatchesWildcard(named.name, pattern))
             names.push_back(std::move(named.name));
@@ -86,16 +93,16 @@ std::vector<fs::path> ScanFolder(const fs::path& root, NativeView pattern,
     for (std::size_t i = 0; i < folders.size(); ++i) {
         if (keepGoing && !keepGoing())
             break;
-        for (const NamedEntry& named : SortedEntries(folders[i])) {
-            std::error_code error;
-            if (named.entry.is_directory(error)) {
-                if (IsRealFolder(named.entry) && !IsHidden(named))
-                    folders.push_back(named.entry.path());
+        const fs::path folder = folders[i]; // folders may grow and move below
+        for (const NamedEntry& named : SortedEntries(folder)) {
+            if (named.directory) {
+                if (IsRealFolder(named) && !IsHidden(folder, named))
+                    folders.push_back(folder / named.name);
                 continue;
             }
             if (MatchesWildcard(named.name, pattern) &&
                 (named.name.empty() || named.name[0] != '~'))
-                files.push_back(named.entry.path());
+                files.push_back(folder / named.name);
         }
     }
     return files;
