@@ -45,16 +45,18 @@ bool MatchesWildcard(NativeView name, NativeView pattern) {
 }
 
 bool LessIgnoringCase(NativeView a, NativeView b) {
-    const auto folded = [](auto c) { return FoldCase(c); };
-    const bool less =
-        std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                     [&](auto x, auto y) { return folded(x) < folded(y); });
-    if (less)
-        return true;
-    const bool greater =
-        std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
-                                     [&](auto x, auto y) { return folded(x) < folded(y); });
-    return !greater && a < b;
+    // One pass: the first letter that differs once folded decides, then the
+    // length, then (names equal but for case) the exact bytes.
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto x = FoldCase(a[i]);
+        const auto y = FoldCase(b[i]);
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
 }
 
 } // namespace ornavex

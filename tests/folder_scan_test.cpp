@@ -35,6 +35,14 @@ TEST(Wildcard, OrdersNamesIgnoringCase) {
     EXPECT_TRUE(LessIgnoringCase("B", "c"));
     EXPECT_FALSE(LessIgnoringCase("b", "B"));
     EXPECT_TRUE(LessIgnoringCase("B", "b")); // ties broken by the exact bytes
+    // A name that begins another comes first, whatever the case.
+    EXPECT_TRUE(LessIgnoringCase("ab", "ABC"));
+    EXPECT_FALSE(LessIgnoringCase("ABC", "ab"));
+    // Letters compare as lower case: '_' comes before 'B', which unfolded would come first.
+    EXPECT_TRUE(LessIgnoringCase("a_", "aB"));
+    EXPECT_FALSE(LessIgnoringCase("aB", "a_"));
+    EXPECT_FALSE(LessIgnoringCase("", ""));
+    EXPECT_TRUE(LessIgnoringCase("", "a"));
 }
 
 class FolderScan : public ::testing::Test {
