@@ -4,8 +4,11 @@
 #include "engine/address_set.h"
 #include "run/file_reader.h"
 #include "run/text_decoder.h"
+#include "run/whole_file_batch.h"
 
 #include <exception>
+#include <optional>
+#include <string_view>
 
 namespace ornavex {
 namespace {
@@ -19,21 +22,30 @@ public:
     Scanner(const std::atomic<bool>& stop, BoundedQueue<ScanBatch>& queue)
         : stop_(stop), queue_(queue) {}
 
+    // Scans the file, from its whole contents when they were read already.
     // False when the run was stopped.
-    bool ScanFile(std::size_t index, const InputSource& source, std::size_t blockSize) {
+    bool ScanFile(std::size_t index, const InputSource& source, std::size_t blockSize,
+                  std::optional<std::string_view> contents) {
         Push(ScanEvent::Kind::kFileStart, index);
         AddressScanner scanner([&](std::string_view address) { Collect(address); });
         TextDecoder decoder;
         ReadOutcome outcome;
         try {
-            outcome = ReadFileBlocks(source, blockSize, [&](std::string_view block) {
+            auto onBlock = [&](std::string_view block) {
                 const std::string_view text = decoder.Decode(block);
                 textSize_ = text.size();
                 scanner.Feed(text);
                 pending_.bytes += block.size();
                 Push(ScanEvent::Kind::kAddresses, index);
                 return !stop_.load(std::memory_order_relaxed);
-            });
+            };
+            if (contents) {
+                // As a read of it would: one block, none for an empty file.
+                outcome.bytesRead = contents->size();
+                outcome.stopped = !contents->empty() && !onBlock(*contents);
+            } else {
+                outcome = ReadFileBlocks(source, blockSize, onBlock);
+            }
             if (outcome.ok && !outcome.stopped) {
                 scanner.Feed(decoder.Finish());
                 scanner.Finish(); // the last word goes out with kFileDone
@@ -51,6 +63,29 @@ public:
         }
         Push(outcome.ok ? ScanEvent::Kind::kFileDone : ScanEvent::Kind::kFileFailed, index);
         return true;
+    }
+
+    // Scans the inputs of the share in order, reading small files in
+    // batches; returns early when the run was stopped.
+    void ScanFiles(const std::vector<InputSource>& inputs, ScanShare share, std::size_t blockSize) {
+        WholeFileBatch batch(blockSize);
+        std::vector<const InputSource*> sources;
+        std::vector<std::size_t> indexes;
+        for (std::size_t next = share.first; next < inputs.size();) {
+            sources.clear();
+            indexes.clear();
+            for (; next < inputs.size() && indexes.size() < WholeFileBatch::kMaxFiles;
+                 next += share.stride) {
+                sources.push_back(&inputs[next]);
+                indexes.push_back(next);
+            }
+            batch.Load(sources);
+            for (std::size_t k = 0; k < indexes.size(); ++k) {
+                if (stop_.load(std::memory_order_relaxed) ||
+                    !ScanFile(indexes[k], inputs[indexes[k]], blockSize, batch.Contents(k)))
+                    return;
+            }
+        }
     }
 
     void End() {
@@ -103,10 +138,7 @@ void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share, std::si
                 const std::atomic<bool>& stop, BoundedQueue<ScanBatch>& queue) {
     Scanner scanner(stop, queue);
     try {
-        for (std::size_t i = share.first; i < inputs.size(); i += share.stride) {
-            if (stop.load(std::memory_order_relaxed) || !scanner.ScanFile(i, inputs[i], blockSize))
-                break;
-        }
+        scanner.ScanFiles(inputs, share, blockSize);
     } catch (...) {
         // Out of memory while queueing: end the run with what was sent.
     }

@@ -9,6 +9,7 @@ packages=(
     g++ make cmake
     libgtest-dev libgmock-dev
     libcli11-dev
+    liburing-dev
     qt6-base-dev qt6-svg-dev
     fonts-crosextra-carlito
     clang libclang-rt-14-dev

@@ -1,0 +1,178 @@
+#include "run/whole_file_batch.h"
+
+#include <algorithm>
+
+#if ORNAVEX_HAVE_IO_URING
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <liburing.h>
+#include <sys/stat.h>
+#endif
+
+namespace ornavex {
+
+#if ORNAVEX_HAVE_IO_URING
+
+namespace {
+
+// The operations queued for each file, in this order; a completion's user
+// data holds the file's place in the batch and the step.
+enum Step : unsigned { kStat, kOpen, kRead, kClose, kSteps };
+
+constexpr std::size_t kMaxBlockSize = 1 << 20;
+
+} // namespace
+
+struct WholeFileBatch::Ring {
+    io_uring ring{};
+    bool ready = false;
+    struct statx info[kMaxFiles] {};
+    int result[kMaxFiles][kSteps]{};
+
+    Ring() {
+        if (io_uring_queue_init(kMaxFiles * kSteps, &ring, 0) < 0)
+            return;
+        // Files open into the ring's own table, so a read can follow its
+        // open within the same submission.
+        if (io_uring_register_files_sparse(&ring, kMaxFiles) < 0) {
+            io_uring_queue_exit(&ring);
+            return;
+        }
+        ready = true;
+    }
+    ~Ring() {
+        if (ready)
+            io_uring_queue_exit(&ring);
+    }
+    Ring(const Ring&) = delete;
+    Ring& operator=(const Ring&) = delete;
+
+    // Queues the four steps for the file at place k; false when the queue is full.
+    bool Queue(unsigned k, const char* path, char* buffer, unsigned size) {
+        if (io_uring_sq_space_left(&ring) < kSteps)
+            return false;
+        io_uring_sqe* sqe = io_uring_get_sqe(&ring);
+        io_uring_prep_statx(sqe, AT_FDCWD, path, 0, STATX_TYPE | STATX_SIZE, &info[k]);
+        io_uring_sqe_set_data64(sqe, k * kSteps + kStat);
+
+        // O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
+        sqe = io_uring_get_sqe(&ring);
+        io_uring_prep_openat_direct(sqe, AT_FDCWD, path, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0, k);
+        sqe->flags |= IOSQE_IO_LINK;
+        io_uring_sqe_set_data64(sqe, k * kSteps + kOpen);
+
+        // A hard link: the file is closed even when the read fails.
+        sqe = io_uring_get_sqe(&ring);
+        io_uring_prep_read(sqe, static_cast<int>(k), buffer, size, 0);
+        sqe->flags |= IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
+        io_uring_sqe_set_data64(sqe, k * kSteps + kRead);
+
+        sqe = io_uring_get_sqe(&ring);
+        io_uring_prep_close_direct(sqe, k);
+        io_uring_sqe_set_data64(sqe, k * kSteps + kClose);
+        return true;
+    }
+
+    // Submits what is queued and waits for every completion; false when the
+    // ring failed and should not be used again.
+    bool Run(unsigned operations) {
+        const int submitted = io_uring_submit(&ring);
+        if (submitted < 0)
+            return false;
+        for (int done = 0; done < submitted;) {
+            io_uring_cqe* cqe = nullptr;
+            const int waited = io_uring_wait_cqe(&ring, &cqe);
+            if (waited == -EINTR)
+                continue;
+            if (waited < 0)
+                return false;
+            const std::uint64_t data = io_uring_cqe_get_data64(cqe);
+            result[data / kSteps][data % kSteps] = cqe->res;
+            io_uring_cqe_seen(&ring, cqe);
+            ++done;
+        }
+        if (static_cast<unsigned>(submitted) != operations)
+            return false; // the rest never ran
+        return true;
+    }
+};
+
+void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
+    std::fill(contents_.begin(), contents_.end(), std::nullopt);
+    batched_ = false;
+    const std::size_t count = std::min(sources.size(), kMaxFiles);
+    // A single file is read the usual way; a batch would gain nothing. Nor
+    // would it with blocks so large that few files fit in one.
+    if (count < 2 || blockSize_ > kMaxBlockSize)
+        return;
+    if (!ring_ && !ringTried_) {
+        ringTried_ = true;
+        auto ring = std::make_unique<Ring>();
+        if (ring->ready) {
+            ring_ = std::move(ring);
+            buffer_ = std::make_unique_for_overwrite<char[]>(kMaxFiles * blockSize_);
+        }
+    }
+    if (!ring_)
+        return;
+
+    const auto size = static_cast<unsigned>(blockSize_);
+    unsigned operations = 0;
+    for (unsigned k = 0; k < count; ++k) {
+        std::fill(std::begin(ring_->result[k]), std::end(ring_->result[k]), -ECANCELED);
+        const InputSource& source = *sources[k];
+        if (source.standardInput)
+            continue;
+        if (!ring_->Queue(k, source.path.c_str(), buffer_.get() + k * blockSize_, size))
+            break;
+        operations += kSteps;
+    }
+    if (operations == 0)
+        return;
+    if (!ring_->Run(operations)) {
+        ring_.reset();
+        return;
+    }
+
+    for (unsigned k = 0; k < count; ++k) {
+        const int* result = ring_->result[k];
+        // A kernel without direct opens says so on every file.
+        if (result[kOpen] == -EINVAL || result[kOpen] == -EOPNOTSUPP) {
+            ring_.reset();
+            std::fill(contents_.begin(), contents_.end(), std::nullopt);
+            return;
+        }
+        const struct statx& info = ring_->info[k];
+        const int got = result[kRead];
+        // A short read of a regular file that has reached its size is the
+        // whole file; anything else is read again the usual way.
+        if (result[kStat] == 0 && result[kOpen] == 0 && S_ISREG(info.stx_mode) && got >= 0 &&
+            static_cast<unsigned>(got) < size && static_cast<std::uint64_t>(got) >= info.stx_size)
+            contents_[k] =
+                std::string_view(buffer_.get() + k * blockSize_, static_cast<std::size_t>(got));
+    }
+    batched_ = true;
+}
+
+#else
+
+struct WholeFileBatch::Ring {};
+
+void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
+    (void)sources;
+    std::fill(contents_.begin(), contents_.end(), std::nullopt);
+}
+
+#endif
+
+WholeFileBatch::WholeFileBatch(std::size_t blockSize)
+    : blockSize_(blockSize), contents_(kMaxFiles) {}
+
+WholeFileBatch::~WholeFileBatch() = default;
+
+std::optional<std::string_view> WholeFileBatch::Contents(std::size_t k) const {
+    return k < contents_.size() ? contents_[k] : std::nullopt;
+}
+
+} // namespace ornavex

@@ -1,0 +1,137 @@
+#include "run/removal_run.h"
+#include "run/whole_file_batch.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace ornavex {
+namespace {
+
+using testing::RecordingHooks;
+using testing::TempDir;
+using testing::WriteFile;
+
+constexpr std::size_t kBlock = 100;
+
+std::vector<const InputSource*> Pointers(const std::vector<InputSource>& inputs) {
+    std::vector<const InputSource*> pointers;
+    for (const InputSource& input : inputs)
+        pointers.push_back(&input);
+    return pointers;
+}
+
+TEST(WholeFileBatch, ReadsOnlySmallRegularFilesAndExactly) {
+    TempDir dir;
+    const std::string small = "a@b.com\r\nline two\n";
+    const std::string binary("x\0y\xff@z", 6);
+    WriteFile(dir / "small", small);
+    WriteFile(dir / "empty", "");
+    WriteFile(dir / "just-under", std::string(kBlock - 1, 'u'));
+    WriteFile(dir / "block", std::string(kBlock, 'b'));
+    WriteFile(dir / "over", std::string(kBlock + 1, 'o'));
+    WriteFile(dir / "binary", binary);
+    std::vector<InputSource> inputs = {
+        InputSource::File(dir / "small"),      InputSource::File(dir / "empty"),
+        InputSource::File(dir / "just-under"), InputSource::File(dir / "block"),
+        InputSource::File(dir / "over"),       InputSource::File(dir / "missing"),
+        InputSource::File(dir.path()),         InputSource::StandardInput(),
+        InputSource::File(dir / "binary"),
+    };
+#ifndef _WIN32
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    inputs.push_back(InputSource::File(dir / "fifo"));
+    inputs.push_back(InputSource::File("/dev/zero"));
+#endif
+
+    WholeFileBatch batch(kBlock);
+    batch.Load(Pointers(inputs));
+
+    // Whatever the system offers, these are left for the usual read, which
+    // reports their errors or reads them block by block.
+    for (std::size_t k : {3, 4, 5, 6, 7})
+        EXPECT_FALSE(batch.Contents(k).has_value()) << inputs[k].DisplayName();
+    for (std::size_t k = 9; k < inputs.size(); ++k)
+        EXPECT_FALSE(batch.Contents(k).has_value()) << inputs[k].DisplayName();
+    EXPECT_FALSE(batch.Contents(inputs.size()).has_value());
+
+    if (!batch.batched())
+        GTEST_SKIP() << "this system reads files one call at a time";
+    EXPECT_EQ(batch.Contents(0), small);
+    EXPECT_EQ(batch.Contents(1), "");
+    EXPECT_EQ(batch.Contents(2), std::string(kBlock - 1, 'u'));
+    EXPECT_EQ(batch.Contents(8), binary);
+}
+
+TEST(WholeFileBatch, EachLoadReplacesTheLastAndTakesAtMostItsLimit) {
+    TempDir dir;
+    std::vector<InputSource> inputs;
+    for (std::size_t i = 0; i < WholeFileBatch::kMaxFiles + 5; ++i) {
+        const auto path = dir / ("f" + std::to_string(i));
+        WriteFile(path, "file " + std::to_string(i));
+        inputs.push_back(InputSource::File(path));
+    }
+    WholeFileBatch batch(kBlock);
+    batch.Load(Pointers(inputs));
+    EXPECT_FALSE(batch.Contents(WholeFileBatch::kMaxFiles).has_value());
+    if (batch.batched()) {
+        for (std::size_t k = 0; k < WholeFileBatch::kMaxFiles; ++k)
+            EXPECT_EQ(batch.Contents(k), "file " + std::to_string(k));
+    }
+
+    // A second batch: its own files in the same places, none of the first.
+    const std::vector<InputSource> second = {InputSource::File(dir / "f33"),
+                                             InputSource::File(dir / "missing")};
+    batch.Load(Pointers(second));
+    EXPECT_FALSE(batch.Contents(1).has_value());
+    EXPECT_FALSE(batch.Contents(2).has_value());
+    if (!batch.batched())
+        GTEST_SKIP() << "this system reads files one call at a time";
+    EXPECT_EQ(batch.Contents(0), "file 33");
+}
+
+#ifndef _WIN32
+// Small files go through batches, the rest one by one: the reports and the
+// addresses still come in list order, with the usual reasons.
+TEST(WholeFileBatch, ARunMixingFilesFoldersAndFifosKeepsListOrder) {
+    TempDir dir;
+    WriteFile(dir / "a.txt", "first@a.com");
+    WriteFile(dir / "c.txt", "second@c.com FIRST@A.COM");
+    WriteFile(dir / "e.txt", "third@e.com " + std::string(40000, ' ') + "fourth@e.com");
+    std::filesystem::create_directory(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    std::vector<InputSource> inputs;
+    for (const char* name : {"a.txt", "folder", "c.txt", "fifo", "missing", "e.txt"})
+        inputs.push_back(InputSource::File(dir / name));
+
+    struct Log : RecordingHooks {
+        void AppendAddress(std::string_view address) override {
+            events.push_back(std::string(address));
+        }
+        void ShowErrorReport(const ErrorReport& report) override {
+            events.push_back(report.description + ": " + report.path);
+        }
+        std::vector<std::string> events;
+    } hooks;
+    const RunSummary summary = RunRemoval(inputs, hooks);
+    EXPECT_EQ(hooks.events, (std::vector<std::string>{
+                                "first@a.com",
+                                "Is a directory: " + (dir / "folder").string(),
+                                "second@c.com",
+                                "Not a regular file: " + (dir / "fifo").string(),
+                                "No such file or directory: " + (dir / "missing").string(),
+                                "third@e.com",
+                                "fourth@e.com",
+                            }));
+    EXPECT_EQ(summary.filesRead, 3u);
+    EXPECT_EQ(summary.filesFailed, 3u);
+}
+#endif
+
+} // namespace
+} // namespace ornavex
