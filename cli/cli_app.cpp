@@ -31,7 +31,9 @@ std::vector<InputSource> CollectInputs(const CliOptions& options) {
             inputs.push_back(InputSource::StandardInput());
             continue;
         }
-        for (fs::path& file : ExpandPath(PathFromArgument(argument), pattern))
+        std::vector<fs::path> files = ExpandPath(PathFromArgument(argument), pattern);
+        inputs.reserve(inputs.size() + files.size());
+        for (fs::path& file : files)
             inputs.push_back(InputSource::File(std::move(file)));
     }
     return inputs;

@@ -7,7 +7,9 @@
 namespace ornavex {
 namespace {
 
-constexpr std::size_t kFlushBytes = 1 << 20;
+// Small enough that the buffer stays in the cache and costs few fresh pages;
+// large enough that writes are few.
+constexpr std::size_t kFlushBytes = 64 << 10;
 
 } // namespace
 
@@ -18,6 +20,9 @@ OutputWriter::OutputWriter(const std::filesystem::path& path, ExportFormat forma
     : file_(std::make_unique<SafeFileWriter>(path)), format_(format) {}
 
 bool OutputWriter::Open() {
+    // Room for a full buffer and the address that overflows it, so the
+    // buffer is not regrown (and its memory touched afresh) as it fills.
+    buffer_.reserve(2 * kFlushBytes);
     if (file_ && !file_->Open())
         error_ = file_->error();
     return !failed();
