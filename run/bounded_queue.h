@@ -37,6 +37,28 @@ public:
         return item;
     }
 
+    // Adds the item if there is room, without waiting; false (and the item
+    // dropped) when the queue is full or closed.
+    bool TryPush(T item) {
+        std::lock_guard lock(mutex_);
+        if (closed_ || items_.size() >= capacity_)
+            return false;
+        items_.push_back(std::move(item));
+        notEmpty_.notify_one();
+        return true;
+    }
+
+    // Takes the first item if there is one, without waiting.
+    std::optional<T> TryPop() {
+        std::lock_guard lock(mutex_);
+        if (items_.empty())
+            return std::nullopt;
+        T item = std::move(items_.front());
+        items_.pop_front();
+        notFull_.notify_one();
+        return item;
+    }
+
     void Close() {
         std::lock_guard lock(mutex_);
         closed_ = true;

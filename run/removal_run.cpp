@@ -18,6 +18,7 @@ namespace {
 
 constexpr std::size_t kQueuedBatches = 8;
 constexpr std::size_t kScanningThreads = 2;
+constexpr std::size_t kMaxSpareBatchText = 1 << 20;
 
 // The run on three threads: two scanning threads read alternate files and
 // find their valid addresses; this thread de-duplicates them in list order
@@ -39,8 +40,10 @@ public:
     ~Run() {
         // Whatever way this thread leaves, the scanning threads must end too.
         stop_.store(true);
-        for (Channel& channel : channels_)
-            channel.queue.Close();
+        for (Channel& channel : channels_) {
+            channel.queues.full.Close();
+            channel.queues.spare.Close();
+        }
         for (Channel& channel : channels_)
             if (channel.scanner.joinable())
                 channel.scanner.join();
@@ -55,7 +58,7 @@ public:
             Channel& channel = channels_[i];
             channel.scanner = std::thread([this, &channel, i] {
                 ScanInputs(inputs_, ScanShare{i, channels_.size()}, blockSize_, stop_,
-                           channel.queue);
+                           channel.queues);
             });
         }
         for (std::size_t file = 0; file < inputs_.size(); ++file) {
@@ -64,7 +67,7 @@ public:
                 ScanEvent* event = NextEvent(channel);
                 if (event == nullptr || event->kind == ScanEvent::Kind::kEnd)
                     return summary_; // the scanners stopped early
-                if (!HandleOrReport(*event))
+                if (!HandleOrReport(*event, channel.batch))
                     return summary_;
                 if (event->kind == ScanEvent::Kind::kFileDone ||
                     event->kind == ScanEvent::Kind::kFileFailed)
@@ -79,30 +82,36 @@ public:
 private:
     // A scanning thread and the events it sent that this thread has yet to handle.
     struct Channel {
-        BoundedQueue<ScanBatch> queue{kQueuedBatches};
+        ScanChannel queues{kQueuedBatches};
         std::thread scanner;
         ScanBatch batch;
-        std::size_t next = 0; // into batch
+        std::size_t next = 0; // into batch.events
     };
 
     ScanEvent* NextEvent(Channel& channel) {
-        while (channel.next == channel.batch.size()) {
-            std::optional<ScanBatch> batch = channel.queue.Pop();
+        while (channel.next == channel.batch.events.size()) {
+            std::optional<ScanBatch> batch = channel.queues.full.Pop();
             if (!batch)
                 return nullptr;
+            // The handled batch goes back to be filled again, unless an
+            // unusually long address left it holding much memory.
+            if (channel.batch.text.capacity() <= kMaxSpareBatchText) {
+                channel.batch.Clear();
+                channel.queues.spare.TryPush(std::move(channel.batch));
+            }
             channel.batch = std::move(*batch);
             channel.next = 0;
         }
-        return &channel.batch[channel.next++];
+        return &channel.batch.events[channel.next++];
     }
 
     // Handles the event; false when that failed (the address set could not
     // grow, say) and the run cannot go on. The failure is reported, and the
     // run ends with what it found so far.
-    bool HandleOrReport(ScanEvent& event) {
+    bool HandleOrReport(const ScanEvent& event, const ScanBatch& batch) {
         std::string reason;
         try {
-            Handle(event);
+            Handle(event, batch);
             return true;
         } catch (const std::bad_alloc&) {
             reason = "Out of memory";
@@ -115,7 +124,7 @@ private:
         return false;
     }
 
-    void Handle(ScanEvent& event) {
+    void Handle(const ScanEvent& event, const ScanBatch& batch) {
         progress_.fileIndex = event.fileIndex;
         progress_.current = &inputs_[event.fileIndex];
         progress_.bytesDone += event.bytes;
@@ -127,11 +136,11 @@ private:
             YieldOrStop();
             break;
         case ScanEvent::Kind::kAddresses:
-            AddNew(event);
+            AddNew(event, batch);
             YieldOrStop();
             break;
         case ScanEvent::Kind::kFileDone:
-            AddNew(event);
+            AddNew(event, batch);
             ++summary_.filesRead;
             break;
         case ScanEvent::Kind::kFileFailed:
@@ -145,15 +154,16 @@ private:
     }
 
     // Appends every address of the event that is new to the run, in text order.
-    void AddNew(const ScanEvent& event) {
-        const std::string_view text = event.text;
-        batch_.clear();
-        for (const ScanEvent::Entry& entry : event.entries)
-            batch_.push_back({text.substr(entry.offset, entry.length), entry.hash});
-        summary_.addressesFound += event.entries.size();
-        InsertNewInOrder(seen_, batch_, [&](std::size_t i) {
+    void AddNew(const ScanEvent& event, const ScanBatch& batch) {
+        lookups_.clear();
+        for (std::size_t i = 0; i < event.entryCount; ++i) {
+            const FoundAddress& entry = batch.entries[event.firstEntry + i];
+            lookups_.push_back({batch.Address(entry), entry.hash});
+        }
+        summary_.addressesFound += event.entryCount;
+        InsertNewInOrder(seen_, lookups_, [&](std::size_t i) {
             ++summary_.uniqueAddresses;
-            Append(batch_[i].address);
+            Append(lookups_[i].address);
         });
     }
 
@@ -179,7 +189,7 @@ private:
     std::deque<Channel> channels_; // never moved: the threads hold references
     std::atomic<bool> stop_{false};
     AddressSet seen_;
-    std::vector<HashedAddress> batch_;
+    std::vector<HashedAddress> lookups_;
     RunSummary summary_;
     RunProgress progress_;
 };

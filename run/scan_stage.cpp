@@ -19,8 +19,7 @@ constexpr std::size_t kBatchBytes = 64 << 10;
 
 class Scanner {
 public:
-    Scanner(const std::atomic<bool>& stop, BoundedQueue<ScanBatch>& queue)
-        : stop_(stop), queue_(queue) {}
+    Scanner(const std::atomic<bool>& stop, ScanChannel& channel) : stop_(stop), channel_(channel) {}
 
     // Scans the file, from its whole contents when they were read already.
     // False when the run was stopped.
@@ -33,7 +32,6 @@ public:
         try {
             auto onBlock = [&](std::string_view block) {
                 const std::string_view text = decoder.Decode(block);
-                textSize_ = text.size();
                 scanner.Feed(text);
                 pending_.bytes += block.size();
                 Push(ScanEvent::Kind::kAddresses, index);
@@ -58,8 +56,7 @@ public:
             return false;
         if (!outcome.ok) {
             pending_.error = outcome.error;
-            pending_.text.clear();
-            pending_.entries.clear();
+            DropPendingAddresses();
         }
         Push(outcome.ok ? ScanEvent::Kind::kFileDone : ScanEvent::Kind::kFileFailed, index);
         return true;
@@ -89,54 +86,62 @@ public:
     }
 
     void End() {
-        Push(ScanEvent::Kind::kEnd, 0);
-        Send();
+        pending_.kind = ScanEvent::Kind::kEnd;
+        batch_.events.push_back(std::move(pending_));
+        channel_.full.Push(std::move(batch_));
     }
 
 private:
     void Collect(std::string_view address) {
-        if (pending_.entries.capacity() == 0) {
-            // A block's addresses take at most its size, a carried word aside:
-            // one allocation each instead of a series of regrowths. Blocks
-            // without addresses allocate nothing.
-            pending_.text.reserve(textSize_);
-            pending_.entries.reserve(textSize_ / 32);
-        }
-        pending_.entries.push_back({static_cast<std::uint32_t>(pending_.text.size()),
-                                    static_cast<std::uint32_t>(address.size()),
-                                    AddressSet::Hash(address)});
-        pending_.text.append(address);
+        batch_.entries.push_back({static_cast<std::uint32_t>(batch_.text.size()),
+                                  static_cast<std::uint32_t>(address.size()),
+                                  AddressSet::Hash(address)});
+        batch_.text.append(address);
+        ++pending_.entryCount;
+    }
+
+    void DropPendingAddresses() {
+        batch_.entries.resize(pending_.firstEntry);
+        batch_.text.resize(pendingText_);
+        pending_.entryCount = 0;
     }
 
     void Push(ScanEvent::Kind kind, std::size_t index) {
         pending_.kind = kind;
         pending_.fileIndex = index;
-        batchBytes_ += pending_.text.size() + sizeof(ScanEvent);
-        batch_.push_back(std::move(pending_));
-        pending_ = ScanEvent{};
-        if (batch_.size() >= kBatchEvents || batchBytes_ >= kBatchBytes)
+        batch_.events.push_back(std::move(pending_));
+        if (batch_.events.size() >= kBatchEvents || batch_.text.size() >= kBatchBytes)
             Send();
+        StartEvent();
+    }
+
+    void StartEvent() {
+        pending_ = ScanEvent{};
+        pending_.firstEntry = batch_.entries.size();
+        pendingText_ = batch_.text.size();
     }
 
     void Send() {
-        queue_.Push(std::move(batch_));
-        batch_ = ScanBatch{};
-        batchBytes_ = 0;
+        channel_.full.Push(std::move(batch_));
+        // A batch handled already comes back with its memory, so a long run
+        // allocates for its first few batches only.
+        std::optional<ScanBatch> spare = channel_.spare.TryPop();
+        batch_ = spare ? std::move(*spare) : ScanBatch{};
+        batch_.Clear();
     }
 
     const std::atomic<bool>& stop_;
-    BoundedQueue<ScanBatch>& queue_;
-    ScanEvent pending_;
+    ScanChannel& channel_;
     ScanBatch batch_;
-    std::size_t batchBytes_ = 0;
-    std::size_t textSize_ = 0; // of the block being scanned, decoded
+    ScanEvent pending_;
+    std::size_t pendingText_ = 0; // where the pending event's addresses start in the batch text
 };
 
 } // namespace
 
 void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share, std::size_t blockSize,
-                const std::atomic<bool>& stop, BoundedQueue<ScanBatch>& queue) {
-    Scanner scanner(stop, queue);
+                const std::atomic<bool>& stop, ScanChannel& channel) {
+    Scanner scanner(stop, channel);
     try {
         scanner.ScanFiles(inputs, share, blockSize);
     } catch (...) {

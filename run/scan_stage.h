@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ornavex {
@@ -15,22 +16,50 @@ namespace ornavex {
 struct ScanEvent {
     enum class Kind { kFileStart, kAddresses, kFileDone, kFileFailed, kEnd };
 
-    struct Entry {
-        std::uint32_t offset = 0; // into text
-        std::uint32_t length = 0;
-        std::uint64_t hash = 0; // AddressSet::Hash of the address
-    };
-
     Kind kind = Kind::kEnd;
     std::size_t fileIndex = 0;
-    std::uint64_t bytes = 0;    // raw bytes read since the previous event of the file
-    std::string text;           // kAddresses, kFileDone: the valid addresses, back to back
-    std::vector<Entry> entries; // kAddresses, kFileDone: one per address, in text order
-    std::string error;          // kFileFailed: the reason
+    std::uint64_t bytes = 0; // raw bytes read since the previous event of the file
+    // kAddresses, kFileDone: the valid addresses found, as the entries
+    // [firstEntry, firstEntry + entryCount) of the batch, in text order.
+    std::size_t firstEntry = 0;
+    std::size_t entryCount = 0;
+    std::string error; // kFileFailed: the reason
 };
 
-// Events travel in batches, so many small files cost few thread hand-overs.
-using ScanBatch = std::vector<ScanEvent>;
+// A valid address in its batch's text, with its AddressSet::Hash.
+struct FoundAddress {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+    std::uint64_t hash = 0;
+};
+
+// Events travel in batches, so many small files cost few thread hand-overs;
+// the addresses of all a batch's events share one text and one entry list,
+// so a batch is a handful of allocations, and none once it is reused.
+struct ScanBatch {
+    std::vector<ScanEvent> events;
+    std::string text; // the addresses of all events, back to back
+    std::vector<FoundAddress> entries;
+
+    std::string_view Address(const FoundAddress& entry) const {
+        return std::string_view(text).substr(entry.offset, entry.length);
+    }
+    // Empties the batch for reuse, keeping its memory.
+    void Clear() {
+        events.clear();
+        text.clear();
+        entries.clear();
+    }
+};
+
+// The queues between one scanning thread and the de-duplicating thread:
+// batches to handle, and handled batches that come back to be filled again.
+struct ScanChannel {
+    explicit ScanChannel(std::size_t capacity) : full(capacity), spare(capacity) {}
+
+    BoundedQueue<ScanBatch> full;
+    BoundedQueue<ScanBatch> spare;
+};
 
 // Which inputs one scanning thread reads: first, first + stride, ...
 struct ScanShare {
@@ -39,10 +68,10 @@ struct ScanShare {
 };
 
 // Reads the inputs of its share in order, finds their valid addresses
-// (repeats included) and hashes them, and pushes the events to the queue in
-// batches; ends with kEnd. Stops early when stop is set. Runs on its own
+// (repeats included) and hashes them, and pushes the events to the channel
+// in batches; ends with kEnd. Stops early when stop is set. Runs on its own
 // thread.
 void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share, std::size_t blockSize,
-                const std::atomic<bool>& stop, BoundedQueue<ScanBatch>& queue);
+                const std::atomic<bool>& stop, ScanChannel& channel);
 
 } // namespace ornavex
