@@ -1,0 +1,44 @@
+#include "cli/heap_setup.h"
+
+#include <cstdlib> // defines __GLIBC__ where glibc is the C library
+
+#if defined(__linux__) && defined(__GLIBC__)
+#include <cstdint>
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace ornavex {
+
+#if defined(__linux__) && defined(__GLIBC__)
+
+void SetUpHeapForRun() {
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    constexpr std::size_t kStep = std::size_t{32} << 20;
+    // Blocks up to kStep come from the heap rather than mappings of their
+    // own, which would be faulted in afresh each time; the heap grows kStep
+    // at a time and gives back memory only when twice that is free.
+    mallopt(M_MMAP_THRESHOLD, static_cast<int>(kStep));
+    mallopt(M_TOP_PAD, static_cast<int>(kStep));
+    mallopt(M_TRIM_THRESHOLD, static_cast<int>(2 * kStep));
+
+    // Growing the heap now gives it kStep of room; the whole huge pages in
+    // that room are marked for the kernel to back with huge pages.
+    void* grow = std::malloc(kHugePage);
+    if (grow == nullptr)
+        return;
+    const auto start = (reinterpret_cast<std::uintptr_t>(grow) + kHugePage - 1) & ~(kHugePage - 1);
+    const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0)) & ~(kHugePage - 1);
+    if (end > start)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    std::free(grow);
+}
+
+#else
+
+void SetUpHeapForRun() {}
+
+#endif
+
+} // namespace ornavex
