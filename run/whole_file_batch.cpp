@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <liburing.h>
+#include <string>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 #endif
 
 namespace ornavex {
@@ -29,6 +32,9 @@ struct WholeFileBatch::Ring {
     bool ready = false;
     struct statx info[kMaxFiles] {};
     int result[kMaxFiles][kSteps]{};
+    int folder = -1; // the folder last named, open for lookups only
+    std::string folderPath;
+    std::vector<int> replacedFolders; // closed once the batch has run
 
     Ring() {
         if (io_uring_queue_init(kMaxFiles * kSteps, &ring, 0) < 0)
@@ -44,21 +50,44 @@ struct WholeFileBatch::Ring {
     ~Ring() {
         if (ready)
             io_uring_queue_exit(&ring);
+        CloseReplacedFolders();
+        if (folder >= 0)
+            ::close(folder);
+    }
+
+    void CloseReplacedFolders() {
+        for (int replaced : replacedFolders)
+            ::close(replaced);
+        replacedFolders.clear();
     }
     Ring(const Ring&) = delete;
     Ring& operator=(const Ring&) = delete;
 
     // Queues the four steps for the file at place k; false when the queue is full.
-    bool Queue(unsigned k, const char* path, char* buffer, unsigned size) {
+    bool Queue(unsigned k, const std::string& path, char* buffer, unsigned size) {
         if (io_uring_sq_space_left(&ring) < kSteps)
             return false;
+        // Named from its folder, which is opened once for all its files:
+        // looking up every folder of a long path again for each file costs
+        // more than reading a small file.
+        const std::size_t slash = path.find_last_of('/');
+        int from = AT_FDCWD;
+        const char* name = path.c_str();
+        if (slash != std::string::npos && slash + 1 < path.size()) {
+            const int opened = OpenFolder(path.substr(0, slash == 0 ? 1 : slash));
+            if (opened >= 0) {
+                from = opened;
+                name += slash + 1;
+            }
+        }
+
         io_uring_sqe* sqe = io_uring_get_sqe(&ring);
-        io_uring_prep_statx(sqe, AT_FDCWD, path, 0, STATX_TYPE | STATX_SIZE, &info[k]);
+        io_uring_prep_statx(sqe, from, name, 0, STATX_TYPE | STATX_SIZE, &info[k]);
         io_uring_sqe_set_data64(sqe, k * kSteps + kStat);
 
         // O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
         sqe = io_uring_get_sqe(&ring);
-        io_uring_prep_openat_direct(sqe, AT_FDCWD, path, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0, k);
+        io_uring_prep_openat_direct(sqe, from, name, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0, k);
         sqe->flags |= IOSQE_IO_LINK;
         io_uring_sqe_set_data64(sqe, k * kSteps + kOpen);
 
@@ -72,6 +101,18 @@ struct WholeFileBatch::Ring {
         io_uring_prep_close_direct(sqe, k);
         io_uring_sqe_set_data64(sqe, k * kSteps + kClose);
         return true;
+    }
+
+    // A descriptor of the folder at path, kept until another folder is
+    // needed; -1 when it cannot be opened.
+    int OpenFolder(const std::string& path) {
+        if (folder >= 0 && path == folderPath)
+            return folder;
+        if (folder >= 0)
+            replacedFolders.push_back(folder); // queued lookups may still use it
+        folder = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        folderPath = path;
+        return folder;
     }
 
     // Submits what is queued and waits for every completion; false when the
@@ -124,13 +165,15 @@ void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
         const InputSource& source = *sources[k];
         if (source.standardInput)
             continue;
-        if (!ring_->Queue(k, source.path.c_str(), buffer_.get() + k * blockSize_, size))
+        if (!ring_->Queue(k, source.path.native(), buffer_.get() + k * blockSize_, size))
             break;
         operations += kSteps;
     }
     if (operations == 0)
         return;
-    if (!ring_->Run(operations)) {
+    const bool ran = ring_->Run(operations);
+    ring_->CloseReplacedFolders();
+    if (!ran) {
         ring_.reset();
         return;
     }

@@ -95,6 +95,28 @@ TEST(WholeFileBatch, EachLoadReplacesTheLastAndTakesAtMostItsLimit) {
     EXPECT_EQ(batch.Contents(0), "file 33");
 }
 
+TEST(WholeFileBatch, FilesOfSeveralFoldersInOneBatchAreEachTheirOwn) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "a");
+    std::filesystem::create_directories(dir / "b");
+    std::filesystem::create_directories(dir / "c/d");
+    // The same name in different folders, and folders that come back.
+    const std::vector<std::string> names = {"a/1", "b/1", "a/2", "c/d/1", "b/2", "a/1"};
+    std::vector<InputSource> inputs;
+    for (const std::string& name : names) {
+        WriteFile(dir / name, "text of " + name);
+        inputs.push_back(InputSource::File(dir / name));
+    }
+    WholeFileBatch batch(kBlock);
+    for (int round = 0; round < 2; ++round) { // the folder left open from the first
+        batch.Load(Pointers(inputs));
+        if (!batch.batched())
+            GTEST_SKIP() << "this system reads files one call at a time";
+        for (std::size_t k = 0; k < names.size(); ++k)
+            EXPECT_EQ(batch.Contents(k), "text of " + names[k]) << names[k];
+    }
+}
+
 #ifndef _WIN32
 // Small files go through batches, the rest one by one: the reports and the
 // addresses still come in list order, with the usual reasons.
