@@ -31,10 +31,11 @@ std::vector<InputSource> CollectInputs(const CliOptions& options) {
             inputs.push_back(InputSource::StandardInput());
             continue;
         }
-        std::vector<fs::path> files = ExpandPath(PathFromArgument(argument), pattern);
+        std::vector<ScannedFile> files = ExpandPathFiles(PathFromArgument(argument), pattern);
         inputs.reserve(inputs.size() + files.size());
-        for (fs::path& file : files)
-            inputs.push_back(InputSource::File(std::move(file)));
+        for (ScannedFile& file : files)
+            inputs.push_back(file.regular ? InputSource::ListedRegularFile(std::move(file.path))
+                                          : InputSource::File(std::move(file.path)));
     }
     return inputs;
 }

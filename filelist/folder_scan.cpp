@@ -17,6 +17,7 @@ struct NamedEntry {
     NativeString name;
     bool directory = false; // a folder, or a link to one
     bool symlink = false;
+    bool regular = false; // a regular file itself, not a link to one
 };
 
 // Every entry of folder, sorted by name ignoring case; nothing when the folder
@@ -29,8 +30,9 @@ std::vector<NamedEntry> SortedEntries(const fs::path& folder) {
     fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         std::error_code kindError;
-        entries.push_back({it->path().filename().native(), it->is_directory(kindError),
-                           it->is_symlink(kindError)});
+        const bool symlink = it->is_symlink(kindError);
+        entries.push_back({it->path().filename().native(), it->is_directory(kindError), symlink,
+                           !symlink && it->is_regular_file(kindError)});
     }
     std::sort(entries.begin(), entries.end(), [](const NamedEntry& a, const NamedEntry& b) {
         return LessIgnoringCase(a.name, b.name);
@@ -83,13 +85,13 @@ std::vector<NativeString> ListFolderFiles(const fs::path& folder, NativeView pat
     return names;
 }
 
-std::vector<fs::path> ScanFolder(const fs::path& root, NativeView pattern,
-                                 const KeepScanning& keepGoing) {
+std::vector<ScannedFile> ScanFolderFiles(const fs::path& root, NativeView pattern,
+                                         const KeepScanning& keepGoing) {
     // The folders in the order CollectSubfolders gives them, each listed
     // once for both its subfolders and its files: a folder of thousands of
     // files is not listed and sorted twice.
     FolderList folders{root};
-    std::vector<fs::path> files;
+    std::vector<ScannedFile> files;
     for (std::size_t i = 0; i < folders.size(); ++i) {
         if (keepGoing && !keepGoing())
             break;
@@ -102,18 +104,40 @@ std::vector<fs::path> ScanFolder(const fs::path& root, NativeView pattern,
             }
             if (MatchesWildcard(named.name, pattern) &&
                 (named.name.empty() || named.name[0] != '~'))
-                files.push_back(folder / named.name);
+                files.push_back({folder / named.name, named.regular});
         }
     }
     return files;
 }
 
-std::vector<fs::path> ExpandPath(const fs::path& path, NativeView pattern,
-                                 const KeepScanning& keepGoing) {
+std::vector<ScannedFile> ExpandPathFiles(const fs::path& path, NativeView pattern,
+                                         const KeepScanning& keepGoing) {
     std::error_code error;
     if (fs::is_directory(path, error))
-        return ScanFolder(path, pattern, keepGoing);
-    return {path};
+        return ScanFolderFiles(path, pattern, keepGoing);
+    return {{path, false}};
+}
+
+namespace {
+
+std::vector<fs::path> PathsOf(std::vector<ScannedFile> files) {
+    std::vector<fs::path> paths;
+    paths.reserve(files.size());
+    for (ScannedFile& file : files)
+        paths.push_back(std::move(file.path));
+    return paths;
+}
+
+} // namespace
+
+std::vector<fs::path> ScanFolder(const fs::path& root, NativeView pattern,
+                                 const KeepScanning& keepGoing) {
+    return PathsOf(ScanFolderFiles(root, pattern, keepGoing));
+}
+
+std::vector<fs::path> ExpandPath(const fs::path& path, NativeView pattern,
+                                 const KeepScanning& keepGoing) {
+    return PathsOf(ExpandPathFiles(path, pattern, keepGoing));
 }
 
 NativeString PatternForExtension(const std::string& extension) {

@@ -35,6 +35,20 @@ std::vector<std::filesystem::path> ScanFolder(const std::filesystem::path& root,
 std::vector<std::filesystem::path> ExpandPath(const std::filesystem::path& path, NativeView pattern,
                                               const KeepScanning& keepGoing = {});
 
+// A file found by a folder scan, and whether the listing showed it as a
+// regular file itself (not a link, a FIFO or a device).
+struct ScannedFile {
+    std::filesystem::path path;
+    bool regular = false;
+};
+
+// ScanFolder and ExpandPath with what the listing told of each file; a path
+// that is not a folder is not looked at, so it is not known to be regular.
+std::vector<ScannedFile> ScanFolderFiles(const std::filesystem::path& root, NativeView pattern,
+                                         const KeepScanning& keepGoing = {});
+std::vector<ScannedFile> ExpandPathFiles(const std::filesystem::path& path, NativeView pattern,
+                                         const KeepScanning& keepGoing = {});
+
 // The listing pattern for an extension as the user types it: "txt" gives
 // "*.txt", "*" gives "*.*".
 NativeString PatternForExtension(const std::string& extension);

@@ -63,10 +63,11 @@ struct WholeFileBatch::Ring {
     Ring(const Ring&) = delete;
     Ring& operator=(const Ring&) = delete;
 
-    // Queues the four steps for the file at place k; false when the queue is full.
-    bool Queue(unsigned k, const std::string& path, char* buffer, unsigned size) {
+    // Queues the steps for the file at place k, the stat only when check is
+    // set; returns how many were queued, 0 when the queue is full.
+    unsigned Queue(unsigned k, const std::string& path, bool check, char* buffer, unsigned size) {
         if (io_uring_sq_space_left(&ring) < kSteps)
-            return false;
+            return 0;
         // Named from its folder, which is opened once for all its files:
         // looking up every folder of a long path again for each file costs
         // more than reading a small file.
@@ -81,9 +82,12 @@ struct WholeFileBatch::Ring {
             }
         }
 
-        io_uring_sqe* sqe = io_uring_get_sqe(&ring);
-        io_uring_prep_statx(sqe, from, name, 0, STATX_TYPE | STATX_SIZE, &info[k]);
-        io_uring_sqe_set_data64(sqe, k * kSteps + kStat);
+        io_uring_sqe* sqe = nullptr;
+        if (check) {
+            sqe = io_uring_get_sqe(&ring);
+            io_uring_prep_statx(sqe, from, name, 0, STATX_TYPE | STATX_SIZE, &info[k]);
+            io_uring_sqe_set_data64(sqe, k * kSteps + kStat);
+        }
 
         // O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
         sqe = io_uring_get_sqe(&ring);
@@ -100,7 +104,7 @@ struct WholeFileBatch::Ring {
         sqe = io_uring_get_sqe(&ring);
         io_uring_prep_close_direct(sqe, k);
         io_uring_sqe_set_data64(sqe, k * kSteps + kClose);
-        return true;
+        return check ? kSteps : kSteps - 1;
     }
 
     // A descriptor of the folder at path, kept until another folder is
@@ -165,9 +169,11 @@ void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
         const InputSource& source = *sources[k];
         if (source.standardInput)
             continue;
-        if (!ring_->Queue(k, source.path.native(), buffer_.get() + k * blockSize_, size))
+        const unsigned queued = ring_->Queue(k, source.path.native(), !source.listedRegular,
+                                             buffer_.get() + k * blockSize_, size);
+        if (queued == 0)
             break;
-        operations += kSteps;
+        operations += queued;
     }
     if (operations == 0)
         return;
@@ -186,12 +192,15 @@ void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
             std::fill(contents_.begin(), contents_.end(), std::nullopt);
             return;
         }
-        const struct statx& info = ring_->info[k];
         const int got = result[kRead];
+        if (result[kOpen] != 0 || got < 0 || static_cast<unsigned>(got) >= size)
+            continue; // read again the usual way, which also tells why it failed
         // A short read of a regular file that has reached its size is the
-        // whole file; anything else is read again the usual way.
-        if (result[kStat] == 0 && result[kOpen] == 0 && S_ISREG(info.stx_mode) && got >= 0 &&
-            static_cast<unsigned>(got) < size && static_cast<std::uint64_t>(got) >= info.stx_size)
+        // whole file; a file the listing showed as regular was not looked at
+        // again, and a short read ends it.
+        const struct statx& info = ring_->info[k];
+        if (sources[k]->listedRegular || (result[kStat] == 0 && S_ISREG(info.stx_mode) &&
+                                          static_cast<std::uint64_t>(got) >= info.stx_size))
             contents_[k] =
                 std::string_view(buffer_.get() + k * blockSize_, static_cast<std::size_t>(got));
     }

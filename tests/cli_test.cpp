@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace ornavex {
 namespace {
 
@@ -101,6 +105,36 @@ TEST_F(CommandLine, FoldersAreScannedLevelByLevel) {
     EXPECT_EQ(Cli("--ext '*' " + Path("tree")).out, "md@x.com\ntop@x.com\ndeep@x.com\n");
     EXPECT_EQ(Cli("--ext '' " + Path("tree")).exitCode, 2);
 }
+
+#ifndef _WIN32
+// The folder's small regular files are read in batches; what is not a
+// regular file, or links to one, still goes through the usual checks.
+TEST_F(CommandLine, FolderOfSmallFilesWithAFifoAndLinksAmongThem) {
+    fs::create_directories(dir / "tree");
+    for (int i = 0; i < 40; ++i)
+        WriteFile(dir / "tree" / ("f" + std::to_string(100 + i) + ".txt"),
+                  "user" + std::to_string(i) + "@x.com shared@x.com");
+    WriteFile(dir / "tree/empty.txt", "");
+    ASSERT_EQ(::mkfifo((dir / "tree/f120.fifo").c_str(), 0600), 0);
+    fs::create_symlink(dir / "a.txt", dir / "tree/f130.link");
+    fs::create_symlink(dir / "tree/gone", dir / "tree/f131.dangling");
+    const ProcessResult result = Cli(Path("tree"));
+    std::string expected;
+    for (int i = 0; i < 40; ++i) {
+        expected += "user" + std::to_string(i) + "@x.com\n";
+        if (i == 0)
+            expected += "shared@x.com\n";
+        if (i == 29) // f130.link, to a.txt, sorts before f130.txt
+            expected += "Ann@Example.org\nbob@x.com\n";
+    }
+    EXPECT_EQ(result.out, expected);
+    EXPECT_EQ(result.err, "ornavex-cli: " + (dir / "tree/f120.fifo").string() +
+                              ": Not a regular file\n" +
+                              "ornavex-cli: " + (dir / "tree/f131.dangling").string() +
+                              ": No such file or directory\n");
+    EXPECT_EQ(result.exitCode, 1);
+}
+#endif
 
 TEST_F(CommandLine, StatsCountWhatTheRunDid) {
     const ProcessResult result =

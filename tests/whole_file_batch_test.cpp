@@ -95,6 +95,32 @@ TEST(WholeFileBatch, EachLoadReplacesTheLastAndTakesAtMostItsLimit) {
     EXPECT_EQ(batch.Contents(0), "file 33");
 }
 
+// Files a listing showed as regular are not looked up again: a short read
+// ends them, and anything else is still left for the usual read.
+TEST(WholeFileBatch, FilesListedAsRegularAreReadWithoutAnotherLookUp) {
+    TempDir dir;
+    WriteFile(dir / "small", "a@b.com");
+    WriteFile(dir / "empty", "");
+    WriteFile(dir / "block", std::string(kBlock, 'b'));
+    const std::vector<InputSource> inputs = {
+        InputSource::ListedRegularFile(dir / "small"),
+        InputSource::ListedRegularFile(dir / "empty"),
+        InputSource::ListedRegularFile(dir / "block"),
+        InputSource::ListedRegularFile(dir / "gone"),
+        InputSource::ListedRegularFile(dir.path()), // now a folder
+        InputSource::File(dir / "small"),
+    };
+    WholeFileBatch batch(kBlock);
+    batch.Load(Pointers(inputs));
+    for (std::size_t k : {2, 3, 4})
+        EXPECT_FALSE(batch.Contents(k).has_value()) << inputs[k].DisplayName();
+    if (!batch.batched())
+        GTEST_SKIP() << "this system reads files one call at a time";
+    EXPECT_EQ(batch.Contents(0), "a@b.com");
+    EXPECT_EQ(batch.Contents(1), "");
+    EXPECT_EQ(batch.Contents(5), "a@b.com");
+}
+
 TEST(WholeFileBatch, FilesOfSeveralFoldersInOneBatchAreEachTheirOwn) {
     TempDir dir;
     std::filesystem::create_directories(dir / "a");
