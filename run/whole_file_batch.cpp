@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <liburing.h>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -54,12 +55,6 @@ struct WholeFileBatch::Ring {
         if (folder >= 0)
             ::close(folder);
     }
-
-    void CloseReplacedFolders() {
-        for (int replaced : replacedFolders)
-            ::close(replaced);
-        replacedFolders.clear();
-    }
     Ring(const Ring&) = delete;
     Ring& operator=(const Ring&) = delete;
 
@@ -75,7 +70,7 @@ struct WholeFileBatch::Ring {
         int from = AT_FDCWD;
         const char* name = path.c_str();
         if (slash != std::string::npos && slash + 1 < path.size()) {
-            const int opened = OpenFolder(path.substr(0, slash == 0 ? 1 : slash));
+            const int opened = OpenFolder(std::string_view(path).substr(0, slash == 0 ? 1 : slash));
             if (opened >= 0) {
                 from = opened;
                 name += slash + 1;
@@ -109,14 +104,20 @@ struct WholeFileBatch::Ring {
 
     // A descriptor of the folder at path, kept until another folder is
     // needed; -1 when it cannot be opened.
-    int OpenFolder(const std::string& path) {
+    int OpenFolder(std::string_view path) {
         if (folder >= 0 && path == folderPath)
             return folder;
         if (folder >= 0)
             replacedFolders.push_back(folder); // queued lookups may still use it
-        folder = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         folderPath = path;
+        folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         return folder;
+    }
+
+    void CloseReplacedFolders() {
+        for (int replaced : replacedFolders)
+            ::close(replaced);
+        replacedFolders.clear();
     }
 
     // Submits what is queued and waits for every completion; false when the
