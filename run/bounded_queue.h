@@ -19,44 +19,26 @@ public:
     bool Push(T item) {
         std::unique_lock lock(mutex_);
         notFull_.wait(lock, [&] { return closed_ || items_.size() < capacity_; });
-        if (closed_)
-            return false;
-        items_.push_back(std::move(item));
-        notEmpty_.notify_one();
-        return true;
+        return AddLocked(std::move(item));
     }
 
     std::optional<T> Pop() {
         std::unique_lock lock(mutex_);
         notEmpty_.wait(lock, [&] { return closed_ || !items_.empty(); });
-        if (items_.empty())
-            return std::nullopt;
-        T item = std::move(items_.front());
-        items_.pop_front();
-        notFull_.notify_one();
-        return item;
+        return TakeLocked();
     }
 
     // Adds the item if there is room, without waiting; false (and the item
     // dropped) when the queue is full or closed.
     bool TryPush(T item) {
         std::lock_guard lock(mutex_);
-        if (closed_ || items_.size() >= capacity_)
-            return false;
-        items_.push_back(std::move(item));
-        notEmpty_.notify_one();
-        return true;
+        return items_.size() < capacity_ && AddLocked(std::move(item));
     }
 
     // Takes the first item if there is one, without waiting.
     std::optional<T> TryPop() {
         std::lock_guard lock(mutex_);
-        if (items_.empty())
-            return std::nullopt;
-        T item = std::move(items_.front());
-        items_.pop_front();
-        notFull_.notify_one();
-        return item;
+        return TakeLocked();
     }
 
     void Close() {
@@ -67,6 +49,23 @@ public:
     }
 
 private:
+    // Both with the mutex held.
+    bool AddLocked(T&& item) {
+        if (closed_)
+            return false;
+        items_.push_back(std::move(item));
+        notEmpty_.notify_one();
+        return true;
+    }
+    std::optional<T> TakeLocked() {
+        if (items_.empty())
+            return std::nullopt;
+        T item = std::move(items_.front());
+        items_.pop_front();
+        notFull_.notify_one();
+        return item;
+    }
+
     std::mutex mutex_;
     std::condition_variable notFull_;
     std::condition_variable notEmpty_;
