@@ -98,13 +98,13 @@ TEST_F(FolderScan, SymbolicLinksToFoldersAreNotFollowed) {
 TEST_F(FolderScan, TellsWhichFilesTheListingShowedAsRegular) {
     fs::create_symlink(dir / "F/f1.txt", dir / "F/link.txt");
     const std::vector<ScannedFile> files = ScanFolderFiles(dir / "F", PatternForExtension("txt"));
-    std::vector<std::string> regular, other;
+    std::vector<fs::path> regular, other;
     for (const ScannedFile& file : files)
-        (file.regular ? regular : other)
-            .push_back(file.path.lexically_relative(dir.path()).string());
-    EXPECT_EQ(regular, (std::vector<std::string>{"F/.dot.txt", "F/f1.txt", "F/Z2.TXT", "F/A/a1.txt",
-                                                 "F/b/b1.txt", "F/A/C/c1.txt"}));
-    EXPECT_EQ(other, (std::vector<std::string>{"F/link.txt"}));
+        (file.regular ? regular : other).push_back(file.path);
+    EXPECT_EQ(Relative(regular, dir.path()),
+              (std::vector<std::string>{"F/.dot.txt", "F/f1.txt", "F/Z2.TXT", "F/A/a1.txt",
+                                        "F/b/b1.txt", "F/A/C/c1.txt"}));
+    EXPECT_EQ(Relative(other, dir.path()), (std::vector<std::string>{"F/link.txt"}));
     // A path that is not a folder is passed on unexamined.
     const std::vector<ScannedFile> given = ExpandPathFiles(dir / "F/f1.txt", kAllFilesPattern);
     ASSERT_EQ(given.size(), 1u);
