@@ -1,6 +1,8 @@
 #include "filelist/wildcard.h"
 
 #include <algorithm>
+#include <limits>
+#include <type_traits>
 
 namespace ornavex {
 namespace {
@@ -57,6 +59,20 @@ bool LessIgnoringCase(NativeView a, NativeView b) {
     if (a.size() != b.size())
         return a.size() < b.size();
     return a < b;
+}
+
+NativeString CaseFoldedSortKey(NativeView name) {
+    using Char = NativeView::value_type;
+    NativeString key(name);
+    for (Char& c : key) {
+        c = FoldCase(c);
+        // LessIgnoringCase compares chars as the type holds them, signed
+        // where char is; string comparison treats chars as unsigned.
+        // Flipping the sign bit makes the two agree.
+        if constexpr (std::is_same_v<Char, char> && std::is_signed_v<char>)
+            c = static_cast<Char>(c ^ std::numeric_limits<Char>::min());
+    }
+    return key;
 }
 
 } // namespace ornavex

@@ -18,4 +18,9 @@ bool MatchesWildcard(NativeView name, NativeView pattern);
 // bytes, so the order is total).
 bool LessIgnoringCase(NativeView a, NativeView b);
 
+// A key for sorting many names in that order cheaply: keys compare as plain
+// strings in the order LessIgnoringCase gives, except that names equal but
+// for case have equal keys and are then told apart by the names themselves.
+NativeString CaseFoldedSortKey(NativeView name);
+
 } // namespace ornavex

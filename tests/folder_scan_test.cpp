@@ -1,7 +1,10 @@
 #include "filelist/folder_scan.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace ornavex {
 namespace {
@@ -43,6 +46,29 @@ TEST(Wildcard, OrdersNamesIgnoringCase) {
     EXPECT_FALSE(LessIgnoringCase("aB", "a_"));
     EXPECT_FALSE(LessIgnoringCase("", ""));
     EXPECT_TRUE(LessIgnoringCase("", "a"));
+}
+
+TEST(Wildcard, SortKeysGiveTheSameOrderAsComparingIgnoringCase) {
+    // Every name of up to three characters over an alphabet with both cases,
+    // punctuation that falls between the cases, and bytes from 0x80 up.
+    const std::string alphabet = {'a', 'A', 'b', 'B', '_', '.', '0', '\x80', '\xC3', '\xFF'};
+    std::vector<std::string> names{""};
+    for (std::size_t from = 0, length = 1; length <= 3; ++length) {
+        const std::size_t to = names.size();
+        for (std::size_t i = from; i < to; ++i)
+            for (char c : alphabet)
+                names.push_back(names[i] + c);
+        from = to;
+    }
+    auto keyedLess = [](const std::string& a, const std::string& b) {
+        const std::string keyA = CaseFoldedSortKey(a), keyB = CaseFoldedSortKey(b);
+        return keyA != keyB ? keyA < keyB : a < b;
+    };
+    std::size_t disagreements = 0;
+    for (const std::string& a : names)
+        for (const std::string& b : names)
+            disagreements += keyedLess(a, b) != LessIgnoringCase(a, b);
+    EXPECT_EQ(disagreements, 0u) << "of " << names.size() * names.size() << " pairs";
 }
 
 class FolderScan : public ::testing::Test {
@@ -110,6 +136,34 @@ TEST_F(FolderScan, TellsWhichFilesTheListingShowedAsRegular) {
     ASSERT_EQ(given.size(), 1u);
     EXPECT_EQ(given[0].path, dir / "F/f1.txt");
     EXPECT_FALSE(given[0].regular);
+}
+
+TEST_F(FolderScan, ListsAFolderOfManyNamesInOrderIgnoringCase) {
+    // Enough names that the listing's own order is not the sorted one, with
+    // names equal but for case, names that begin others, and non-ASCII bytes.
+    const fs::path folder = dir / "many";
+    fs::create_directory(folder);
+    std::vector<std::string> expected;
+    for (int i = 0; i < 300; ++i) {
+        const std::string stem = std::string(1, static_cast<char>((i % 2 ? 'a' : 'A') + i % 26)) +
+                                 std::to_string(i / 26) + (i % 7 == 0 ? "\xC3\xA9" : "");
+        for (const std::string& name : {stem + ".txt", stem + "_.txt"}) {
+            WriteFile(folder / name, "");
+            expected.push_back(name);
+        }
+    }
+    std::sort(expected.begin(), expected.end(), LessIgnoringCase);
+    EXPECT_EQ(ListFolderFiles(folder, PatternForExtension("txt")), expected);
+}
+
+TEST_F(FolderScan, ABrokenLinkIsAFileButNotARegularOne) {
+    fs::create_symlink(dir / "F/gone.txt", dir / "F/broken.txt");
+    const std::vector<ScannedFile> files = ScanFolderFiles(dir / "F", PatternForExtension("txt"));
+    const auto broken = std::find_if(files.begin(), files.end(), [&](const ScannedFile& file) {
+        return file.path == dir / "F/broken.txt";
+    });
+    ASSERT_NE(broken, files.end());
+    EXPECT_FALSE(broken->regular);
 }
 
 TEST_F(FolderScan, UnreadableFolderAddsNothingAndTheScanGoesOn) {
