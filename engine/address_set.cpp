@@ -163,13 +163,19 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
     const std::size_t need =
         (kLengthBytes + address.size() + kRecordAlign - 1) / kRecordAlign * kRecordAlign;
     auto newChunk = [&](std::size_t bytes) {
-        if (chunks_.size() == kMaxChunks)
+        if (chunkStarts_.size() == kMaxChunks)
             throw std::length_error("too many distinct addresses to hold");
-        chunkStarts_.reserve(chunks_.size() + 1);
+        chunkStarts_.reserve(chunkStarts_.size() + 1);
+        if (bytes == kChunkBytes && !spareChunks_.empty()) {
+            chunkStarts_.push_back(spareChunks_.back());
+            spareChunks_.pop_back();
+            return;
+        }
+        chunks_.reserve(chunks_.size() + 1);
         chunks_.emplace_back(bytes);
         chunkStarts_.push_back(static_cast<char*>(chunks_.back().data()));
     };
-    if (chunks_.empty()) {
+    if (chunkStarts_.empty()) {
         newChunk(kChunkBytes);
         chunkUsed_ = kRecordAlign; // reference 0 stays unused
     }
@@ -200,11 +206,12 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
         const char c = address[i];
         stored[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
     }
-    return static_cast<std::uint32_t>((chunks_.size() - 1) << kOffsetBits | offset / kRecordAlign);
+    return static_cast<std::uint32_t>((chunkStarts_.size() - 1) << kOffsetBits |
+                                      offset / kRecordAlign);
 }
 
 void AddressSet::Grow() {
-    const LargeBlock old = std::move(slotMemory_);
+    LargeBlock old = std::move(slotMemory_);
     const Slot* oldSlots = slots_;
     const std::size_t oldCapacity = capacity_;
     capacity_ *= 2;
@@ -218,6 +225,18 @@ void AddressSet::Grow() {
         while (slots_[to].key != 0)
             to = (to + 1) & (capacity_ - 1);
         slots_[to] = slot;
+    }
+    // A large outgrown table becomes room for keys: a million keys take
+    // tens of megabytes, and here the first touch of a fresh page costs more
+    // than anything else about it.
+    const std::size_t oldBytes = oldCapacity * sizeof(Slot);
+    if (oldBytes >= kChunkBytes) {
+        chunks_.reserve(chunks_.size() + 1);
+        spareChunks_.reserve(spareChunks_.size() + oldBytes / kChunkBytes);
+        char* start = static_cast<char*>(old.data());
+        chunks_.push_back(std::move(old));
+        for (std::size_t piece = oldBytes / kChunkBytes; piece-- > 0;)
+            spareChunks_.push_back(start + piece * kChunkBytes);
     }
 }
 

@@ -64,9 +64,12 @@ private:
     Slot* slots_ = nullptr;
     std::size_t capacity_ = 0; // a power of two
     std::size_t count_ = 0;
-    std::vector<LargeBlock> chunks_; // the arena
-    std::vector<char*> chunkStarts_;
-    std::size_t chunkUsed_ = 0; // bytes used in the last chunk
+    std::vector<LargeBlock> chunks_; // the arena's memory, and outgrown slot tables
+    std::vector<char*> chunkStarts_; // where each chunk of the arena starts
+    std::size_t chunkUsed_ = 0;      // bytes used in the last chunk
+    // Chunk-sized pieces of outgrown slot tables, not yet part of the arena.
+    // Their pages are in memory already, which fresh ones are not.
+    std::vector<char*> spareChunks_;
 };
 
 } // namespace ornavex

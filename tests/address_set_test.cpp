@@ -32,6 +32,21 @@ TEST(AddressSet, KeepsEveryKeyThroughGrowth) {
         ASSERT_FALSE(set.InsertLowerCased("USER" + std::to_string(i) + "@EXAMPLE.COM"));
 }
 
+TEST(AddressSet, KeysStoredWhereOutgrownTablesWereStayIntact) {
+    // Past about 800,000 keys the set has outgrown tables of 4 and 8 MiB,
+    // whose memory then holds the keys that follow; a table reused too soon,
+    // or a piece handed out twice, would change keys stored earlier.
+    AddressSet set;
+    constexpr int kCount = 1'600'000;
+    auto key = [](int i) { return "K" + std::to_string(i) + "@x.io"; };
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_TRUE(set.InsertLowerCased(key(i))) << i;
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_FALSE(set.InsertLowerCased(key(i))) << i;
+    EXPECT_EQ(set.size(), static_cast<std::size_t>(kCount));
+    EXPECT_FALSE(set.Contains(key(kCount)));
+}
+
 TEST(AddressSet, StoresEmptyAndVeryLongKeys) {
     AddressSet set;
     EXPECT_TRUE(set.InsertLowerCased(""));
