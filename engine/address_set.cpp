@@ -226,9 +226,10 @@ void AddressSet::Grow() {
             to = (to + 1) & (capacity_ - 1);
         slots_[to] = slot;
     }
-    // A large outgrown table becomes room for keys: a million keys take
-    // tens of megabytes, and here the first touch of a fresh page costs more
-    // than anything else about it.
+    // A large outgrown table becomes room for keys. Its pages are in memory
+    // already, while every fresh page must be cleared (and on a virtual
+    // machine often fetched from the host) when first touched, which for
+    // the tens of megabytes of a million keys is a good part of a run.
     const std::size_t oldBytes = oldCapacity * sizeof(Slot);
     if (oldBytes >= kChunkBytes) {
         chunks_.reserve(chunks_.size() + 1);
