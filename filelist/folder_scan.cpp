@@ -141,22 +141,28 @@ bool IsRealFolder(const NamedEntry& named) {
     return named.directory && !named.symlink;
 }
 
+// Lists the folders in order, appending the real, visible subfolders of each
+// to the list as it goes, so the list ends in level order: breadth-first,
+// each level grouped by parent. Every other entry goes to onFile.
+template <class OnFile>
+void WalkFolders(FolderList& folders, const KeepScanning& keepGoing, OnFile&& onFile) {
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        if (keepGoing && !keepGoing())
+            return;
+        const fs::path folder = folders[i]; // folders may grow and move below
+        for (const NamedEntry& named : SortedEntries(folder)) {
+            if (!named.directory)
+                onFile(folder, named);
+            else if (IsRealFolder(named) && !IsHidden(folder, named))
+                folders.push_back(folder / named.name);
+        }
+    }
+}
+
 } // namespace
 
 void CollectSubfolders(FolderList& folders, const KeepScanning& keepGoing) {
-    // Breadth-first: each pass lists the folders found by the previous one.
-    std::size_t levelStart = 0;
-    while (levelStart < folders.size()) {
-        const std::size_t levelEnd = folders.size();
-        for (std::size_t i = levelStart; i < levelEnd; ++i) {
-            if (keepGoing && !keepGoing())
-                return;
-            for (const NamedEntry& named : SortedEntries(folders[i]))
-                if (IsRealFolder(named) && !IsHidden(folders[i], named))
-                    folders.push_back(folders[i] / named.name);
-        }
-        levelStart = levelEnd;
-    }
+    WalkFolders(folders, keepGoing, [](const fs::path&, const NamedEntry&) {});
 }
 
 std::vector<NativeString> ListFolderFiles(const fs::path& folder, NativeView pattern) {
@@ -172,26 +178,14 @@ std::vector<NativeString> ListFolderFiles(const fs::path& folder, NativeView pat
 
 std::vector<ScannedFile> ScanFolderFiles(const fs::path& root, NativeView pattern,
                                          const KeepScanning& keepGoing) {
-    // The folders in the order CollectSubfolders gives them, each listed
-    // once for both its subfolders and its files: a folder of thousands of
-    // files is not listed and sorted twice.
+    // Each folder is listed once for both its subfolders and its files: a
+    // folder of thousands of files is not listed and sorted twice.
     FolderList folders{root};
     std::vector<ScannedFile> files;
-    for (std::size_t i = 0; i < folders.size(); ++i) {
-        if (keepGoing && !keepGoing())
-            break;
-        const fs::path folder = folders[i]; // folders may grow and move below
-        for (const NamedEntry& named : SortedEntries(folder)) {
-            if (named.directory) {
-                if (IsRealFolder(named) && !IsHidden(folder, named))
-                    folders.push_back(folder / named.name);
-                continue;
-            }
-            if (MatchesWildcard(named.name, pattern) &&
-                (named.name.empty() || named.name[0] != '~'))
-                files.push_back({folder / named.name, named.regular});
-        }
-    }
+    WalkFolders(folders, keepGoing, [&](const fs::path& folder, const NamedEntry& named) {
+        if (MatchesWildcard(named.name, pattern) && (named.name.empty() || named.name[0] != '~'))
+            files.push_back({folder / named.name, named.regular});
+    });
     return files;
 }
 

@@ -138,9 +138,7 @@ struct WholeFileBatch::Ring {
             io_uring_cqe_seen(&ring, cqe);
             ++done;
         }
-        if (static_cast<unsigned>(submitted) != operations)
-            return false; // the rest never ran
-        return true;
+        return static_cast<unsigned>(submitted) == operations; // else the rest never ran
     }
 };
 
