@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     });
     const double hash = BestSeconds("hash", [&] {
         for (ornavex::HashedAddress& item : found)
-            item.hash = ornavex::AddressSet::Hash(item.address);
+            item.hash = ornavex::AddressSet::Hash(item.address, 0);
     });
     std::size_t unique = 0;
     const double dedupe = BestSeconds("dedupe", [&] {

@@ -1,13 +1,16 @@
 #include "cli/cli_app.h"
 
 #include "cli/output_writer.h"
+#include "cli/peak_memory.h"
 #include "cli/progress_bar.h"
 #include "filelist/folder_scan.h"
+#include "run/file_access.h"
 #include "run/removal_run.h"
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <system_error>
+#include <new>
 
 namespace ornavex {
 namespace fs = std::filesystem;
@@ -19,38 +22,49 @@ fs::path PathFromArgument(const std::string& argument) {
     return fs::path(std::u8string(argument.begin(), argument.end()));
 }
 
-// Files in the order given; folders expanded in place, level by level.
-std::vector<InputSource> CollectInputs(const CliOptions& options) {
-    if (options.paths.empty())
-        return {InputSource::StandardInput()};
-    const NativeString pattern =
-        options.extension ? PatternForExtension(*options.extension) : kAllFilesPattern;
-    std::vector<InputSource> inputs;
+void Complain(std::FILE* err, const std::string& subject, const std::string& reason) {
+    std::fprintf(err, "%s: %s: %s\n", kProgramName, subject.c_str(), reason.c_str());
+}
+
+// The run's inputs: files in the order given, folders expanded in place,
+// level by level. Folders that cannot be listed, and folders where nothing
+// matched, are named on err; false when there was any.
+bool CollectInputs(const CliOptions& options, std::vector<InputSource>& inputs, std::FILE* err) {
+    if (options.paths.empty()) {
+        inputs.push_back(InputSource::StandardInput());
+        return true;
+    }
+    bool complete = true;
     for (const std::string& argument : options.paths) {
         if (argument == "-") {
             inputs.push_back(InputSource::StandardInput());
             continue;
         }
-        std::vector<ScannedFile> files = ExpandPathFiles(PathFromArgument(argument), pattern);
-        inputs.reserve(inputs.size() + files.size());
-        for (ScannedFile& file : files)
-            inputs.push_back(file.regular ? InputSource::ListedRegularFile(std::move(file.path))
-                                          : InputSource::File(std::move(file.path)));
+        ScanResult scan = ExpandPath(PathFromArgument(argument), options.filter);
+        for (const FolderError& error : scan.errors)
+            Complain(err, InputSource::File(error.folder).DisplayName(), error.reason);
+        if (scan.folder && scan.files.empty() && scan.errors.empty())
+            Complain(err, argument, "No files matched");
+        complete = complete && scan.errors.empty() && !(scan.folder && scan.files.empty());
+        for (fs::path& file : scan.files)
+            inputs.push_back(InputSource::File(std::move(file)));
     }
-    return inputs;
+    return complete;
 }
 
-std::uint64_t KnownInputBytes(const std::vector<InputSource>& inputs) {
-    std::uint64_t total = 0;
+// Whether the output would replace one of the inputs.
+bool OutputIsAnInput(const fs::path& output, const std::vector<InputSource>& inputs) {
+    FileStatus target;
+    if (StatPath(output, target) != 0 || target.kind != FileStatus::Kind::kRegular)
+        return false;
     for (const InputSource& input : inputs) {
-        std::error_code error;
-        if (!input.standardInput && fs::is_regular_file(input.path, error)) {
-            const auto size = fs::file_size(input.path, error);
-            if (!error)
-                total += size;
-        }
+        FileStatus status;
+        const int error =
+            input.standardInput ? StatStandardInput(status) : StatPath(input.path, status);
+        if (error == 0 && status.SameFileAs(target))
+            return true;
     }
-    return total;
+    return false;
 }
 
 class CliHooks : public RunHooks {
@@ -62,8 +76,7 @@ public:
 
     void ShowErrorReport(const ErrorReport& report) override {
         progress_.Finish();
-        std::fprintf(err_, "%s: %s: %s\n", kProgramName, report.path.c_str(),
-                     report.description.c_str());
+        Complain(err_, report.path, report.description);
     }
 
     void ShowMessage(std::string_view text) override {
@@ -91,67 +104,81 @@ void PrintStats(std::FILE* err, const RunSummary& summary, double seconds) {
                  "unique addresses: %llu\n"
                  "duplicates removed: %llu\n"
                  "seconds: %.3f\n"
-                 "MB/s: %.1f\n",
+                 "MB/s: %.1f\n"
+                 "peak memory MB: %.1f\n",
                  summary.filesRead, summary.filesFailed,
                  static_cast<unsigned long long>(summary.bytesRead),
                  static_cast<unsigned long long>(summary.addressesFound),
                  static_cast<unsigned long long>(summary.uniqueAddresses),
                  static_cast<unsigned long long>(summary.DuplicatesRemoved()), seconds,
-                 seconds > 0 ? megabytes / seconds : 0.0);
+                 seconds > 0 ? megabytes / seconds : 0.0,
+                 static_cast<double>(PeakMemoryBytes()) / (1 << 20));
 }
 
 } // namespace
 
 int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     const auto started = std::chrono::steady_clock::now();
-    const auto replace =
-        options.force ? SafeFileWriter::Replace::kExisting : SafeFileWriter::Replace::kNever;
+    std::vector<InputSource> inputs;
+    const bool inputsComplete = CollectInputs(options, inputs, err);
 
     std::unique_ptr<OutputWriter> output;
+    const std::string outputName = options.outputFile.value_or("standard output");
     if (options.outputFile) {
         const fs::path target = PathFromArgument(*options.outputFile);
-        std::error_code error;
-        if (!options.force && fs::exists(fs::symlink_status(target, error))) {
-            std::fprintf(err, "%s: %s: file exists (use --force to replace it)\n", kProgramName,
-                         options.outputFile->c_str());
+        if (options.force && OutputIsAnInput(target, inputs)) {
+            Complain(err, outputName, "is also an input; it is not replaced");
             return kExitUsage;
         }
-        output = std::make_unique<OutputWriter>(target, options.format);
+        output = std::make_unique<OutputWriter>(target, options.format,
+                                                options.force ? SafeFileWriter::Replace::kExisting
+                                                              : SafeFileWriter::Replace::kNever);
     } else {
         output = std::make_unique<OutputWriter>(out, options.format);
     }
-    const std::string outputName = options.outputFile.value_or("standard output");
     if (!output->Open()) {
-        std::fprintf(err, "%s: %s: %s\n", kProgramName, outputName.c_str(),
-                     output->error().c_str());
-        return kExitFileFailed;
+        const int error = output->openErrorNumber();
+        Complain(err, outputName,
+                 error == EEXIST ? "file exists (use --force to replace it)" : output->error());
+        return error == EEXIST || error == EISDIR ? kExitUsage : kExitFileFailed;
     }
 
-    const std::vector<InputSource> inputs = CollectInputs(options);
     // Sizing every input costs a look-up per file: only for a visible bar.
     const bool showProgress = !options.quiet && IsTerminal(err);
-    ProgressBar progress(err, showProgress ? KnownInputBytes(inputs) : 0, showProgress);
+    ProgressBar progress(err, showProgress ? TotalSize(inputs) : 0, showProgress);
     CliHooks hooks(*output, progress, err);
     const RunSummary summary = RunRemoval(inputs, hooks);
     progress.Finish();
 
-    if (!output->Close(replace)) {
-        std::fprintf(err, "%s: %s: %s\n", kProgramName, outputName.c_str(),
-                     output->error().c_str());
+    if (summary.failed) {
+        // What the run gave is not the whole result: no file is written.
+        output->Abandon();
+        std::fprintf(err, "%s: the run could not be finished; %s\n", kProgramName,
+                     options.outputFile ? ("nothing was written to " + outputName).c_str()
+                                        : "the addresses written are not all of them");
+        return kExitFileFailed;
+    }
+    if (!output->Close()) {
+        Complain(err, outputName, output->error());
         return kExitFileFailed;
     }
     if (options.stats) {
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
         PrintStats(err, summary, elapsed.count());
     }
-    return summary.filesFailed > 0 ? kExitFileFailed : kExitSuccess;
+    return summary.filesFailed > 0 || !inputsComplete ? kExitFileFailed : kExitSuccess;
 }
 
 int CliMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
     CliOptions options;
     if (const auto status = ParseCliOptions(argc, argv, options, out, err))
         return *status;
-    return RunCli(options, out, err);
+    try {
+        return RunCli(options, out, err);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(err, "%s: Out of memory; nothing was written\n", kProgramName);
+        return kExitFileFailed;
+    }
 }
 
 } // namespace ornavex

@@ -13,27 +13,37 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.set_version_flag("--version", std::string("ornavex-cli ") + ORNAVEX_VERSION);
     app.add_option("PATH", options.paths,
                    "Files to read in this order; a folder is read with all its subfolders\n"
-                   "(names starting with \"~\" skipped); \"-\" or no PATH reads standard input");
+                   "(names starting with \"~\" skipped); \"-\" or no PATH reads standard input;\n"
+                   "\"--\" ends the options");
     app.add_option("-o,--output", options.outputFile,
-                   "Write the addresses to FILE (through a temporary file renamed into place)");
+                   "Write the addresses to FILE (through a temporary file renamed into place)")
+        ->check([](const std::string& value) {
+            return value.empty() ? std::string("the output file name must not be empty")
+                                 : std::string();
+        });
     app.add_flag("--force", options.force, "Let -o replace an existing file");
     bool crlf = false;
     bool commas = false;
-    auto* crlfFlag = app.add_flag("--crlf", crlf, "End lines with CR LF (the results file format)");
-    app.add_flag("--commas", commas, "Write one line of addresses joined by commas")
-        ->excludes(crlfFlag);
-    app.add_option("--ext", options.extension,
-                   "In folders, read only files with this extension (txt, csv, * for all)")
-        ->check([](const std::string& value) {
-            return value.empty() ? std::string("the extension must not be empty") : std::string();
-        });
-    app.add_flag("--stats", options.stats, "Print counts and speed to standard error");
+    app.add_flag("--crlf", crlf, "End lines with CR LF (the results file format)");
+    app.add_flag("--commas", commas, "Write one line of addresses joined by commas");
+    std::optional<std::string> extensions;
+    app.add_option("--ext", extensions,
+                   "In folders, read only files with these extensions: txt, .txt or *.txt,\n"
+                   "several joined by commas (txt,csv), * for all");
+    app.add_flag("--stats", options.stats, "Print counts, speed and memory to standard error");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar");
 
     std::ostringstream outText, errText;
     std::optional<int> status;
     try {
         app.parse(argc, argv);
+        if (crlf && commas)
+            throw CLI::ValidationError("--commas", "cannot be combined with --crlf");
+        if (extensions) {
+            options.filter = FileNameFilter::ForExtensions(*extensions);
+            if (options.filter.empty())
+                throw CLI::ValidationError("--ext", "no extension given");
+        }
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e, outText, errText);
         status = code == 0 ? kExitSuccess : kExitUsage;

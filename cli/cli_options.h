@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filelist/folder_scan.h"
 #include "results/export_formats.h"
 
 #include <cstdio>
@@ -13,7 +14,7 @@ namespace ornavex {
 struct CliOptions {
     std::vector<std::string> paths; // files, folders or "-"; none means standard input
     std::optional<std::string> outputFile;
-    std::optional<std::string> extension; // folders: only files with this extension
+    FileNameFilter filter = FileNameFilter::AllFiles(); // which files of a folder are read
     ExportFormat format = ExportFormat::kUnixLines;
     bool force = false;
     bool stats = false;

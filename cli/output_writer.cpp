@@ -16,15 +16,18 @@ constexpr std::size_t kFlushBytes = 64 << 10;
 OutputWriter::OutputWriter(std::FILE* stream, ExportFormat format)
     : stream_(stream), format_(format) {}
 
-OutputWriter::OutputWriter(const std::filesystem::path& path, ExportFormat format)
-    : file_(std::make_unique<SafeFileWriter>(path)), format_(format) {}
+OutputWriter::OutputWriter(const std::filesystem::path& path, ExportFormat format,
+                           SafeFileWriter::Replace replace)
+    : file_(std::make_unique<SafeFileWriter>(path, replace)), format_(format) {}
 
 bool OutputWriter::Open() {
     // Room for a full buffer and the address that overflows it, so the
     // buffer is not regrown (and its memory touched afresh) as it fills.
     buffer_.reserve(2 * kFlushBytes);
-    if (file_ && !file_->Open())
+    if (file_ && !file_->Open()) {
         error_ = file_->error();
+        openErrorNumber_ = file_->errorNumber();
+    }
     return !failed();
 }
 
@@ -50,11 +53,17 @@ bool OutputWriter::Flush() {
     return !failed();
 }
 
-bool OutputWriter::Close(SafeFileWriter::Replace replace) {
+void OutputWriter::Abandon() {
+    buffer_.clear();
+    file_.reset(); // removes the temporary file
+    error_ = "Not written";
+}
+
+bool OutputWriter::Close() {
     if (!Flush())
         return false;
     if (file_) {
-        if (!file_->Commit(replace))
+        if (!file_->Commit())
             error_ = file_->error();
     } else if (std::fflush(stream_) != 0) {
         error_ = SystemReason(errno);

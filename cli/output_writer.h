@@ -19,15 +19,20 @@ public:
     // Writes to stream (not owned).
     OutputWriter(std::FILE* stream, ExportFormat format);
     // Writes to path through a temporary file.
-    OutputWriter(const std::filesystem::path& path, ExportFormat format);
+    OutputWriter(const std::filesystem::path& path, ExportFormat format,
+                 SafeFileWriter::Replace replace);
 
     bool Open();
     void Append(std::string_view address);
     // Writes what is left; for a file, moves it into place.
-    bool Close(SafeFileWriter::Replace replace);
+    bool Close();
+    // Gives up: a file is not written at all.
+    void Abandon();
 
     bool failed() const { return !error_.empty(); }
     const std::string& error() const { return error_; }
+    // The system's error number behind a failed Open, or 0.
+    int openErrorNumber() const { return openErrorNumber_; }
 
 private:
     bool Flush();
@@ -38,6 +43,7 @@ private:
     std::string buffer_;
     bool first_ = true;
     std::string error_;
+    int openErrorNumber_ = 0;
 };
 
 } // namespace ornavex

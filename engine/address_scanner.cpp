@@ -2,32 +2,12 @@
 
 #include "engine/extract_emails.h"
 
-#include <array>
-
 namespace ornavex {
 namespace {
 
-// Bytes that can stand in a word that may still become an address: the
-// address alphabet. Any other byte dooms the word.
-constexpr std::array<bool, 256> kAddressBytes = [] {
-    std::array<bool, 256> table{};
-    for (int c = 'a'; c <= 'z'; ++c)
-        table[c] = true;
-    for (int c = 'A'; c <= 'Z'; ++c)
-        table[c] = true;
-    for (int c = '0'; c <= '9'; ++c)
-        table[c] = true;
-    for (unsigned char c : {'@', '.', '-', '_'})
-        table[c] = true;
-    return table;
-}();
-
-bool HoldsOnlyAddressBytes(std::string_view text) {
-    for (char c : text)
-        if (!kAddressBytes[static_cast<unsigned char>(c)])
-            return false;
-    return true;
-}
+// A carried word's text is kept up to this length even when it could be
+// read again: most words cut by a block end are short.
+constexpr std::size_t kKeptWordBytes = 64 << 10;
 
 std::size_t FindFirstSeparator(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i)
@@ -46,48 +26,74 @@ std::size_t WholeWordsLength(std::string_view text) {
 
 } // namespace
 
-AddressScanner::AddressScanner(AddressCallback onAddress) : onAddress_(std::move(onAddress)) {}
+AddressScanner::AddressScanner(AddressCallback onAddress, ReadAgain readAgain)
+    : onAddress_(std::move(onAddress)), readAgain_(std::move(readAgain)) {}
 
 void AddressScanner::Scan(std::string_view wholeWords) {
     ForEachValidAddress(wholeWords, onAddress_);
 }
 
-void AddressScanner::Carry(std::string_view partialWord) {
-    if (carryHopeless_)
-        return;
-    if (!HoldsOnlyAddressBytes(partialWord)) {
-        // The word can never validate; keep no text of it, however long it grows.
-        carryHopeless_ = true;
-        carry_.clear();
-        return;
-    }
-    carry_.append(partialWord);
+void AddressScanner::StartWord(std::uint64_t offset, std::string_view piece) {
+    carrying_ = true;
+    wordStart_ = offset;
+    word_ = PartialWord();
+    textKept_ = true;
+    carry_.clear();
+    ExtendWord(piece);
 }
 
-void AddressScanner::Feed(std::string_view block) {
-    if (!carry_.empty() || carryHopeless_) {
+void AddressScanner::ExtendWord(std::string_view piece) {
+    word_.Feed(piece);
+    if (!textKept_)
+        return;
+    if (word_.dead() || (readAgain_ && carry_.size() + piece.size() > kKeptWordBytes)) {
+        textKept_ = false;
+        carry_.clear();
+        carry_.shrink_to_fit();
+        return;
+    }
+    carry_.append(piece);
+}
+
+bool AddressScanner::EndWord() {
+    carrying_ = false;
+    if (!word_.Valid())
+        return true;
+    const auto length = static_cast<std::size_t>(word_.AddressLength());
+    if (textKept_) {
+        onAddress_(std::string_view(carry_).substr(0, length));
+        return true;
+    }
+    if (!readAgain_ || !readAgain_(wordStart_, length, readBack_))
+        return false;
+    onAddress_(readBack_);
+    readBack_.clear();
+    readBack_.shrink_to_fit();
+    return true;
+}
+
+bool AddressScanner::Feed(std::string_view block) {
+    offset_ += block.size();
+    if (carrying_) {
         const std::size_t end = FindFirstSeparator(block);
         if (end == std::string_view::npos) {
-            Carry(block);
-            return;
+            ExtendWord(block);
+            return true;
         }
-        Carry(block.substr(0, end));
-        if (!carryHopeless_)
-            Scan(carry_);
-        carry_.clear();
-        carryHopeless_ = false;
+        ExtendWord(block.substr(0, end));
+        if (!EndWord())
+            return false;
         block.remove_prefix(end);
     }
     const std::size_t whole = WholeWordsLength(block);
     Scan(block.substr(0, whole));
-    Carry(block.substr(whole));
+    if (whole < block.size())
+        StartWord(offset_ - (block.size() - whole), block.substr(whole));
+    return true;
 }
 
-void AddressScanner::Finish() {
-    if (!carryHopeless_)
-        Scan(carry_);
-    carry_.clear();
-    carryHopeless_ = false;
+bool AddressScanner::Finish() {
+    return !carrying_ || EndWord();
 }
 
 } // namespace ornavex

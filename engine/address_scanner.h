@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/partial_word.h"
+
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -10,22 +13,43 @@ namespace ornavex {
 // blocks of any size. A word that runs to the end of one block goes on in the
 // next, so the results never depend on where the blocks are cut; Finish ends
 // the last word.
+//
+// A word carried over from block to block keeps no text once it can no
+// longer become an address. While it still can, its text is kept; but when
+// the text can be read again (ReadAgain), a long word keeps only where it
+// started, and its text is read again should it turn out to be an address.
+// Memory then stays flat however long a word grows.
 class AddressScanner {
 public:
     using AddressCallback = std::function<void(std::string_view address)>;
+    // Gives back length bytes of the text fed so far, from offset (counted
+    // from its first byte); false when it cannot.
+    using ReadAgain =
+        std::function<bool(std::uint64_t offset, std::size_t length, std::string& out)>;
 
-    explicit AddressScanner(AddressCallback onAddress);
+    explicit AddressScanner(AddressCallback onAddress, ReadAgain readAgain = {});
 
-    void Feed(std::string_view block);
-    void Finish();
+    // False when a word's text could not be read again; the scan cannot go on.
+    bool Feed(std::string_view block);
+    bool Finish();
 
 private:
     void Scan(std::string_view wholeWords);
-    void Carry(std::string_view partialWord);
+    void StartWord(std::uint64_t offset, std::string_view piece);
+    void ExtendWord(std::string_view piece);
+    bool EndWord();
 
     AddressCallback onAddress_;
-    std::string carry_;          // the unfinished word at the end of the last block
-    bool carryHopeless_ = false; // it holds a byte no address can hold; its text is dropped
+    ReadAgain readAgain_;
+    std::uint64_t offset_ = 0; // where the next block starts in the text
+
+    // The unfinished word at the end of the last block.
+    bool carrying_ = false;
+    std::uint64_t wordStart_ = 0;
+    PartialWord word_;
+    bool textKept_ = false; // carry_ holds the word's whole text so far
+    std::string carry_;
+    std::string readBack_; // a long word's text, read again
 };
 
 } // namespace ornavex

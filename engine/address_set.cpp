@@ -1,8 +1,10 @@
 #include "engine/address_set.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace ornavex {
 namespace {
@@ -18,6 +20,11 @@ constexpr std::size_t kRecordAlign = 4;
 constexpr std::size_t kLengthBytes = sizeof(std::uint32_t);
 constexpr std::size_t kCacheLine = 64;
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint32_t kEmpty = 0;
+// An erased key's slot. No record starts in the last four bytes of a chunk,
+// so no key reference is all ones.
+constexpr std::uint32_t kTombstone = 0xFFFFFFFF;
+constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
 
 // Lower-cases the ASCII letters among eight bytes at once.
 std::uint64_t FoldWord(std::uint64_t v) {
@@ -69,16 +76,25 @@ bool EqualsFolded(const char* stored, std::string_view text) {
     return difference == 0;
 }
 
+std::string LowerCased(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return lower;
+}
+
 } // namespace
 
-std::uint64_t AddressSet::Hash(std::string_view text) {
+std::uint64_t AddressSet::Hash(std::string_view text, std::uint64_t seed) {
     // Setting bit 5 of every byte gives both letter cases of a letter the same
     // value, which is all the hash needs; among the bytes of an address it
-    // merges nothing else.
+    // merges nothing else. The seed is the starting state: every step after
+    // it is a bijection, so each seed gives a different function.
     constexpr std::uint64_t kCaseBits = kOnes * 0x20;
     const char* p = text.data();
     std::size_t n = text.size();
-    std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
+    std::uint64_t h = Mix(seed ^ 0x9e3779b97f4a7c15ULL) ^ n;
     for (; n >= 8; n -= 8, p += 8) {
         h = (h ^ (Load8(p) | kCaseBits)) * 0xbf58476d1ce4e5b9ULL;
         h ^= h >> 29;
@@ -87,9 +103,9 @@ std::uint64_t AddressSet::Hash(std::string_view text) {
     return Mix(h);
 }
 
-AddressSet::AddressSet()
-    : slotMemory_(kInitialSlots * sizeof(Slot)), slots_(static_cast<Slot*>(slotMemory_.data())),
-      capacity_(kInitialSlots) {}
+AddressSet::AddressSet(std::uint64_t seed)
+    : seed_(seed), slotMemory_(kInitialSlots * sizeof(Slot)),
+      slots_(static_cast<Slot*>(slotMemory_.data())), capacity_(kInitialSlots) {}
 
 void AddressSet::PrefetchSlot(std::uint64_t hash) const {
 #if defined(__GNUC__)
@@ -105,8 +121,10 @@ void AddressSet::PrefetchKey(std::uint64_t hash) const {
     // probe sequence, which is not always the home slot.
     const std::uint32_t tag = Tag(hash);
     const std::size_t mask = capacity_ - 1;
-    for (std::size_t i = Home(tag); slots_[i].key != 0; i = (i + 1) & mask) {
-        if (slots_[i].tag == tag) {
+    std::size_t i = Home(tag);
+    for (std::size_t step = 0; step < kMaxProbe && slots_[i].key != kEmpty;
+         ++step, i = (i + 1) & mask) {
+        if (slots_[i].tag == tag && slots_[i].key != kTombstone) {
             __builtin_prefetch(KeyRecord(slots_[i].key));
             return;
         }
@@ -121,40 +139,113 @@ const char* AddressSet::KeyRecord(std::uint32_t reference) const {
            (reference & ((1u << kOffsetBits) - 1)) * kRecordAlign;
 }
 
-std::size_t AddressSet::FindSlot(std::string_view address, std::uint32_t tag) const {
+std::string_view AddressSet::StoredKey(std::uint32_t reference) const {
+    const char* record = KeyRecord(reference);
+    std::uint32_t length;
+    std::memcpy(&length, record, kLengthBytes);
+    return {record + kLengthBytes, length};
+}
+
+AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) const {
+    Probe probe;
+    probe.slot = kNowhere;
     const std::size_t mask = capacity_ - 1;
-    for (std::size_t i = Home(tag);; i = (i + 1) & mask) {
+    std::size_t i = Home(tag);
+    for (std::size_t step = 0; step < kMaxProbe; ++step, i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
-        if (slot.key == 0)
-            return i;
+        if (slot.key == kEmpty) {
+            if (probe.slot == kNowhere)
+                probe.slot = i;
+            return probe;
+        }
+        if (slot.key == kTombstone) {
+            if (probe.slot == kNowhere)
+                probe.slot = i;
+            continue;
+        }
         if (slot.tag != tag)
             continue;
         const char* record = KeyRecord(slot.key);
         std::uint32_t length;
         std::memcpy(&length, record, kLengthBytes);
-        if (length == address.size() && EqualsFolded(record + kLengthBytes, address))
-            return i;
+        if (length == address.size() && EqualsFolded(record + kLengthBytes, address)) {
+            probe.found = true;
+            probe.slot = i;
+            return probe;
+        }
     }
+    // The whole probe run is taken: the key may have gone to the overflow set.
+    if (!overflow_.empty() && InOverflow(address)) {
+        probe.found = true;
+        probe.inOverflow = true;
+    }
+    return probe;
+}
+
+bool AddressSet::InOverflow(std::string_view address) const {
+    return overflow_.count(LowerCased(address)) != 0;
 }
 
 bool AddressSet::Contains(std::string_view address) const {
-    return slots_[FindSlot(address, Tag(Hash(address)))].key != 0;
+    return Find(address, Tag(Hash(address))).found;
 }
 
 bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) {
     const std::uint32_t tag = Tag(hash);
-    std::size_t index = FindSlot(address, tag);
-    if (slots_[index].key != 0)
+    const Probe probe = Find(address, tag);
+    if (probe.found)
         return false;
     const std::uint32_t key = StoreLowerCased(address);
-    // Keep the load factor at or below 3/4.
-    if ((count_ + 1) * 4 > capacity_ * 3) {
+    // Keep the slots in use, erased ones included, at or below 3/4.
+    const std::size_t used = count_ - overflow_.size() + tombstones_;
+    if ((used + 1) * 4 > capacity_ * 3) {
         Grow();
-        index = FindSlot(address, tag);
+        Place(key, tag);
+    } else if (probe.slot == kNowhere) {
+        overflow_.emplace(StoredKey(key), key);
+    } else {
+        if (slots_[probe.slot].key == kTombstone)
+            --tombstones_;
+        slots_[probe.slot] = Slot{tag, key};
     }
-    slots_[index] = Slot{tag, key};
     ++count_;
     return true;
+}
+
+void AddressSet::Erase(std::string_view address, std::uint64_t hash) {
+    const Probe probe = Find(address, Tag(hash));
+    if (!probe.found)
+        return;
+    if (probe.inOverflow) {
+        overflow_.erase(LowerCased(address));
+    } else {
+        // Probe runs that pass this slot must still pass it.
+        slots_[probe.slot].key = kTombstone;
+        ++tombstones_;
+    }
+    --count_;
+}
+
+std::size_t AddressSet::LongestProbe() const {
+    std::size_t longest = 0;
+    for (std::size_t i = 0; i < capacity_; ++i) {
+        const Slot& slot = slots_[i];
+        if (slot.key != kEmpty && slot.key != kTombstone)
+            longest = std::max(longest, (i - Home(slot.tag)) & (capacity_ - 1));
+    }
+    return longest;
+}
+
+void AddressSet::Place(std::uint32_t key, std::uint32_t tag) {
+    const std::size_t mask = capacity_ - 1;
+    std::size_t i = Home(tag);
+    for (std::size_t step = 0; step < kMaxProbe; ++step, i = (i + 1) & mask) {
+        if (slots_[i].key == kEmpty) {
+            slots_[i] = Slot{tag, key};
+            return;
+        }
+    }
+    overflow_.emplace(StoredKey(key), key);
 }
 
 std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
@@ -219,13 +310,15 @@ void AddressSet::Grow() {
     slots_ = static_cast<Slot*>(slotMemory_.data());
     for (std::size_t from = 0; from < oldCapacity; ++from) {
         const Slot& slot = oldSlots[from];
-        if (slot.key == 0)
-            continue;
-        std::size_t to = Home(slot.tag);
-        while (slots_[to].key != 0)
-            to = (to + 1) & (capacity_ - 1);
-        slots_[to] = slot;
+        if (slot.key != kEmpty && slot.key != kTombstone)
+            Place(slot.key, slot.tag);
     }
+    tombstones_ = 0;
+    // The larger table may have room where the old one had none.
+    auto overflow = std::move(overflow_);
+    overflow_.clear();
+    for (const auto& [stored, key] : overflow)
+        Place(key, Tag(Hash(stored)));
     // A large outgrown table becomes room for keys. Its pages are in memory
     // already, while every fresh page must be cleared (and on a virtual
     // machine often fetched from the host) when first touched, which for

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -15,17 +16,26 @@ namespace ornavex {
 // arena holds up to 16 GiB of keys; past that an insert throws
 // std::length_error.
 //
+// The hash is seeded, so nobody who does not know the seed can make keys
+// collide; and whatever the keys, a lookup probes at most kMaxProbe slots:
+// a key whose probe run is full goes to an ordered overflow set instead, so
+// even keys that all share one hash cost O(log n) each.
+//
 // Lookups of a large set miss the cache twice (the slot, then its key).
 // Callers that have many addresses at hand hide that latency by prefetching:
 // PrefetchSlot for a batch, then PrefetchKey for it, then the inserts.
 class AddressSet {
 public:
-    AddressSet();
+    static constexpr std::size_t kMaxProbe = 64;
+
+    explicit AddressSet(std::uint64_t seed = 0);
     AddressSet(const AddressSet&) = delete;
     AddressSet& operator=(const AddressSet&) = delete;
 
-    // Hash of the ASCII lower-case form of text.
-    static std::uint64_t Hash(std::string_view text);
+    // Hash of the ASCII lower-case form of text under a seed.
+    static std::uint64_t Hash(std::string_view text, std::uint64_t seed);
+    std::uint64_t Hash(std::string_view text) const { return Hash(text, seed_); }
+    std::uint64_t seed() const { return seed_; }
 
     void PrefetchSlot(std::uint64_t hash) const;
     void PrefetchKey(std::uint64_t hash) const;
@@ -37,10 +47,18 @@ public:
         return InsertLowerCased(address, Hash(address));
     }
 
+    // Takes a key out again (a file that failed part-way gives back the
+    // addresses it added). Its bytes stay in the arena.
+    void Erase(std::string_view address, std::uint64_t hash);
+
     // Membership of the lower-case form of address.
     bool Contains(std::string_view address) const;
 
     std::size_t size() const { return count_; }
+
+    // The longest distance, in slots, of a key from its home slot: what the
+    // worst lookup costs. Never more than kMaxProbe.
+    std::size_t LongestProbe() const;
 
 private:
     // Eight bytes, so a cache line holds eight slots. The key is reached
@@ -49,21 +67,36 @@ private:
         std::uint32_t tag = 0; // Tag(hash), which also skips most key compares
         std::uint32_t key = 0; // KeyReference of the lower-case bytes; 0: empty
     };
-
+    // Where a lookup ended: the key's slot, or in the overflow set, or
+    // nowhere; then where an insert would put it.
+    struct Probe {
+        bool found = false;
+        bool inOverflow = false;
+        std::size_t slot = 0; // found: the key's slot; else: where to insert, or npos
+    };
     // A slot's tag is the hash's high half; its low bits pick the home slot,
     // so the table grows without reading a single key.
     static std::uint32_t Tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
     std::size_t Home(std::uint32_t tag) const { return tag & (capacity_ - 1); }
-    std::size_t FindSlot(std::string_view address, std::uint32_t tag) const;
+    Probe Find(std::string_view address, std::uint32_t tag) const;
+    bool InOverflow(std::string_view address) const;
     // A stored key: a 32-bit length, then the bytes.
     const char* KeyRecord(std::uint32_t reference) const;
+    std::string_view StoredKey(std::uint32_t reference) const;
     std::uint32_t StoreLowerCased(std::string_view address);
+    // Places a stored key in the table, or in the overflow set when its
+    // probe run is full.
+    void Place(std::uint32_t key, std::uint32_t tag);
     void Grow();
 
+    std::uint64_t seed_;
     LargeBlock slotMemory_;
     Slot* slots_ = nullptr;
-    std::size_t capacity_ = 0; // a power of two
-    std::size_t count_ = 0;
+    std::size_t capacity_ = 0;   // a power of two
+    std::size_t count_ = 0;      // keys held, in the table and the overflow set
+    std::size_t tombstones_ = 0; // slots of erased keys, still part of probe runs
+    // Keys whose probe run was full, by their lower-case bytes in the arena.
+    std::map<std::string_view, std::uint32_t> overflow_;
     std::vector<LargeBlock> chunks_; // the arena's memory, and outgrown slot tables
     std::vector<char*> chunkStarts_; // where each chunk of the arena starts
     std::size_t chunkUsed_ = 0;      // bytes used in the last chunk

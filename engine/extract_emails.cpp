@@ -8,7 +8,7 @@ std::vector<std::string> ExtractEmailToArray(std::string_view text, AddressSet& 
                                              ExtractionCounts* counts) {
     std::vector<HashedAddress> found;
     ForEachValidAddress(text, [&](std::string_view address) {
-        found.push_back({address, AddressSet::Hash(address)});
+        found.push_back({address, seen.Hash(address)});
     });
     std::vector<std::string> addresses;
     const std::size_t added = InsertNewInOrder(

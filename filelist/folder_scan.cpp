@@ -1,5 +1,8 @@
 #include "filelist/folder_scan.h"
 
+#include "run/file_access.h"
+#include "run/system_reason.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <system_error>
@@ -8,9 +11,13 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "run/posix_path_anchor.h"
+
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace ornavex {
@@ -23,38 +30,51 @@ struct NamedEntry {
     NativeString name;
     bool directory = false; // a folder, or a link to one
     bool symlink = false;
-    bool regular = false; // a regular file itself, not a link to one
 };
 
 #ifdef _WIN32
 
-// Every entry of folder in listing order; nothing when it cannot be listed.
-// Entries that fail part-way end the listing there.
-std::vector<NamedEntry> ListEntries(const fs::path& folder) {
-    std::vector<NamedEntry> entries;
+// Every entry of folder in listing order; the reason when it cannot be
+// listed (whole).
+std::string ListEntries(const fs::path& folder, std::vector<NamedEntry>& entries) {
     std::error_code error;
-    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
+    fs::directory_iterator it(folder, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         std::error_code kindError;
         const bool symlink = it->is_symlink(kindError);
-        entries.push_back({it->path().filename().native(), it->is_directory(kindError), symlink,
-                           !symlink && it->is_regular_file(kindError)});
+        entries.push_back({it->path().filename().native(), it->is_directory(kindError), symlink});
     }
-    return entries;
+    return error ? error.message() : std::string();
 }
 
 #else
 
-// As above, read straight from the directory: the listing tells each entry's
-// kind, so only links (and entries of file systems that do not tell) cost a
-// stat, and no path is built for an entry that is not kept.
-std::vector<NamedEntry> ListEntries(const fs::path& folder) {
-    std::vector<NamedEntry> entries;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
-        return entries;
-    const int fd = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
+// As above, read straight from the directory, which is opened through a
+// descriptor chain when its path is longer than one call takes: the listing
+// tells each entry's kind, so only links (and entries of file systems that
+// do not tell) cost a stat, and no path is built for an entry that is not
+// kept.
+std::string ListEntries(const fs::path& folder, std::vector<NamedEntry>& entries) {
+    int error = 0;
+    const PathAnchor anchor(folder.native(), error);
+    if (error != 0)
+        return SystemReason(error);
+    const int fd = ::openat(anchor.folder(), anchor.rest(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return SystemReason(errno);
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        error = errno;
+        ::close(fd);
+        return SystemReason(error);
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            error = errno;
+            break;
+        }
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
             continue;
@@ -66,7 +86,6 @@ std::vector<NamedEntry> ListEntries(const fs::path& folder) {
                        : static_cast<unsigned char>(DT_UNKNOWN);
         NamedEntry named{NativeString(name)};
         named.symlink = type == DT_LNK;
-        named.regular = type == DT_REG;
         named.directory = type == DT_DIR;
         if (named.symlink) // a link counts as what it leads to
             named.directory =
@@ -74,7 +93,7 @@ std::vector<NamedEntry> ListEntries(const fs::path& folder) {
         entries.push_back(std::move(named));
     }
     ::closedir(dir);
-    return entries;
+    return error != 0 ? SystemReason(error) : std::string();
 }
 
 #endif
@@ -95,11 +114,14 @@ std::uint64_t KeyHead(const NativeString& key) {
     return head;
 }
 
-// Every entry of folder, sorted by name ignoring case. A folder may hold many
-// thousands of entries, so each name is folded once for the sort instead of
-// in every comparison.
-std::vector<NamedEntry> SortedEntries(const fs::path& folder) {
-    std::vector<NamedEntry> entries = ListEntries(folder);
+// Every entry of folder, sorted by name ignoring case; the reason when it
+// cannot be listed. A folder may hold many thousands of entries, so each name
+// is folded once for the sort instead of in every comparison.
+std::string SortedEntries(const fs::path& folder, std::vector<NamedEntry>& sorted) {
+    std::vector<NamedEntry> entries;
+    const std::string error = ListEntries(folder, entries);
+    if (!error.empty())
+        return error;
     struct SortItem {
         std::uint64_t head;
         std::size_t index;
@@ -118,11 +140,11 @@ std::vector<NamedEntry> SortedEntries(const fs::path& folder) {
         const int byKey = keys[a.index].compare(keys[b.index]);
         return byKey != 0 ? byKey < 0 : entries[a.index].name < entries[b.index].name;
     });
-    std::vector<NamedEntry> sorted;
+    sorted.clear();
     sorted.reserve(entries.size());
     for (const SortItem& item : order)
         sorted.push_back(std::move(entries[item.index]));
-    return sorted;
+    return {};
 }
 
 bool IsHidden(const fs::path& folder, const NamedEntry& named) {
@@ -143,14 +165,21 @@ bool IsRealFolder(const NamedEntry& named) {
 
 // Lists the folders in order, appending the real, visible subfolders of each
 // to the list as it goes, so the list ends in level order: breadth-first,
-// each level grouped by parent. Every other entry goes to onFile.
+// each level grouped by parent. Every other entry goes to onFile; a folder
+// that cannot be listed goes to errors.
 template <class OnFile>
-void WalkFolders(FolderList& folders, const KeepScanning& keepGoing, OnFile&& onFile) {
+void WalkFolders(std::vector<fs::path>& folders, const KeepScanning& keepGoing,
+                 std::vector<FolderError>& errors, OnFile&& onFile) {
+    std::vector<NamedEntry> entries;
     for (std::size_t i = 0; i < folders.size(); ++i) {
         if (keepGoing && !keepGoing())
             return;
         const fs::path folder = folders[i]; // folders may grow and move below
-        for (const NamedEntry& named : SortedEntries(folder)) {
+        if (std::string error = SortedEntries(folder, entries); !error.empty()) {
+            errors.push_back({folder, std::move(error)});
+            continue;
+        }
+        for (const NamedEntry& named : entries) {
             if (!named.directory)
                 onFile(folder, named);
             else if (IsRealFolder(named) && !IsHidden(folder, named))
@@ -159,69 +188,85 @@ void WalkFolders(FolderList& folders, const KeepScanning& keepGoing, OnFile&& on
     }
 }
 
-} // namespace
-
-void CollectSubfolders(FolderList& folders, const KeepScanning& keepGoing) {
-    WalkFolders(folders, keepGoing, [](const fs::path&, const NamedEntry&) {});
+NativeString NativeFrom(std::string_view text) {
+    return fs::path(std::u8string(text.begin(), text.end())).native();
 }
 
-std::vector<NativeString> ListFolderFiles(const fs::path& folder, NativeView pattern) {
-    std::vector<NativeString> names;
-    for (NamedEntry& named : SortedEntries(folder)) {
-        if (named.directory)
-            continue;
-        if (MatchesWildcard(named.name, pattern))
-            names.push_back(std::move(named.name));
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+FileNameFilter FileNameFilter::AllFiles() {
+    FileNameFilter filter;
+    filter.patterns_.push_back(NativeFrom("*.*"));
+    return filter;
+}
+
+FileNameFilter FileNameFilter::ForExtensions(const std::string& extensions) {
+    FileNameFilter filter;
+    std::string_view rest = extensions;
+    for (;;) {
+        const std::size_t comma = rest.find(',');
+        std::string_view item = Trimmed(rest.substr(0, comma));
+        if (item.starts_with("*."))
+            item.remove_prefix(2);
+        else if (item.starts_with("."))
+            item.remove_prefix(1);
+        if (!item.empty())
+            filter.patterns_.push_back(NativeFrom("*." + std::string(item)));
+        if (comma == std::string_view::npos)
+            return filter;
+        rest.remove_prefix(comma + 1);
     }
+}
+
+bool FileNameFilter::Matches(NativeView name) const {
+    for (const NativeString& pattern : patterns_)
+        if (MatchesWildcard(name, pattern))
+            return true;
+    return false;
+}
+
+std::vector<NativeString> ListFolderFiles(const fs::path& folder, const FileNameFilter& filter) {
+    std::vector<NamedEntry> entries;
+    std::vector<NativeString> names;
+    if (!SortedEntries(folder, entries).empty())
+        return names;
+    for (NamedEntry& named : entries)
+        if (!named.directory && filter.Matches(named.name))
+            names.push_back(std::move(named.name));
     return names;
 }
 
-std::vector<ScannedFile> ScanFolderFiles(const fs::path& root, NativeView pattern,
-                                         const KeepScanning& keepGoing) {
+ScanResult ScanFolder(const fs::path& root, const FileNameFilter& filter,
+                      const KeepScanning& keepGoing) {
     // Each folder is listed once for both its subfolders and its files: a
     // folder of thousands of files is not listed and sorted twice.
-    FolderList folders{root};
-    std::vector<ScannedFile> files;
-    WalkFolders(folders, keepGoing, [&](const fs::path& folder, const NamedEntry& named) {
-        if (MatchesWildcard(named.name, pattern) && (named.name.empty() || named.name[0] != '~'))
-            files.push_back({folder / named.name, named.regular});
-    });
-    return files;
+    std::vector<fs::path> folders{root};
+    ScanResult result;
+    result.folder = true;
+    WalkFolders(folders, keepGoing, result.errors,
+                [&](const fs::path& folder, const NamedEntry& named) {
+                    if (filter.Matches(named.name) && (named.name.empty() || named.name[0] != '~'))
+                        result.files.push_back(folder / named.name);
+                });
+    return result;
 }
 
-std::vector<ScannedFile> ExpandPathFiles(const fs::path& path, NativeView pattern,
-                                         const KeepScanning& keepGoing) {
-    std::error_code error;
-    if (fs::is_directory(path, error))
-        return ScanFolderFiles(path, pattern, keepGoing);
-    return {{path, false}};
-}
-
-namespace {
-
-std::vector<fs::path> PathsOf(std::vector<ScannedFile> files) {
-    std::vector<fs::path> paths;
-    paths.reserve(files.size());
-    for (ScannedFile& file : files)
-        paths.push_back(std::move(file.path));
-    return paths;
-}
-
-} // namespace
-
-std::vector<fs::path> ScanFolder(const fs::path& root, NativeView pattern,
-                                 const KeepScanning& keepGoing) {
-    return PathsOf(ScanFolderFiles(root, pattern, keepGoing));
-}
-
-std::vector<fs::path> ExpandPath(const fs::path& path, NativeView pattern,
-                                 const KeepScanning& keepGoing) {
-    return PathsOf(ExpandPathFiles(path, pattern, keepGoing));
-}
-
-NativeString PatternForExtension(const std::string& extension) {
-    const std::string pattern = "*." + extension;
-    return fs::path(std::u8string(pattern.begin(), pattern.end())).native();
+ScanResult ExpandPath(const fs::path& path, const FileNameFilter& filter,
+                      const KeepScanning& keepGoing) {
+    FileStatus status;
+    if (StatPath(path, status) == 0 && status.kind == FileStatus::Kind::kDirectory)
+        return ScanFolder(path, filter, keepGoing);
+    ScanResult result;
+    result.files.push_back(path);
+    return result;
 }
 
 } // namespace ornavex

@@ -1,7 +1,5 @@
 #include "filelist/folder_scan_job.h"
 
-#include "filelist/folder_scan.h"
-
 #include <QMetaObject>
 #include <memory>
 
@@ -20,22 +18,25 @@ FolderScanJob::~FolderScanJob() {
     thread_.wait();
 }
 
-void FolderScanJob::Scan(std::vector<std::filesystem::path> paths, NativeString pattern) {
+void FolderScanJob::Scan(std::vector<std::filesystem::path> paths, FileNameFilter filter) {
     if (pending_++ == 0)
         emit busyChanged(true);
     const quint64 generation = generation_.load();
     QMetaObject::invokeMethod(
-        worker_, [this, paths = std::move(paths), pattern = std::move(pattern), generation] {
+        worker_, [this, paths = std::move(paths), filter = std::move(filter), generation] {
             const auto keepGoing = [this, generation] { return generation_.load() == generation; };
-            auto files = std::make_shared<std::vector<std::filesystem::path>>();
+            auto found = std::make_shared<ScanResult>();
             for (const auto& path : paths) {
                 if (!keepGoing())
                     break;
-                for (auto& file : ExpandPath(path, pattern, keepGoing))
-                    files->push_back(std::move(file));
+                ScanResult scan = ExpandPath(path, filter, keepGoing);
+                for (auto& file : scan.files)
+                    found->files.push_back(std::move(file));
+                for (auto& error : scan.errors)
+                    found->errors.push_back(std::move(error));
             }
             QMetaObject::invokeMethod(this,
-                                      [this, files, generation] { Finished(*files, generation); });
+                                      [this, found, generation] { Finished(*found, generation); });
         });
 }
 
@@ -43,9 +44,9 @@ void FolderScanJob::Cancel() {
     ++generation_;
 }
 
-void FolderScanJob::Finished(const std::vector<std::filesystem::path>& files, quint64 generation) {
+void FolderScanJob::Finished(const ScanResult& found, quint64 generation) {
     if (generation == generation_.load())
-        emit filesFound(files);
+        emit filesFound(found.files, found.errors);
     if (--pending_ == 0)
         emit busyChanged(false);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filelist/wildcard.h"
+#include "filelist/folder_scan.h"
 
 #include <QObject>
 #include <QThread>
@@ -11,8 +11,9 @@
 namespace ornavex {
 
 // Scans folders on a background thread, one request after another, so the
-// window stays responsive however large the tree. Each request's files come
-// back in one filesFound signal, in request order.
+// window stays responsive however large the tree. Each request's files, and
+// the folders it could not list, come back in one filesFound signal, in
+// request order.
 class FolderScanJob : public QObject {
     Q_OBJECT
 public:
@@ -21,17 +22,18 @@ public:
 
     // Expands paths: a folder becomes its files matching pattern, level by
     // level; anything else is passed through unchanged.
-    void Scan(std::vector<std::filesystem::path> paths, NativeString pattern);
+    void Scan(std::vector<std::filesystem::path> paths, FileNameFilter filter);
     // Drops the running request and every waiting one.
     void Cancel();
     bool busy() const { return pending_ > 0; }
 
 signals:
-    void filesFound(const std::vector<std::filesystem::path>& files);
+    void filesFound(const std::vector<std::filesystem::path>& files,
+                    const std::vector<FolderError>& errors);
     void busyChanged(bool busy);
 
 private:
-    void Finished(const std::vector<std::filesystem::path>& files, quint64 generation);
+    void Finished(const ScanResult& found, quint64 generation);
 
     QThread thread_;
     QObject* worker_ = nullptr;

@@ -27,7 +27,8 @@ void AppendExportItem(std::string& out, ExportFormat format, std::string_view ad
 std::string WriteAddressesFile(const std::filesystem::path& path, const AddressList& addresses,
                                ExportFormat format, bool replaceExisting) {
     constexpr std::size_t kChunk = 1 << 20;
-    SafeFileWriter writer(path);
+    SafeFileWriter writer(path, replaceExisting ? SafeFileWriter::Replace::kExisting
+                                                : SafeFileWriter::Replace::kNever);
     if (!writer.Open())
         return writer.error();
     std::string chunk;
@@ -39,8 +40,7 @@ std::string WriteAddressesFile(const std::filesystem::path& path, const AddressL
             chunk.clear();
         }
     }
-    if (!writer.Write(chunk) || !writer.Commit(replaceExisting ? SafeFileWriter::Replace::kExisting
-                                                               : SafeFileWriter::Replace::kNever))
+    if (!writer.Write(chunk) || !writer.Commit())
         return writer.error();
     return {};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/address_list.h"
+#include "run/address_list.h"
 
 #include <QAbstractListModel>
 

@@ -1,93 +1,30 @@
 #include "results/safe_file_writer.h"
 
 #include "run/system_reason.h"
+#include "run/temporary_files.h"
 
 #include <cerrno>
 #include <random>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace ornavex {
 namespace {
 
-std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
+// NAME.ornavex-NUMBER.tmp beside the file, the name cut short where the
+// whole would be longer than a file name may be.
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& file) {
     static std::mt19937_64 random{std::random_device{}()};
-    std::filesystem::path name = target;
-    name += ".ornavex-" + std::to_string(random() % 1000000000ULL) + ".tmp";
-    return name;
+    const std::string suffix = ".ornavex-" + std::to_string(random() % 1000000000ULL) + ".tmp";
+    auto name = file.filename().native();
+    const std::size_t room = output_file::LongestName() - suffix.size();
+    if (name.size() > room)
+        name.resize(room);
+    return file.parent_path() / (name + std::filesystem::path(suffix).native());
 }
-
-#ifdef _WIN32
-int CreateExclusive(const std::filesystem::path& path) {
-    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-long long WriteSome(int fd, const char* data, std::size_t size) {
-    return _write(fd, data, static_cast<unsigned>(size > (1u << 30) ? (1u << 30) : size));
-}
-bool FlushToDisk(int fd) {
-    return _commit(fd) == 0;
-}
-void CloseFile(int fd) {
-    _close(fd);
-}
-bool MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to, int& error) {
-    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
-        return true;
-    error = GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS ? EEXIST
-                                                                                          : EACCES;
-    return false;
-}
-#else
-int CreateExclusive(const std::filesystem::path& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-long long WriteSome(int fd, const char* data, std::size_t size) {
-    long long written;
-    do {
-        written = ::write(fd, data, size);
-    } while (written < 0 && errno == EINTR);
-    return written;
-}
-bool FlushToDisk(int fd) {
-    return ::fsync(fd) == 0 || errno == EINVAL; // EINVAL: special files cannot sync
-}
-void CloseFile(int fd) {
-    ::close(fd);
-}
-bool MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to, int& error) {
-    // A hard link fails when the target exists, so no file is ever replaced.
-    if (::link(from.c_str(), to.c_str()) == 0) {
-        ::unlink(from.c_str());
-        return true;
-    }
-    error = errno;
-    if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP)
-        return false;
-    // File systems without hard links: check, then rename.
-    struct stat info;
-    if (::lstat(to.c_str(), &info) == 0) {
-        error = EEXIST;
-        return false;
-    }
-    if (::rename(from.c_str(), to.c_str()) == 0)
-        return true;
-    error = errno;
-    return false;
-}
-#endif
 
 } // namespace
 
-SafeFileWriter::SafeFileWriter(std::filesystem::path target) : target_(std::move(target)) {}
+SafeFileWriter::SafeFileWriter(std::filesystem::path target, Replace replace)
+    : target_(std::move(target)), replace_(replace) {}
 
 SafeFileWriter::~SafeFileWriter() {
     Discard();
@@ -99,9 +36,14 @@ bool SafeFileWriter::Fail(std::string reason) {
     return false;
 }
 
+bool SafeFileWriter::FailWith(int error) {
+    errorNumber_ = error;
+    return Fail(SystemReason(error));
+}
+
 void SafeFileWriter::Discard() {
     if (fd_ >= 0) {
-        CloseFile(fd_);
+        output_file::CloseFile(fd_);
         fd_ = -1;
     }
     if (!temporary_.empty()) {
@@ -109,53 +51,68 @@ void SafeFileWriter::Discard() {
         std::filesystem::remove(temporary_, ignored);
         temporary_.clear();
     }
+    TemporaryFiles::Forget(temporaryTicket_);
+    temporaryTicket_ = -1;
 }
 
 bool SafeFileWriter::Open() {
+    if (const int error = output_file::FindDestination(target_, destination_))
+        return FailWith(error);
+    if (destination_.kind == output_file::Destination::Kind::kStream) {
+        fd_ = destination_.stream;
+        return replace_ == Replace::kExisting || FailWith(EEXIST);
+    }
+    if (destination_.exists && replace_ == Replace::kNever)
+        return FailWith(EEXIST);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path candidate = TemporaryNameFor(target_);
-        fd_ = CreateExclusive(candidate);
+        std::filesystem::path candidate = TemporaryNameFor(destination_.file);
+        // Remembered first, so an interruption never leaves it behind.
+        temporaryTicket_ = TemporaryFiles::Remember(candidate);
+        fd_ = output_file::CreateExclusive(candidate, destination_);
         if (fd_ >= 0) {
             temporary_ = std::move(candidate);
+            output_file::TakeOverModeAndOwner(fd_, destination_);
             return true;
         }
-        if (errno != EEXIST)
-            return Fail(SystemReason(errno));
+        const int error = errno;
+        TemporaryFiles::Forget(temporaryTicket_);
+        temporaryTicket_ = -1;
+        if (error != EEXIST)
+            return FailWith(error);
     }
-    return Fail(SystemReason(EEXIST));
+    return FailWith(EEXIST);
 }
 
 bool SafeFileWriter::Write(std::string_view bytes) {
     if (fd_ < 0)
         return error_.empty() ? Fail("File is not open") : false;
     while (!bytes.empty()) {
-        const long long written = WriteSome(fd_, bytes.data(), bytes.size());
+        const long long written = output_file::WriteSome(fd_, bytes.data(), bytes.size());
         if (written <= 0)
-            return Fail(SystemReason(written < 0 ? errno : ENOSPC));
+            return FailWith(written < 0 ? errno : ENOSPC);
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
 }
 
-bool SafeFileWriter::Commit(Replace replace) {
+bool SafeFileWriter::Commit() {
     if (fd_ < 0)
         return error_.empty() ? Fail("File is not open") : false;
-    if (!FlushToDisk(fd_))
-        return Fail(SystemReason(errno));
-    CloseFile(fd_);
+    if (!output_file::FlushToDisk(fd_))
+        return FailWith(errno);
+    output_file::CloseFile(fd_);
     fd_ = -1;
-
-    if (replace == Replace::kExisting) {
-        std::error_code error;
-        std::filesystem::rename(temporary_, target_, error);
-        if (error)
-            return Fail(error.message());
-    } else {
-        int error = 0;
-        if (!MoveNoReplace(temporary_, target_, error))
-            return Fail(SystemReason(error));
-    }
+    if (temporary_.empty())
+        return true; // written as it is
+    const int error = replace_ == Replace::kExisting
+                          ? output_file::Replace(temporary_, destination_.file)
+                          : output_file::MoveNoReplace(temporary_, destination_.file);
+    if (error != 0)
+        return FailWith(error);
     temporary_.clear();
+    TemporaryFiles::Forget(temporaryTicket_);
+    temporaryTicket_ = -1;
+    output_file::FlushFolder(destination_.file.parent_path());
     return true;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace ornavex {
 
@@ -9,15 +11,9 @@ namespace ornavex {
 struct InputSource {
     std::filesystem::path path;
     bool standardInput = false;
-    // A folder listing made just before the run showed a regular file, so a
-    // batch read need not look it up again to tell.
-    bool listedRegular = false;
 
-    static InputSource File(std::filesystem::path path) { return {std::move(path), false, false}; }
-    static InputSource ListedRegularFile(std::filesystem::path path) {
-        return {std::move(path), false, true};
-    }
-    static InputSource StandardInput() { return {"-", true, false}; }
+    static InputSource File(std::filesystem::path path) { return {std::move(path), false}; }
+    static InputSource StandardInput() { return {"-", true}; }
 
     // The path as UTF-8 text (or "-" for the standard input), for messages.
     std::string DisplayName() const {
@@ -27,5 +23,9 @@ struct InputSource {
         return {text.begin(), text.end()};
     }
 };
+
+// The bytes of the inputs that are regular files, as far as they can be
+// sized now: what a progress display counts up to.
+std::uint64_t TotalSize(const std::vector<InputSource>& inputs);
 
 } // namespace ornavex

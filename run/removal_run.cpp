@@ -2,14 +2,17 @@
 
 #include "engine/address_set.h"
 #include "engine/new_address_filter.h"
+#include "run/address_list.h"
 #include "run/file_reader.h"
 #include "run/scan_stage.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <deque>
 #include <exception>
 #include <new>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -26,8 +29,8 @@ constexpr std::size_t kMaxSpareBatchText = 1 << 20;
 // RunRemoval.
 class Run {
 public:
-    Run(const std::vector<InputSource>& inputs, RunHooks& hooks, std::size_t blockSize)
-        : inputs_(inputs), hooks_(hooks), blockSize_(blockSize) {
+    Run(const std::vector<InputSource>& inputs, RunHooks& hooks, const ScanSettings& settings)
+        : inputs_(inputs), hooks_(hooks), settings_(settings), seen_(settings.hashSeed) {
         progress_.fileCount = inputs.size();
         // Standard input can be read by one thread only.
         const bool readsStandardInput = std::any_of(
@@ -57,7 +60,7 @@ public:
         for (std::size_t i = 0; i < channels_.size(); ++i) {
             Channel& channel = channels_[i];
             channel.scanner = std::thread([this, &channel, i] {
-                ScanInputs(inputs_, ScanShare{i, channels_.size()}, blockSize_, stop_,
+                ScanInputs(inputs_, ScanShare{i, channels_.size()}, settings_, stop_,
                            channel.queues);
             });
         }
@@ -65,8 +68,12 @@ public:
             Channel& channel = channels_[file % channels_.size()];
             for (;;) {
                 ScanEvent* event = NextEvent(channel);
-                if (event == nullptr || event->kind == ScanEvent::Kind::kEnd)
-                    return summary_; // the scanners stopped early
+                if (event == nullptr || event->kind == ScanEvent::Kind::kAborted) {
+                    Fail(event != nullptr ? event->error : "The run ended unfinished", file);
+                    return summary_;
+                }
+                if (event->kind == ScanEvent::Kind::kEnd)
+                    return summary_; // the scanners saw the stop
                 if (!HandleOrReport(*event, channel.batch))
                     return summary_;
                 if (event->kind == ScanEvent::Kind::kFileDone ||
@@ -107,7 +114,7 @@ private:
 
     // Handles the event; false when that failed (the address set could not
     // grow, say) and the run cannot go on. The failure is reported, and the
-    // run ends with what it found so far.
+    // run ends marked as failed.
     bool HandleOrReport(const ScanEvent& event, const ScanBatch& batch) {
         std::string reason;
         try {
@@ -118,10 +125,15 @@ private:
         } catch (const std::exception& e) {
             reason = e.what();
         }
-        stop_.store(true);
-        hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kReadFileStatement, reason,
-                                           inputs_[event.fileIndex].DisplayName()});
+        Fail(reason, event.fileIndex);
         return false;
+    }
+
+    void Fail(const std::string& reason, std::size_t fileIndex) {
+        stop_.store(true);
+        summary_.failed = true;
+        hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kReadFileStatement, reason,
+                                           inputs_[fileIndex].DisplayName()});
     }
 
     void Handle(const ScanEvent& event, const ScanBatch& batch) {
@@ -142,34 +154,56 @@ private:
         case ScanEvent::Kind::kFileDone:
             AddNew(event, batch);
             ++summary_.filesRead;
+            AppendHeldBack();
             break;
         case ScanEvent::Kind::kFileFailed:
             ++summary_.filesFailed;
+            GiveBackHeldBack();
             hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kReadFileStatement,
                                                event.error, progress_.current->DisplayName()});
             break;
         case ScanEvent::Kind::kEnd:
+        case ScanEvent::Kind::kAborted:
             break;
         }
     }
 
-    // Appends every address of the event that is new to the run, in text order.
+    // Adds every address of the event that is new to the run to the set, in
+    // text order, and holds it back until its file has been read to the end.
     void AddNew(const ScanEvent& event, const ScanBatch& batch) {
         lookups_.clear();
         for (std::size_t i = 0; i < event.entryCount; ++i) {
             const FoundAddress& entry = batch.entries[event.firstEntry + i];
             lookups_.push_back({batch.Address(entry), entry.hash});
         }
-        summary_.addressesFound += event.entryCount;
-        InsertNewInOrder(seen_, lookups_, [&](std::size_t i) {
-            ++summary_.uniqueAddresses;
-            Append(lookups_[i].address);
-        });
+        heldBack_.found += event.entryCount;
+        InsertNewInOrder(seen_, lookups_,
+                         [&](std::size_t i) { heldBack_.addresses.Append(lookups_[i].address); });
+    }
+
+    // The file was read to its end: its new addresses go out.
+    void AppendHeldBack() {
+        const AddressList& addresses = heldBack_.addresses;
+        summary_.addressesFound += heldBack_.found;
+        summary_.uniqueAddresses += addresses.size();
+        for (std::size_t i = 0; i < addresses.size(); ++i)
+            Append(addresses[i]);
+        heldBack_.Clear();
+    }
+
+    // The file failed: the set forgets its new addresses again.
+    void GiveBackHeldBack() {
+        const AddressList& addresses = heldBack_.addresses;
+        for (std::size_t i = 0; i < addresses.size(); ++i)
+            seen_.Erase(addresses[i], seen_.Hash(addresses[i]));
+        heldBack_.Clear();
     }
 
     void Append(std::string_view address) {
         try {
             hooks_.AppendAddress(address);
+        } catch (const std::bad_alloc&) {
+            throw; // the run cannot go on
         } catch (const std::exception& e) {
             hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kAppendResultStatement,
                                                e.what(), progress_.current->DisplayName()});
@@ -183,12 +217,24 @@ private:
         }
     }
 
+    // The new addresses of the file being read, in order.
+    struct HeldBack {
+        AddressList addresses;
+        std::uint64_t found = 0; // the file's addresses, repeats included
+
+        void Clear() {
+            addresses.Rewind();
+            found = 0;
+        }
+    };
+
     const std::vector<InputSource>& inputs_;
     RunHooks& hooks_;
-    std::size_t blockSize_;
+    ScanSettings settings_;
     std::deque<Channel> channels_; // never moved: the threads hold references
     std::atomic<bool> stop_{false};
     AddressSet seen_;
+    HeldBack heldBack_;
     std::vector<HashedAddress> lookups_;
     RunSummary summary_;
     RunProgress progress_;
@@ -196,9 +242,20 @@ private:
 
 } // namespace
 
+std::uint64_t ChooseHashSeed() {
+    if (const char* fixed = std::getenv("ORNAVEX_HASH_SEED"))
+        return std::strtoull(fixed, nullptr, 0);
+    std::random_device random;
+    return (std::uint64_t{random()} << 32) ^ random();
+}
+
 RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunHooks& hooks,
-                      std::size_t blockSize) {
-    return Run(inputs, hooks, blockSize == 0 ? kReadBlockSize : blockSize).Execute();
+                      const RunOptions& options) {
+    ScanSettings settings;
+    settings.blockSize = options.blockSize == 0 ? kReadBlockSize : options.blockSize;
+    settings.hashSeed = options.hashSeed ? *options.hashSeed : ChooseHashSeed();
+    settings.batchReads = options.batchReads;
+    return Run(inputs, hooks, settings).Execute();
 }
 
 } // namespace ornavex

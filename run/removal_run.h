@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -42,14 +43,30 @@ struct RunSummary {
     std::uint64_t addressesFound = 0;
     std::uint64_t uniqueAddresses = 0;
     bool stopped = false; // Yield asked to stop before the end
+    // The run could not go on (out of memory): what it gave is not the whole
+    // result. It was reported through ShowErrorReport.
+    bool failed = false;
 
     std::uint64_t DuplicatesRemoved() const { return addressesFound - uniqueAddresses; }
 };
 
+struct RunOptions {
+    std::size_t blockSize = 0; // 0: kReadBlockSize
+    // The address set's hash seed; none: ChooseHashSeed().
+    std::optional<std::uint64_t> hashSeed;
+    bool batchReads = true; // read small files in batches where the system can
+};
+
+// A fresh seed for each run, so nobody can prepare addresses that collide;
+// ORNAVEX_HASH_SEED in the environment fixes it, for repeatable measurements.
+std::uint64_t ChooseHashSeed();
+
 // The removal run: reads every input in list order with one fresh address set
 // and appends each distinct address (ignoring ASCII letter case) once, at its
-// first occurrence. A file that cannot be read is reported and skipped.
+// first occurrence. A file that cannot be read, even one that fails part-way,
+// is reported and contributes nothing: its new addresses are held back until
+// it has been read to its end.
 RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunHooks& hooks,
-                      std::size_t blockSize = 0);
+                      const RunOptions& options = {});
 
 } // namespace ornavex

@@ -7,11 +7,17 @@
 #include "run/whole_file_batch.h"
 
 #include <exception>
+#include <new>
 #include <optional>
 #include <string_view>
 
 namespace ornavex {
 namespace {
+
+std::string ReadAgainError(const BlockReader& reader) {
+    return reader.error().empty() ? std::string("The file changed while it was read")
+                                  : reader.error();
+}
 
 // Small enough that the other scanning thread's files are not held up long.
 constexpr std::size_t kBatchEvents = 64;
@@ -19,52 +25,84 @@ constexpr std::size_t kBatchBytes = 64 << 10;
 
 class Scanner {
 public:
-    Scanner(const std::atomic<bool>& stop, ScanChannel& channel) : stop_(stop), channel_(channel) {}
+    Scanner(const std::atomic<bool>& stop, ScanChannel& channel, std::uint64_t seed)
+        : stop_(stop), channel_(channel), seed_(seed) {}
 
     // Scans the file, from its whole contents when they were read already.
     // False when the run was stopped.
     bool ScanFile(std::size_t index, const InputSource& source, std::size_t blockSize,
                   std::optional<std::string_view> contents) {
         Push(ScanEvent::Kind::kFileStart, index);
-        AddressScanner scanner([&](std::string_view address) { Collect(address); });
+        BlockReader reader(blockSize);
         TextDecoder decoder;
-        ReadOutcome outcome;
-        try {
-            auto onBlock = [&](std::string_view block) {
-                const std::string_view text = decoder.Decode(block);
-                scanner.Feed(text);
-                pending_.bytes += block.size();
-                Push(ScanEvent::Kind::kAddresses, index);
-                return !stop_.load(std::memory_order_relaxed);
-            };
+        std::string raw;
+        // A long word's text, read again: from the contents at hand, or from
+        // the file, where it can be read twice.
+        auto readAgain = [&](std::uint64_t offset, std::size_t length, std::string& out) {
+            const std::optional<TextDecoder::RawRange> range = decoder.RawRangeOf(offset, length);
+            if (!range)
+                return false;
             if (contents) {
-                // As a read of it would: one block, none for an empty file.
-                outcome.bytesRead = contents->size();
-                outcome.stopped = !contents->empty() && !onBlock(*contents);
-            } else {
-                outcome = ReadFileBlocks(source, blockSize, onBlock);
+                if (range->offset + range->length > contents->size())
+                    return false;
+                raw.assign(contents->substr(range->offset, range->length));
+            } else if (!reader.ReadAgain(range->offset, range->length, raw)) {
+                return false;
             }
-            if (outcome.ok && !outcome.stopped) {
-                scanner.Feed(decoder.Finish());
-                scanner.Finish(); // the last word goes out with kFileDone
+            decoder.DecodeDetached(raw, out);
+            return true;
+        };
+        AddressScanner scanner([&](std::string_view address) { Collect(address); },
+                               contents || !source.standardInput
+                                   ? AddressScanner::ReadAgain(readAgain)
+                                   : AddressScanner::ReadAgain());
+        std::string error;
+        bool stopped = false;
+        auto scan = [&](std::string_view block) {
+            if (!scanner.Feed(decoder.Decode(block))) {
+                error = ReadAgainError(reader);
+                return false;
             }
-        } catch (const std::exception& e) {
-            outcome.ok = false;
-            outcome.error = e.what();
+            pending_.bytes += block.size();
+            Push(ScanEvent::Kind::kAddresses, index);
+            stopped = stop_.load(std::memory_order_relaxed);
+            return !stopped;
+        };
+        if (contents) {
+            // As a read of it would: one block, none for an empty file.
+            if (!contents->empty())
+                scan(*contents);
+        } else if (!reader.Open(source)) {
+            error = reader.error();
+        } else {
+            std::string_view block;
+            while (error.empty() && !stopped) {
+                if (!reader.Next(block)) {
+                    error = reader.error();
+                    break;
+                }
+                if (block.empty())
+                    break;
+                scan(block);
+            }
         }
-        if (outcome.stopped)
+        if (stopped)
             return false;
-        if (!outcome.ok) {
-            pending_.error = outcome.error;
+        // The last word goes out with kFileDone.
+        if (error.empty() && (!scanner.Feed(decoder.Finish()) || !scanner.Finish()))
+            error = ReadAgainError(reader);
+        if (!error.empty()) {
+            pending_.error = error;
             DropPendingAddresses();
         }
-        Push(outcome.ok ? ScanEvent::Kind::kFileDone : ScanEvent::Kind::kFileFailed, index);
+        Push(error.empty() ? ScanEvent::Kind::kFileDone : ScanEvent::Kind::kFileFailed, index);
         return true;
     }
 
     // Scans the inputs of the share in order, reading small files in
-    // batches; returns early when the run was stopped.
-    void ScanFiles(const std::vector<InputSource>& inputs, ScanShare share, std::size_t blockSize) {
+    // batches when asked to; returns early when the run was stopped.
+    void ScanFiles(const std::vector<InputSource>& inputs, ScanShare share, std::size_t blockSize,
+                   bool batchReads) {
         WholeFileBatch batch(blockSize);
         std::vector<const InputSource*> sources;
         std::vector<std::size_t> indexes;
@@ -76,7 +114,8 @@ public:
                 sources.push_back(&inputs[next]);
                 indexes.push_back(next);
             }
-            batch.Load(sources);
+            if (batchReads)
+                batch.Load(sources);
             for (std::size_t k = 0; k < indexes.size(); ++k) {
                 if (stop_.load(std::memory_order_relaxed) ||
                     !ScanFile(indexes[k], inputs[indexes[k]], blockSize, batch.Contents(k)))
@@ -91,11 +130,20 @@ public:
         channel_.full.Push(std::move(batch_));
     }
 
+    // Tells the de-duplicating thread that this thread cannot go on.
+    void Abort(std::string reason) {
+        ScanBatch last;
+        last.events.push_back(ScanEvent{});
+        last.events.back().kind = ScanEvent::Kind::kAborted;
+        last.events.back().error = std::move(reason);
+        channel_.full.Push(std::move(last));
+    }
+
 private:
     void Collect(std::string_view address) {
         batch_.entries.push_back({static_cast<std::uint32_t>(batch_.text.size()),
                                   static_cast<std::uint32_t>(address.size()),
-                                  AddressSet::Hash(address)});
+                                  AddressSet::Hash(address, seed_)});
         batch_.text.append(address);
         ++pending_.entryCount;
     }
@@ -132,6 +180,7 @@ private:
 
     const std::atomic<bool>& stop_;
     ScanChannel& channel_;
+    std::uint64_t seed_;
     ScanBatch batch_;
     ScanEvent pending_;
     std::size_t pendingText_ = 0; // where the pending event's addresses start in the batch text
@@ -139,15 +188,24 @@ private:
 
 } // namespace
 
-void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share, std::size_t blockSize,
-                const std::atomic<bool>& stop, ScanChannel& channel) {
-    Scanner scanner(stop, channel);
+void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share,
+                const ScanSettings& settings, const std::atomic<bool>& stop, ScanChannel& channel) {
+    Scanner scanner(stop, channel, settings.hashSeed);
+    std::string failure;
     try {
-        scanner.ScanFiles(inputs, share, blockSize);
-    } catch (...) {
-        // Out of memory while queueing: end the run with what was sent.
+        scanner.ScanFiles(inputs, share, settings.blockSize, settings.batchReads);
+        scanner.End();
+        return;
+    } catch (const std::bad_alloc&) {
+        failure = "Out of memory";
+    } catch (const std::exception& e) {
+        failure = e.what();
     }
-    scanner.End();
+    try {
+        scanner.Abort(std::move(failure));
+    } catch (...) {
+        channel.full.Close(); // the other side then sees the run end unfinished
+    }
 }
 
 } // namespace ornavex

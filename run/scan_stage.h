@@ -14,7 +14,7 @@ namespace ornavex {
 
 // What a scanning thread tells the thread that de-duplicates, in order.
 struct ScanEvent {
-    enum class Kind { kFileStart, kAddresses, kFileDone, kFileFailed, kEnd };
+    enum class Kind { kFileStart, kAddresses, kFileDone, kFileFailed, kEnd, kAborted };
 
     Kind kind = Kind::kEnd;
     std::size_t fileIndex = 0;
@@ -23,7 +23,7 @@ struct ScanEvent {
     // [firstEntry, firstEntry + entryCount) of the batch, in text order.
     std::size_t firstEntry = 0;
     std::size_t entryCount = 0;
-    std::string error; // kFileFailed: the reason
+    std::string error; // kFileFailed, kAborted: the reason
 };
 
 // A valid address in its batch's text, with its AddressSet::Hash.
@@ -67,11 +67,17 @@ struct ScanShare {
     std::size_t stride = 1;
 };
 
+struct ScanSettings {
+    std::size_t blockSize = 0;
+    std::uint64_t hashSeed = 0;
+    bool batchReads = true;
+};
+
 // Reads the inputs of its share in order, finds their valid addresses
-// (repeats included) and hashes them, and pushes the events to the channel
-// in batches; ends with kEnd. Stops early when stop is set. Runs on its own
-// thread.
-void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share, std::size_t blockSize,
-                const std::atomic<bool>& stop, ScanChannel& channel);
+// (repeats included) and hashes them with the seed, and pushes the events to
+// the channel in batches; ends with kEnd, or with kAborted when it cannot go
+// on (out of memory). Stops early when stop is set. Runs on its own thread.
+void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share,
+                const ScanSettings& settings, const std::atomic<bool>& stop, ScanChannel& channel);
 
 } // namespace ornavex

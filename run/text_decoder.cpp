@@ -16,12 +16,14 @@ std::string_view TextDecoder::Decode(std::string_view raw) {
         const std::string_view head = head_;
         if (head.starts_with(kUtf16LeMark) || head.starts_with(kUtf16BeMark)) {
             encoding_ = head[0] == '\xFF' ? Encoding::kUtf16Le : Encoding::kUtf16Be;
+            markLength_ = 2;
             std::string rest(head.substr(2));
             head_.clear();
             return DecodeUtf16(rest);
         }
         if (head.starts_with(kUtf8Mark)) {
             encoding_ = Encoding::kBytes;
+            markLength_ = kUtf8Mark.size();
             out_.assign(head.substr(kUtf8Mark.size()));
             head_.clear();
             return out_;
@@ -45,9 +47,7 @@ std::string_view TextDecoder::DecodeUtf16(std::string_view raw) {
     out_.reserve(raw.size() / 2 + 1);
     std::size_t i = 0;
     auto emit = [&](unsigned char first, unsigned char second) {
-        const unsigned unit =
-            encoding_ == Encoding::kUtf16Le ? first | (second << 8) : (first << 8) | second;
-        out_.push_back(unit < 0x80 ? static_cast<char>(unit) : kNonAsciiUnit);
+        out_.push_back(TextOfUnit(first, second));
     };
     if (pendingByte_ >= 0 && !raw.empty()) {
         emit(static_cast<unsigned char>(pendingByte_), static_cast<unsigned char>(raw[0]));
@@ -59,6 +59,38 @@ std::string_view TextDecoder::DecodeUtf16(std::string_view raw) {
     if (i < raw.size())
         pendingByte_ = static_cast<unsigned char>(raw[i]);
     return out_;
+}
+
+char TextDecoder::TextOfUnit(unsigned char first, unsigned char second) const {
+    const unsigned unit =
+        encoding_ == Encoding::kUtf16Le ? first | (second << 8) : (first << 8) | second;
+    return unit < 0x80 ? static_cast<char>(unit) : kNonAsciiUnit;
+}
+
+std::optional<TextDecoder::RawRange> TextDecoder::RawRangeOf(std::uint64_t textOffset,
+                                                             std::uint64_t length) const {
+    switch (encoding_) {
+    case Encoding::kUndecided:
+        return std::nullopt;
+    case Encoding::kBytes:
+        return RawRange{markLength_ + textOffset, length};
+    case Encoding::kUtf16Le:
+    case Encoding::kUtf16Be:
+        break;
+    }
+    return RawRange{markLength_ + 2 * textOffset, 2 * length};
+}
+
+void TextDecoder::DecodeDetached(std::string_view raw, std::string& out) const {
+    if (encoding_ == Encoding::kBytes || encoding_ == Encoding::kUndecided) {
+        out.assign(raw);
+        return;
+    }
+    out.clear();
+    out.reserve(raw.size() / 2);
+    for (std::size_t i = 0; i + 1 < raw.size(); i += 2)
+        out.push_back(
+            TextOfUnit(static_cast<unsigned char>(raw[i]), static_cast<unsigned char>(raw[i + 1])));
 }
 
 std::string_view TextDecoder::Finish() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,15 +21,29 @@ public:
     // The text held back at the end of the input (an undecided short start).
     std::string_view Finish();
 
+    // Where length characters of the text from textOffset lie in the raw
+    // input, so a part of the text can be read again; nothing while the
+    // encoding is still undecided.
+    struct RawRange {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+    };
+    std::optional<RawRange> RawRangeOf(std::uint64_t textOffset, std::uint64_t length) const;
+    // Turns raw bytes of such a range into its text; the decoder's own state
+    // is left alone.
+    void DecodeDetached(std::string_view raw, std::string& out) const;
+
 private:
     enum class Encoding { kUndecided, kBytes, kUtf16Le, kUtf16Be };
 
     std::string_view DecodeUtf16(std::string_view raw);
+    char TextOfUnit(unsigned char first, unsigned char second) const;
 
     Encoding encoding_ = Encoding::kUndecided;
-    std::string head_;     // first bytes kept until the mark can be told
-    std::string out_;      // decoded text of the last block
-    int pendingByte_ = -1; // first half of a code unit cut by a block end
+    std::uint64_t markLength_ = 0; // bytes of the byte-order mark before the text
+    std::string head_;             // first bytes kept until the mark can be told
+    std::string out_;              // decoded text of the last block
+    int pendingByte_ = -1;         // first half of a code unit cut by a block end
 };
 
 } // namespace ornavex

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #if ORNAVEX_HAVE_IO_URING
+#include "run/posix_path_anchor.h"
+
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <fcntl.h>
 #include <liburing.h>
@@ -20,32 +23,37 @@ namespace ornavex {
 
 namespace {
 
-// The operations queued for each file, in this order; a completion's user
-// data holds the file's place in the batch and the step.
-enum Step : unsigned { kStat, kOpen, kRead, kClose, kSteps };
-
 constexpr std::size_t kMaxBlockSize = 1 << 20;
+constexpr unsigned kMaxFiles = WholeFileBatch::kMaxFiles;
+
+bool SameRegularFile(const struct statx& a, const struct statx& b) {
+    return S_ISREG(b.stx_mode) && a.stx_ino == b.stx_ino && a.stx_dev_major == b.stx_dev_major &&
+           a.stx_dev_minor == b.stx_dev_minor;
+}
 
 } // namespace
 
+// A batch goes through the ring in rounds, each one submission for all its
+// files: what each path names; opening the regular files among them; what
+// each opened file is (a file swapped for a FIFO in between is not read);
+// reading and closing them. No byte is read from anything but a regular
+// file, and nothing else is even opened.
 struct WholeFileBatch::Ring {
     io_uring ring{};
     bool ready = false;
-    struct statx info[kMaxFiles] {};
-    int result[kMaxFiles][kSteps]{};
+    struct statx named[kMaxFiles] {};  // what the path names
+    struct statx opened[kMaxFiles] {}; // what was opened
+    int result[kMaxFiles]{};
+    int fds[kMaxFiles]{};
     int folder = -1; // the folder last named, open for lookups only
     std::string folderPath;
+    std::string names[kMaxFiles];     // each file's name from its folder
+    int from[kMaxFiles]{};            // the folder descriptor each name is looked up from
     std::vector<int> replacedFolders; // closed once the batch has run
 
     Ring() {
-        if (io_uring_queue_init(kMaxFiles * kSteps, &ring, 0) < 0)
+        if (io_uring_queue_init(kMaxFiles * 2, &ring, 0) < 0)
             return;
-        // Files open into the ring's own table, so a read can follow its
-        // open within the same submission.
-        if (io_uring_register_files_sparse(&ring, kMaxFiles) < 0) {
-            io_uring_queue_exit(&ring);
-            return;
-        }
         ready = true;
     }
     ~Ring() {
@@ -58,48 +66,20 @@ struct WholeFileBatch::Ring {
     Ring(const Ring&) = delete;
     Ring& operator=(const Ring&) = delete;
 
-    // Queues the steps for the file at place k, the stat only when check is
-    // set; returns how many were queued, 0 when the queue is full.
-    unsigned Queue(unsigned k, const std::string& path, bool check, char* buffer, unsigned size) {
-        if (io_uring_sq_space_left(&ring) < kSteps)
-            return 0;
-        // Named from its folder, which is opened once for all its files:
-        // looking up every folder of a long path again for each file costs
-        // more than reading a small file.
+    // Names the file at place k from its folder, which is opened once for
+    // all its files: looking up every folder of a long path again for each
+    // file costs more than reading a small file. False when its folder
+    // cannot be opened; the usual read then says why.
+    bool Name(unsigned k, const std::string& path) {
         const std::size_t slash = path.find_last_of('/');
-        int from = AT_FDCWD;
-        const char* name = path.c_str();
-        if (slash != std::string::npos && slash + 1 < path.size()) {
-            const int opened = OpenFolder(std::string_view(path).substr(0, slash == 0 ? 1 : slash));
-            if (opened >= 0) {
-                from = opened;
-                name += slash + 1;
-            }
+        if (slash == std::string::npos || slash + 1 == path.size()) {
+            from[k] = AT_FDCWD;
+            names[k] = path;
+            return path.size() < PATH_MAX;
         }
-
-        io_uring_sqe* sqe = nullptr;
-        if (check) {
-            sqe = io_uring_get_sqe(&ring);
-            io_uring_prep_statx(sqe, from, name, 0, STATX_TYPE | STATX_SIZE, &info[k]);
-            io_uring_sqe_set_data64(sqe, k * kSteps + kStat);
-        }
-
-        // O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
-        sqe = io_uring_get_sqe(&ring);
-        io_uring_prep_openat_direct(sqe, from, name, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0, k);
-        sqe->flags |= IOSQE_IO_LINK;
-        io_uring_sqe_set_data64(sqe, k * kSteps + kOpen);
-
-        // A hard link: the file is closed even when the read fails.
-        sqe = io_uring_get_sqe(&ring);
-        io_uring_prep_read(sqe, static_cast<int>(k), buffer, size, 0);
-        sqe->flags |= IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
-        io_uring_sqe_set_data64(sqe, k * kSteps + kRead);
-
-        sqe = io_uring_get_sqe(&ring);
-        io_uring_prep_close_direct(sqe, k);
-        io_uring_sqe_set_data64(sqe, k * kSteps + kClose);
-        return check ? kSteps : kSteps - 1;
+        from[k] = OpenFolder(std::string_view(path).substr(0, slash == 0 ? 1 : slash));
+        names[k] = path.substr(slash + 1);
+        return from[k] >= 0;
     }
 
     // A descriptor of the folder at path, kept until another folder is
@@ -110,7 +90,11 @@ struct WholeFileBatch::Ring {
         if (folder >= 0)
             replacedFolders.push_back(folder); // queued lookups may still use it
         folderPath = path;
-        folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        int error = 0;
+        const PathAnchor anchor(folderPath, error);
+        folder = error != 0
+                     ? -1
+                     : ::openat(anchor.folder(), anchor.rest(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         return folder;
     }
 
@@ -120,9 +104,18 @@ struct WholeFileBatch::Ring {
         replacedFolders.clear();
     }
 
-    // Submits what is queued and waits for every completion; false when the
-    // ring failed and should not be used again.
-    bool Run(unsigned operations) {
+    // Queues the operations of each place in places (prepare returns how
+    // many), submits them and waits for all; the first operation of place k
+    // leaves its result in result[k]. False when the ring failed and should
+    // not be used again.
+    template <class Prepare> bool Round(const std::vector<unsigned>& places, Prepare&& prepare) {
+        if (places.empty())
+            return true;
+        unsigned operations = 0;
+        for (unsigned k : places) {
+            result[k] = -ECANCELED;
+            operations += prepare(k);
+        }
         const int submitted = io_uring_submit(&ring);
         if (submitted < 0)
             return false;
@@ -134,11 +127,18 @@ struct WholeFileBatch::Ring {
             if (waited < 0)
                 return false;
             const std::uint64_t data = io_uring_cqe_get_data64(cqe);
-            result[data / kSteps][data % kSteps] = cqe->res;
+            if (data < kMaxFiles)
+                result[data] = cqe->res;
             io_uring_cqe_seen(&ring, cqe);
             ++done;
         }
         return static_cast<unsigned>(submitted) == operations; // else the rest never ran
+    }
+
+    io_uring_sqe* Next(std::uint64_t data) {
+        io_uring_sqe* sqe = io_uring_get_sqe(&ring);
+        io_uring_sqe_set_data64(sqe, data);
+        return sqe;
     }
 };
 
@@ -160,48 +160,82 @@ void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
     }
     if (!ring_)
         return;
+    Ring& ring = *ring_;
+    const unsigned size = static_cast<unsigned>(blockSize_);
+    constexpr unsigned kMask = STATX_TYPE | STATX_SIZE | STATX_INO;
 
-    const auto size = static_cast<unsigned>(blockSize_);
-    unsigned operations = 0;
-    for (unsigned k = 0; k < count; ++k) {
-        std::fill(std::begin(ring_->result[k]), std::end(ring_->result[k]), -ECANCELED);
-        const InputSource& source = *sources[k];
-        if (source.standardInput)
-            continue;
-        const unsigned queued = ring_->Queue(k, source.path.native(), !source.listedRegular,
-                                             buffer_.get() + k * blockSize_, size);
-        if (queued == 0)
-            break;
-        operations += queued;
-    }
-    if (operations == 0)
-        return;
-    const bool ran = ring_->Run(operations);
-    ring_->CloseReplacedFolders();
-    if (!ran) {
+    std::vector<unsigned> places;
+    for (unsigned k = 0; k < count; ++k)
+        if (!sources[k]->standardInput && ring.Name(k, sources[k]->path.native()))
+            places.push_back(k);
+    auto keep = [&](auto&& wanted) {
+        std::vector<unsigned> kept;
+        for (unsigned k : places)
+            if (wanted(k))
+                kept.push_back(k);
+        places.swap(kept);
+    };
+
+    // What each path names; only regular files that fit a block go on. A
+    // size of 0 says nothing of files like those of /proc: they are read
+    // the usual way, until a read gives nothing.
+    bool ran = ring.Round(places, [&](unsigned k) {
+        io_uring_prep_statx(ring.Next(k), ring.from[k], ring.names[k].c_str(), 0, kMask,
+                            &ring.named[k]);
+        return 1u;
+    });
+    keep([&](unsigned k) {
+        return ring.result[k] == 0 && S_ISREG(ring.named[k].stx_mode) &&
+               ring.named[k].stx_size > 0 && ring.named[k].stx_size < size;
+    });
+    // O_NONBLOCK: a FIFO swapped in meanwhile does not wait for a writer.
+    ran = ran && ring.Round(places, [&](unsigned k) {
+        io_uring_prep_openat(ring.Next(k), ring.from[k], ring.names[k].c_str(),
+                             O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+        return 1u;
+    });
+    ring.CloseReplacedFolders();
+    keep([&](unsigned k) { return ring.result[k] >= 0; });
+    const std::vector<unsigned> opened = places;
+    for (unsigned k : opened)
+        ring.fds[k] = ring.result[k];
+    // What was opened: only the regular file that was looked at is read.
+    ran = ran && ring.Round(places, [&](unsigned k) {
+        io_uring_prep_statx(ring.Next(k), ring.fds[k], "", AT_EMPTY_PATH, kMask, &ring.opened[k]);
+        return 1u;
+    });
+    keep([&](unsigned k) {
+        return ring.result[k] == 0 && SameRegularFile(ring.named[k], ring.opened[k]);
+    });
+    bool reading[kMaxFiles] = {};
+    for (unsigned k : places)
+        reading[k] = true;
+    // Reads, then closes every opened file; a close follows its read even
+    // when the read fails.
+    const bool closed = ran && ring.Round(opened, [&](unsigned k) {
+        if (reading[k]) {
+            io_uring_sqe* sqe = ring.Next(k);
+            io_uring_prep_read(sqe, ring.fds[k], buffer_.get() + k * blockSize_, size, 0);
+            sqe->flags |= IOSQE_IO_HARDLINK;
+        }
+        io_uring_prep_close(ring.Next(kMaxFiles + k), ring.fds[k]);
+        return reading[k] ? 2u : 1u;
+    });
+    if (!closed) {
+        if (!ran)
+            for (unsigned k : opened)
+                ::close(ring.fds[k]);
         ring_.reset();
         return;
     }
-
-    for (unsigned k = 0; k < count; ++k) {
-        const int* result = ring_->result[k];
-        // A kernel without direct opens says so on every file.
-        if (result[kOpen] == -EINVAL || result[kOpen] == -EOPNOTSUPP) {
-            ring_.reset();
-            std::fill(contents_.begin(), contents_.end(), std::nullopt);
-            return;
-        }
-        const int got = result[kRead];
-        if (result[kOpen] != 0 || got < 0 || static_cast<unsigned>(got) >= size)
-            continue; // read again the usual way, which also tells why it failed
-        // A short read of a regular file that has reached its size is the
-        // whole file; a file the listing showed as regular was not looked at
-        // again, and a short read ends it.
-        const struct statx& info = ring_->info[k];
-        if (sources[k]->listedRegular || (result[kStat] == 0 && S_ISREG(info.stx_mode) &&
-                                          static_cast<std::uint64_t>(got) >= info.stx_size))
+    for (unsigned k : places) {
+        // A short read of a regular file ends it; a file that grew past its
+        // size, or shrank below it, is read again the usual way.
+        const int read = ring.result[k];
+        if (read >= 0 && static_cast<std::uint64_t>(read) >= ring.named[k].stx_size &&
+            static_cast<unsigned>(read) < size)
             contents_[k] =
-                std::string_view(buffer_.get() + k * blockSize_, static_cast<std::size_t>(got));
+                std::string_view(buffer_.get() + k * blockSize_, static_cast<std::size_t>(read));
     }
     batched_ = true;
 }

@@ -16,10 +16,11 @@ namespace ornavex {
 // file one call at a time costs more than the reading itself when files are
 // a few kilobytes, so a folder of many small files reads far faster this way.
 //
-// Only regular files shorter than the block size are taken; every other
-// source (a larger file, a folder, a FIFO, one that fails to open, the
-// standard input) is left for the usual block-by-block read, which also
-// gives its error reason. Without batch reads on the system, nothing is taken.
+// Only regular files shorter than the block size are taken, and nothing
+// else is opened or read; every other source (a larger or empty file, a
+// folder, a FIFO, one that fails to open, the standard input) is left for
+// the usual block-by-block read, which also gives its error reason. Without
+// batch reads on the system, nothing is taken.
 class WholeFileBatch {
 public:
     static constexpr std::size_t kMaxFiles = 32;

@@ -90,7 +90,7 @@ void LoadSampleFiles(QWidget& parent, Prompts& prompts, FileListModel& files) {
     const QString folder = ProgramFile(QStringLiteral("Samples"));
     const std::filesystem::path samples = ToFsPath(folder);
     std::vector<std::filesystem::path> paths;
-    for (const NativeString& name : ListFolderFiles(samples, kAllFilesPattern))
+    for (const NativeString& name : ListFolderFiles(samples, FileNameFilter::AllFiles()))
         paths.push_back(samples / name);
     files.Append(paths);
     const bool open = prompts.AskYesNo(

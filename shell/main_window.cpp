@@ -4,6 +4,8 @@
 #include "filelist/folder_scan.h"
 #include "filelist/qt_paths.h"
 #include "results/results_window.h"
+#include "run/contact_addresses.h"
+#include "run/error_report.h"
 #include "shell/command_bar.h"
 #include "shell/command_ids.h"
 #include "shell/custom_pointer.h"
@@ -35,6 +37,24 @@ const QString kTextFilesFilter = QStringLiteral("Text Files (*.txt);;All Files (
 const QString kExtensionPrompt =
     QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc "
                    "for all doc files, etc.)");
+
+constexpr std::size_t kFolderErrorsShown = 20;
+
+// The error report for folders a scan could not list: each folder with the
+// system's reason, then the request for a screenshot.
+QString FormatFolderErrors(const std::vector<FolderError>& errors) {
+    QString text = QStringLiteral("These folders could not be read, so their files were not "
+                                  "added:");
+    for (std::size_t i = 0; i < errors.size() && i < kFolderErrorsShown; ++i)
+        text +=
+            "\r\n" + ToQString(errors[i].folder) + ": " + QString::fromStdString(errors[i].reason);
+    if (errors.size() > kFolderErrorsShown)
+        text += QStringLiteral("\r\n… and %1 more.").arg(errors.size() - kFolderErrorsShown);
+    text +=
+        QStringLiteral("\r\rPlease email screenshot of this message to ") +
+        QString::fromUtf8(kSupportAddress.data(), static_cast<qsizetype>(kSupportAddress.size()));
+    return text;
+}
 
 } // namespace
 
@@ -71,8 +91,7 @@ MainWindow::MainWindow(Prompts& prompts) : prompts_(prompts), run_(prompts, this
 
     connect(list_, &FileListView::removeCurrentRequested, this, &MainWindow::RemoveCurrentEntry);
     connect(list_, &FileListView::pathsDropped, this, &MainWindow::AddDroppedPaths);
-    connect(&scanner_, &FolderScanJob::filesFound, this,
-            [this](const std::vector<std::filesystem::path>& files) { files_.Append(files); });
+    connect(&scanner_, &FolderScanJob::filesFound, this, &MainWindow::FilesFound);
     connect(&scanner_, &FolderScanJob::busyChanged, this, [this] { UpdateBusyState(); });
     connect(&run_, &RunController::addressesReady, this,
             [this](AddressList& addresses) { results_->model().Append(std::move(addresses)); });
@@ -135,11 +154,20 @@ void MainWindow::AddFolder() {
     const QString folder = prompts_.ChooseFolder(this, QStringLiteral("Please select folder:"));
     if (folder.isEmpty())
         return;
-    scanner_.Scan({ToFsPath(folder)}, PatternForExtension(extension->toStdString()));
+    scanner_.Scan({ToFsPath(folder)}, FileNameFilter::ForExtensions(extension->toStdString()));
 }
 
 void MainWindow::AddDroppedPaths(const std::vector<std::filesystem::path>& paths) {
-    scanner_.Scan(paths, kAllFilesPattern);
+    scanner_.Scan(paths, FileNameFilter::AllFiles());
+}
+
+void MainWindow::FilesFound(const std::vector<std::filesystem::path>& files,
+                            const std::vector<FolderError>& errors) {
+    files_.Append(files);
+    if (!errors.empty())
+        prompts_.ShowMessage(this, FormatFolderErrors(errors),
+                             QString::fromUtf8(kErrorReportTitle.data(), kErrorReportTitle.size()),
+                             Prompts::Icon::kWarning);
 }
 
 void MainWindow::ClearList() {

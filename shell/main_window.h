@@ -46,6 +46,10 @@ public:
     void RemoveCurrentEntry();
     void Start();
     void AddDroppedPaths(const std::vector<std::filesystem::path>& paths);
+    // A folder scan's files join the list; folders it could not list are
+    // reported.
+    void FilesFound(const std::vector<std::filesystem::path>& files,
+                    const std::vector<FolderError>& errors);
     void Help();
     // Closes like the close box: writes the placement and ends the program.
     void Exit();

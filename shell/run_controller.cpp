@@ -14,17 +14,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kReportInterval = std::chrono::milliseconds(50);
 
-std::uint64_t TotalBytes(const std::vector<InputSource>& inputs) {
-    std::uint64_t total = 0;
-    for (const InputSource& input : inputs) {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(input.path, error);
-        if (!error)
-            total += size;
-    }
-    return total;
-}
-
 } // namespace
 
 // The run's hooks, called on the worker thread. Everything the window shows
@@ -115,7 +104,7 @@ void RunController::Start(std::vector<InputSource> inputs) {
         return;
     cancelled_ = std::make_shared<std::atomic<bool>>(false);
     worker_ = std::thread([this, inputs = std::move(inputs), cancelled = cancelled_] {
-        Hooks hooks(*this, cancelled, TotalBytes(inputs));
+        Hooks hooks(*this, cancelled, TotalSize(inputs));
         const RunSummary summary = RunRemoval(inputs, hooks);
         hooks.Deliver();
         const bool hadFiles = !inputs.empty();

@@ -1,4 +1,4 @@
-#include "results/address_list.h"
+#include "run/address_list.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,5 @@
 #include "filelist/folder_scan.h"
+#include "run/removal_run.h"
 #include "test_support.h"
 
 #include <algorithm>
@@ -91,51 +92,75 @@ protected:
     TempDir dir;
 };
 
-TEST_F(FolderScan, CollectsSubfoldersLevelByLevel) {
-    FolderList folders{dir / "F"};
-    CollectSubfolders(folders);
-    EXPECT_EQ(Relative(folders, dir.path()),
-              (std::vector<std::string>{"F", "F/A", "F/b", "F/A/C"}));
-}
+const FileNameFilter kTxt = FileNameFilter::ForExtensions("txt");
 
 TEST_F(FolderScan, ListsMatchingFilesHiddenIncludedSortedIgnoringCase) {
-    const auto names = ListFolderFiles(dir / "F", PatternForExtension("txt"));
+    const auto names = ListFolderFiles(dir / "F", kTxt);
     EXPECT_EQ(names, (std::vector<std::string>{".dot.txt", "f1.txt", "Z2.TXT", "~lock.txt"}));
-    EXPECT_EQ(ListFolderFiles(dir / "F", PatternForExtension("*")).size(), 5u);
-    EXPECT_TRUE(ListFolderFiles(dir / "missing", kAllFilesPattern).empty());
+    EXPECT_EQ(ListFolderFiles(dir / "F", FileNameFilter::ForExtensions("*")).size(), 5u);
+    EXPECT_TRUE(ListFolderFiles(dir / "missing", FileNameFilter::AllFiles()).empty());
 }
 
-TEST_F(FolderScan, ScanSkipsTildeNamesAndHiddenFolders) {
-    EXPECT_EQ(Relative(ScanFolder(dir / "F", PatternForExtension("txt")), dir.path()),
+TEST_F(FolderScan, ReadsLevelByLevelSkippingTildeNamesAndHiddenFolders) {
+    const ScanResult scan = ScanFolder(dir / "F", kTxt);
+    EXPECT_EQ(Relative(scan.files, dir.path()),
               (std::vector<std::string>{"F/.dot.txt", "F/f1.txt", "F/Z2.TXT", "F/A/a1.txt",
                                         "F/b/b1.txt", "F/A/C/c1.txt"}));
-    EXPECT_EQ(ScanFolder(dir / "F", kAllFilesPattern).size(), 7u);
+    EXPECT_TRUE(scan.errors.empty());
+    EXPECT_TRUE(scan.folder);
+    EXPECT_EQ(ScanFolder(dir / "F", FileNameFilter::AllFiles()).files.size(), 7u);
+}
+
+TEST(FileNameFilter, TakesExtensionsAsUsersTypeThem) {
+    for (const char* typed : {"txt", ".txt", "*.txt", " txt ", "TXT"}) {
+        const FileNameFilter filter = FileNameFilter::ForExtensions(typed);
+        EXPECT_TRUE(filter.Matches("a.txt")) << typed;
+        EXPECT_TRUE(filter.Matches("B.TXT")) << typed;
+        EXPECT_FALSE(filter.Matches("a.csv")) << typed;
+    }
+    const FileNameFilter two = FileNameFilter::ForExtensions("txt, .csv,*.eml");
+    for (const char* name : {"a.txt", "b.csv", "c.eml"})
+        EXPECT_TRUE(two.Matches(name)) << name;
+    EXPECT_FALSE(two.Matches("d.doc"));
+    for (const char* every : {"*", "*.*", "txt,*"})
+        EXPECT_TRUE(FileNameFilter::ForExtensions(every).Matches("README")) << every;
+    for (const char* nothing : {"", ",", " , ", ".", "*."})
+        EXPECT_TRUE(FileNameFilter::ForExtensions(nothing).empty()) << '"' << nothing << '"';
 }
 
 TEST_F(FolderScan, SymbolicLinksToFoldersAreNotFollowed) {
     fs::create_directory_symlink(dir / "F", dir / "F/A/C/loop");
     fs::create_directory_symlink(dir / "F/b", dir / "F/again");
-    FolderList folders{dir / "F"};
-    CollectSubfolders(folders);
-    EXPECT_EQ(folders.size(), 4u);
-    EXPECT_EQ(ScanFolder(dir / "F", PatternForExtension("txt")).size(), 6u);
+    EXPECT_EQ(ScanFolder(dir / "F", kTxt).files.size(), 6u);
 }
 
-TEST_F(FolderScan, TellsWhichFilesTheListingShowedAsRegular) {
-    fs::create_symlink(dir / "F/f1.txt", dir / "F/link.txt");
-    const std::vector<ScannedFile> files = ScanFolderFiles(dir / "F", PatternForExtension("txt"));
-    std::vector<fs::path> regular, other;
-    for (const ScannedFile& file : files)
-        (file.regular ? regular : other).push_back(file.path);
-    EXPECT_EQ(Relative(regular, dir.path()),
-              (std::vector<std::string>{"F/.dot.txt", "F/f1.txt", "F/Z2.TXT", "F/A/a1.txt",
-                                        "F/b/b1.txt", "F/A/C/c1.txt"}));
-    EXPECT_EQ(Relative(other, dir.path()), (std::vector<std::string>{"F/link.txt"}));
-    // A path that is not a folder is passed on unexamined.
-    const std::vector<ScannedFile> given = ExpandPathFiles(dir / "F/f1.txt", kAllFilesPattern);
-    ASSERT_EQ(given.size(), 1u);
-    EXPECT_EQ(given[0].path, dir / "F/f1.txt");
-    EXPECT_FALSE(given[0].regular);
+TEST_F(FolderScan, APathThatIsNoFolderIsPassedOnAsItIs) {
+    for (const char* name : {"F/f1.txt", "F/missing.txt"}) {
+        const ScanResult given = ExpandPath(dir / name, FileNameFilter::AllFiles());
+        EXPECT_EQ(given.files, std::vector<fs::path>{dir / name});
+        EXPECT_FALSE(given.folder);
+    }
+    fs::create_symlink(dir / "F/gone.txt", dir / "F/broken.txt");
+    const auto files = ScanFolder(dir / "F", kTxt).files;
+    EXPECT_NE(std::find(files.begin(), files.end(), dir / "F/broken.txt"), files.end());
+}
+
+// Deeper than any one path the system takes: every level is still read.
+TEST(FolderScanDepth, ReadsATreeThousandsOfLevelsDeep) {
+    TempDir dir;
+    constexpr int kLevels = 2000;
+    fs::path deepest = dir.path();
+    for (int level = 0; level < kLevels; ++level)
+        deepest /= "lvl";
+    ASSERT_TRUE(testing::MakeDeepTree(dir.path(), "lvl", kLevels, "bottom@deep.org"));
+    const ScanResult scan = ScanFolder(dir.path(), FileNameFilter::AllFiles());
+    EXPECT_TRUE(scan.errors.empty());
+    ASSERT_EQ(scan.files.size(), 1u);
+    EXPECT_EQ(scan.files[0], deepest / "bottom.txt");
+    testing::RecordingHooks hooks;
+    RunRemoval({InputSource::File(scan.files[0])}, hooks);
+    EXPECT_EQ(hooks.addresses, std::vector<std::string>{"bottom@deep.org"});
+    EXPECT_TRUE(hooks.reports.empty());
 }
 
 TEST_F(FolderScan, ListsAFolderOfManyNamesInOrderIgnoringCase) {
@@ -153,31 +178,33 @@ TEST_F(FolderScan, ListsAFolderOfManyNamesInOrderIgnoringCase) {
         }
     }
     std::sort(expected.begin(), expected.end(), LessIgnoringCase);
-    EXPECT_EQ(ListFolderFiles(folder, PatternForExtension("txt")), expected);
+    EXPECT_EQ(ListFolderFiles(folder, kTxt), expected);
 }
 
-TEST_F(FolderScan, ABrokenLinkIsAFileButNotARegularOne) {
-    fs::create_symlink(dir / "F/gone.txt", dir / "F/broken.txt");
-    const std::vector<ScannedFile> files = ScanFolderFiles(dir / "F", PatternForExtension("txt"));
-    const auto broken = std::find_if(files.begin(), files.end(), [&](const ScannedFile& file) {
-        return file.path == dir / "F/broken.txt";
-    });
-    ASSERT_NE(broken, files.end());
-    EXPECT_FALSE(broken->regular);
-}
-
-TEST_F(FolderScan, UnreadableFolderAddsNothingAndTheScanGoesOn) {
+TEST_F(FolderScan, FoldersThatCannotBeListedAreNamedWithTheirReason) {
     fs::permissions(dir / "F/A", fs::perms::none);
-    if (fs::directory_iterator(dir / "F/A", fs::directory_options::skip_permission_denied) !=
-        fs::directory_iterator())
-        GTEST_SKIP() << "running with permission to read any folder";
-    EXPECT_EQ(Relative(ScanFolder(dir / "F", PatternForExtension("txt")), dir.path()),
-              (std::vector<std::string>{"F/.dot.txt", "F/f1.txt", "F/Z2.TXT", "F/b/b1.txt"}));
+    // Read without the rights that would let any folder be read.
+    const std::string seen = testing::Unprivileged([&] {
+        const ScanResult scan = ScanFolder(dir / "F", kTxt);
+        std::string text;
+        for (const std::string& name : Relative(scan.files, dir.path()))
+            text += name + "\n";
+        for (const FolderError& error : scan.errors)
+            text += "error " + Relative({error.folder}, dir.path())[0] + ": " + error.reason + "\n";
+        const ScanResult root = ScanFolder(dir / "F/A", kTxt);
+        for (const FolderError& error : root.errors)
+            text += "error " + Relative({error.folder}, dir.path())[0] + ": " + error.reason + "\n";
+        return text;
+    });
+    EXPECT_EQ(seen, "F/.dot.txt\nF/f1.txt\nF/Z2.TXT\nF/b/b1.txt\n"
+                    "error F/A: Permission denied\n"
+                    "error F/A: Permission denied\n");
 }
 
 TEST_F(FolderScan, StopsWhenAskedTo) {
     int asked = 0;
-    const auto files = ScanFolder(dir / "F", kAllFilesPattern, [&] { return ++asked < 2; });
+    const auto files =
+        ScanFolder(dir / "F", FileNameFilter::AllFiles(), [&] { return ++asked < 2; }).files;
     EXPECT_LT(files.size(), 7u);
 }
 

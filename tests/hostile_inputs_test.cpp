@@ -225,7 +225,7 @@ TEST(HostileInputs, FolderOfAHundredThousandFilesIsScannedInOrder) {
         ASSERT_GE(fd, 0);
         ::close(fd);
     }
-    const auto files = ScanFolder(dir / "many", PatternForExtension("txt"));
+    const auto files = ScanFolder(dir / "many", FileNameFilter::ForExtensions("txt")).files;
     ASSERT_EQ(files.size(), 100000u);
     EXPECT_EQ(files.front().filename(), "f0.txt");
     EXPECT_EQ(files[1].filename(), "f1.txt");

@@ -16,13 +16,19 @@ using testing::WriteFile;
 
 std::vector<std::size_t> BlockSizes(const std::filesystem::path& path) {
     std::vector<std::size_t> sizes;
-    const ReadOutcome outcome =
-        ReadFileBlocks(InputSource::File(path), kReadBlockSize, [&](std::string_view block) {
-            sizes.push_back(block.size());
-            return true;
-        });
-    EXPECT_TRUE(outcome.ok) << outcome.error;
+    BlockReader reader(kReadBlockSize);
+    EXPECT_TRUE(reader.Open(InputSource::File(path))) << reader.error();
+    std::string_view block;
+    while (reader.Next(block) && !block.empty())
+        sizes.push_back(block.size());
+    EXPECT_TRUE(reader.error().empty()) << reader.error();
     return sizes;
+}
+
+// The reason the reader gives for not opening path.
+std::string Refusal(const std::filesystem::path& path) {
+    BlockReader reader(100);
+    return reader.Open(InputSource::File(path)) ? "opened" : reader.error();
 }
 
 std::vector<std::string> RunOn(const std::vector<std::filesystem::path>& paths) {
@@ -55,38 +61,14 @@ TEST(FileReader, ReadsInBlocksOfThirtyThousandBytes) {
 
 TEST(FileReader, FailsClearlyOnWhatIsNotARegularFile) {
     TempDir dir;
-    int blocks = 0;
-    auto count = [&](std::string_view) { return ++blocks, true; };
-    ReadOutcome missing = ReadFileBlocks(InputSource::File(dir / "missing"), 100, count);
-    EXPECT_FALSE(missing.ok);
-    EXPECT_EQ(missing.error, "No such file or directory");
-
-    ReadOutcome folder = ReadFileBlocks(InputSource::File(dir.path()), 100, count);
-    EXPECT_FALSE(folder.ok);
-    EXPECT_EQ(folder.error, "Is a directory");
-
+    EXPECT_EQ(Refusal(dir / "missing"), "No such file or directory");
+    EXPECT_EQ(Refusal(dir.path()), "Is a directory");
 #ifndef _WIN32
     // Neither waits for a writer nor reads forever.
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    ReadOutcome fifo = ReadFileBlocks(InputSource::File(dir / "fifo"), 100, count);
-    EXPECT_FALSE(fifo.ok);
-    EXPECT_EQ(fifo.error, "Not a regular file");
-
-    ReadOutcome device = ReadFileBlocks(InputSource::File("/dev/zero"), 100, count);
-    EXPECT_FALSE(device.ok);
+    EXPECT_EQ(Refusal(dir / "fifo"), "Not a regular file");
+    EXPECT_EQ(Refusal("/dev/zero"), "Not a regular file");
 #endif
-    EXPECT_EQ(blocks, 0);
-}
-
-TEST(FileReader, StopsWhenAskedTo) {
-    TempDir dir;
-    WriteFile(dir / "f", std::string(1000, 'x'));
-    int blocks = 0;
-    const ReadOutcome outcome = ReadFileBlocks(InputSource::File(dir / "f"), 100,
-                                               [&](std::string_view) { return ++blocks < 3; });
-    EXPECT_TRUE(outcome.ok);
-    EXPECT_TRUE(outcome.stopped);
-    EXPECT_EQ(blocks, 3);
 }
 
 TEST(BlockBoundaries, WordsAndLineEndsSurviveTheCut) {

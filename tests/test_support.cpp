@@ -6,13 +6,17 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
 #include <random>
 #include <regex>
 #include <sstream>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace ornavex::testing {
@@ -26,7 +30,43 @@ TempDir::TempDir() {
     fs::create_directories(path_);
 }
 
+namespace {
+
+#ifndef _WIN32
+// Removes what folder holds, folder by folder through descriptors, so trees
+// deeper than one path the system takes go too.
+void RemoveContents(int folder) {
+    DIR* listing = ::fdopendir(::dup(folder));
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (::unlinkat(folder, name.c_str(), 0) == 0)
+            continue;
+        ::fchmodat(folder, name.c_str(), 0700, 0);
+        const int inner = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        if (inner >= 0) {
+            RemoveContents(inner);
+            ::close(inner);
+        }
+        ::unlinkat(folder, name.c_str(), AT_REMOVEDIR);
+    }
+    ::closedir(listing);
+}
+#endif
+
+} // namespace
+
 TempDir::~TempDir() {
+#ifndef _WIN32
+    const int folder = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        RemoveContents(folder);
+        ::close(folder);
+    }
+#endif
     std::error_code error;
     // Give back any permission a test took away, so everything can go.
     for (auto it = fs::recursive_directory_iterator(path_, error);
@@ -88,6 +128,54 @@ std::vector<std::string> ReferenceExtract(std::string text, std::set<std::string
             found.push_back(w);
     }
     return found;
+}
+
+bool MakeDeepTree(const fs::path& root, const std::string& name, int levels,
+                  std::string_view text) {
+    int folder = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; folder >= 0 && level < levels; ++level) {
+        ::mkdirat(folder, name.c_str(), 0755);
+        const int next = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(folder);
+        folder = next;
+    }
+    if (folder < 0)
+        return false;
+    const int file = ::openat(folder, "bottom.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool written =
+        file >= 0 && ::write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(file);
+    ::close(folder);
+    return written;
+}
+
+std::string Unprivileged(const std::function<std::string()>& work) {
+    if (::geteuid() != 0)
+        return work();
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        std::string result = "could not give up the rights";
+        if (::setgid(65534) == 0 && ::setuid(65534) == 0)
+            result = work();
+        (void)::write(channel[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string result;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<std::size_t>(got));
+    ::close(channel[0]);
+    ::waitpid(child, nullptr, 0);
+    return result;
+}
+
+std::string UnprivilegedPrefix() {
+    return ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups -- " : "";
 }
 
 std::string ShellQuote(const fs::path& path) {

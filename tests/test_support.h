@@ -3,6 +3,7 @@
 #include "run/removal_run.h"
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -68,5 +69,18 @@ ProcessResult RunCommand(const std::string& command, std::string_view stdinText 
 
 // Quotes a path for the shell.
 std::string ShellQuote(const std::filesystem::path& path);
+
+// Makes levels nested folders named name below root, deeper than one path
+// the system takes, with bottom.txt holding text in the deepest.
+bool MakeDeepTree(const std::filesystem::path& root, const std::string& name, int levels,
+                  std::string_view text);
+
+// Runs work without the rights that let any file be read: as root, in a
+// child process that has given them up (user nobody); otherwise as it is.
+// Returns what work returned.
+std::string Unprivileged(const std::function<std::string()>& work);
+
+// The command prefix that runs a command the same way.
+std::string UnprivilegedPrefix();
 
 } // namespace ornavex::testing

@@ -1,4 +1,4 @@
-#include "results/address_list.h"
+#include "run/address_list.h"
 
 #include <algorithm>
 #include <cstring>
@@ -52,8 +52,8 @@ void AddressList::Append(std::string_view address) {
     }
     if (freeLeft_ < address.size()) {
         const std::size_t bytes = std::max(address.size(), kChunkBytes);
-        byteBlocks_.emplace_back(bytes);
-        free_ = static_cast<char*>(byteBlocks_.back().data());
+        byteBlocks_.push_back({LargeBlock(bytes), bytes});
+        free_ = static_cast<char*>(byteBlocks_.back().memory.data());
         freeLeft_ = bytes;
     }
     if (!address.empty())
@@ -72,6 +72,18 @@ void AddressList::Append(const AddressList& other) {
 
 void AddressList::clear() {
     *this = AddressList();
+}
+
+void AddressList::Rewind() {
+    // The first block of bytes is kept unless one long address got it.
+    byteBlocks_.resize(!byteBlocks_.empty() && byteBlocks_.front().bytes == kChunkBytes ? 1 : 0);
+    free_ = byteBlocks_.empty() ? nullptr : static_cast<char*>(byteBlocks_.front().memory.data());
+    freeLeft_ = byteBlocks_.empty() ? 0 : kChunkBytes;
+    if (viewMemory_.size() > 1) {
+        viewMemory_.resize(1);
+        viewBlocks_.resize(1);
+    }
+    size_ = 0;
 }
 
 } // namespace ornavex

@@ -1,0 +1,114 @@
+#include "run/file_access.h"
+#include "run/posix_path_anchor.h"
+#include "run/system_reason.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ornavex {
+namespace {
+
+FileStatus StatusOf(const struct stat& info) {
+    FileStatus status;
+    status.kind = S_ISREG(info.st_mode)   ? FileStatus::Kind::kRegular
+                  : S_ISDIR(info.st_mode) ? FileStatus::Kind::kDirectory
+                                          : FileStatus::Kind::kOther;
+    status.size = static_cast<std::uint64_t>(info.st_size);
+    status.device = static_cast<std::uint64_t>(info.st_dev);
+    status.inode = static_cast<std::uint64_t>(info.st_ino);
+    return status;
+}
+
+} // namespace
+
+int StatPath(const std::filesystem::path& path, FileStatus& status) {
+    int error = 0;
+    const PathAnchor anchor(path.native(), error);
+    if (error != 0)
+        return error;
+    struct stat info;
+    if (::fstatat(anchor.folder(), anchor.rest(), &info, 0) != 0)
+        return errno;
+    status = StatusOf(info);
+    return 0;
+}
+
+int StatStandardInput(FileStatus& status) {
+    struct stat info;
+    if (::fstat(STDIN_FILENO, &info) != 0)
+        return errno;
+    status = StatusOf(info);
+    return 0;
+}
+
+void InputFile::CloseDescriptor(int fd) {
+    ::close(fd);
+}
+
+InputFile InputFile::OpenRegular(const std::filesystem::path& path, std::string& error) {
+    int code = 0;
+    const PathAnchor anchor(path.native(), code);
+    if (code != 0) {
+        error = SystemReason(code);
+        return {};
+    }
+    struct stat before;
+    if (::fstatat(anchor.folder(), anchor.rest(), &before, 0) != 0) {
+        error = SystemReason(errno);
+        return {};
+    }
+    if (const char* refusal = RefusalFor(StatusOf(before).kind)) {
+        error = refusal;
+        return {};
+    }
+    // O_NONBLOCK keeps the open of a FIFO swapped in meanwhile from waiting
+    // for a writer; for a regular file it changes nothing.
+    const int fd =
+        ::openat(anchor.folder(), anchor.rest(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        error = SystemReason(errno);
+        return {};
+    }
+    InputFile file(fd, true, 0);
+    struct stat after;
+    if (::fstat(fd, &after) != 0) {
+        error = SystemReason(errno);
+        return {};
+    }
+    const FileStatus status = StatusOf(after);
+    if (const char* refusal = RefusalFor(status.kind)) {
+        error = refusal;
+        return {};
+    }
+    file.size_ = status.size;
+    return file;
+}
+
+InputFile InputFile::StandardInput() {
+    return InputFile(STDIN_FILENO, false, 0);
+}
+
+long long InputFile::Read(char* buffer, std::size_t size, std::string& error) {
+    long long got;
+    do {
+        got = ::read(fd_, buffer, size);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        error = SystemReason(errno);
+    return got;
+}
+
+long long InputFile::ReadAt(char* buffer, std::size_t size, std::uint64_t offset,
+                            std::string& error) {
+    long long got;
+    do {
+        got = ::pread(fd_, buffer, size, static_cast<off_t>(offset));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        error = SystemReason(errno);
+    return got;
+}
+
+} // namespace ornavex

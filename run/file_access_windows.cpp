@@ -1,0 +1,101 @@
+#include "run/file_access.h"
+#include "run/system_reason.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+namespace ornavex {
+namespace {
+
+FileStatus StatusOf(const struct _stat64& info) {
+    FileStatus status;
+    status.kind = (info.st_mode & _S_IFREG)   ? FileStatus::Kind::kRegular
+                  : (info.st_mode & _S_IFDIR) ? FileStatus::Kind::kDirectory
+                                              : FileStatus::Kind::kOther;
+    status.size = static_cast<std::uint64_t>(info.st_size);
+    status.device = static_cast<std::uint64_t>(info.st_dev);
+    status.inode = static_cast<std::uint64_t>(info.st_ino);
+    return status;
+}
+
+} // namespace
+
+int StatPath(const std::filesystem::path& path, FileStatus& status) {
+    struct _stat64 info;
+    if (_wstat64(path.c_str(), &info) != 0)
+        return errno;
+    status = StatusOf(info);
+    return 0;
+}
+
+int StatStandardInput(FileStatus& status) {
+    struct _stat64 info;
+    if (_fstat64(0, &info) != 0)
+        return errno;
+    status = StatusOf(info);
+    return 0;
+}
+
+void InputFile::CloseDescriptor(int fd) {
+    _close(fd);
+}
+
+InputFile InputFile::OpenRegular(const std::filesystem::path& path, std::string& error) {
+    FileStatus before;
+    if (const int code = StatPath(path, before); code != 0) {
+        error = SystemReason(code);
+        return {};
+    }
+    if (const char* refusal = RefusalFor(before.kind)) {
+        error = refusal;
+        return {};
+    }
+    const int fd = _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd < 0) {
+        error = SystemReason(errno);
+        return {};
+    }
+    InputFile file(fd, true, 0);
+    struct _stat64 after;
+    if (_fstat64(fd, &after) != 0) {
+        error = SystemReason(errno);
+        return {};
+    }
+    const FileStatus status = StatusOf(after);
+    if (const char* refusal = RefusalFor(status.kind)) {
+        error = refusal;
+        return {};
+    }
+    file.size_ = status.size;
+    return file;
+}
+
+InputFile InputFile::StandardInput() {
+    _setmode(0, _O_BINARY);
+    return InputFile(0, false, 0);
+}
+
+long long InputFile::Read(char* buffer, std::size_t size, std::string& error) {
+    constexpr std::size_t kMostAtOnce = 1u << 30;
+    const int got =
+        _read(fd_, buffer, static_cast<unsigned>(size < kMostAtOnce ? size : kMostAtOnce));
+    if (got < 0)
+        error = SystemReason(errno);
+    return got;
+}
+
+long long InputFile::ReadAt(char* buffer, std::size_t size, std::uint64_t offset,
+                            std::string& error) {
+    const long long here = _telli64(fd_);
+    if (here < 0 || _lseeki64(fd_, static_cast<long long>(offset), SEEK_SET) < 0) {
+        error = SystemReason(errno);
+        return -1;
+    }
+    const long long got = Read(buffer, size, error);
+    _lseeki64(fd_, here, SEEK_SET);
+    return got;
+}
+
+} // namespace ornavex

@@ -1,0 +1,18 @@
+#include "run/input_source.h"
+
+#include "run/file_access.h"
+
+namespace ornavex {
+
+std::uint64_t TotalSize(const std::vector<InputSource>& inputs) {
+    std::uint64_t total = 0;
+    for (const InputSource& input : inputs) {
+        FileStatus status;
+        if (!input.standardInput && StatPath(input.path, status) == 0 &&
+            status.kind == FileStatus::Kind::kRegular)
+            total += status.size;
+    }
+    return total;
+}
+
+} // namespace ornavex

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace ornavex {
+
+// Makes sure the standard input, output and error are open (to the null
+// device when they were closed), before the program opens anything else:
+// a file opened while one of them was closed would take its number, and
+// whatever the program then writes to that stream would land in the file.
+// Each platform has its own file for this.
+void OpenClosedStandardStreams();
+
+} // namespace ornavex

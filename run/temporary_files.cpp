@@ -1,0 +1,57 @@
+#include "run/temporary_files.h"
+
+#include <array>
+#include <atomic>
+#include <cstring>
+
+namespace ornavex {
+namespace {
+
+constexpr std::size_t kPlaces = 64;
+constexpr std::size_t kLongestPath = 4096;
+
+enum State : int { kFree, kFilling, kRemembered };
+
+struct Place {
+    std::atomic<int> state{kFree};
+    std::filesystem::path::value_type path[kLongestPath];
+};
+
+// Set up before the program runs (constant initialization), so a signal
+// handler never meets it half made.
+std::array<Place, kPlaces> places;
+
+std::array<Place, kPlaces>& Places() {
+    return places;
+}
+
+} // namespace
+
+int TemporaryFiles::Remember(const std::filesystem::path& path) {
+    const auto& text = path.native();
+    if (text.size() >= kLongestPath)
+        return -1;
+    auto& places = Places();
+    for (std::size_t i = 0; i < kPlaces; ++i) {
+        int expected = kFree;
+        if (!places[i].state.compare_exchange_strong(expected, kFilling))
+            continue;
+        std::memcpy(places[i].path, text.c_str(), (text.size() + 1) * sizeof(text[0]));
+        places[i].state.store(kRemembered, std::memory_order_release);
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void TemporaryFiles::Forget(int ticket) {
+    if (ticket >= 0 && static_cast<std::size_t>(ticket) < kPlaces)
+        Places()[static_cast<std::size_t>(ticket)].state.store(kFree, std::memory_order_release);
+}
+
+void TemporaryFiles::RemoveAll() noexcept {
+    for (Place& place : Places())
+        if (place.state.load(std::memory_order_acquire) == kRemembered)
+            temporary_files_detail::RemoveFileNow(place.path);
+}
+
+} // namespace ornavex
