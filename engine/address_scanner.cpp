@@ -66,6 +66,12 @@ bool AddressScanner::EndWord() {
     }
     if (!readAgain_ || !readAgain_(wordStart_, length, readBack_))
         return false;
+    // The text read again must still be that address: a file changed in the
+    // meantime is no source of addresses.
+    PartialWord again;
+    again.Feed(readBack_);
+    if (!again.Valid() || again.AddressLength() != length)
+        return false;
     onAddress_(readBack_);
     readBack_.clear();
     readBack_.shrink_to_fit();

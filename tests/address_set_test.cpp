@@ -1,6 +1,8 @@
 #include "engine/address_set.h"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <set>
 #include <string>
 
 namespace ornavex {
@@ -60,6 +62,53 @@ TEST(AddressSet, StoresEmptyAndVeryLongKeys) {
     // Keys that differ only past the first eight bytes are told apart.
     EXPECT_TRUE(set.InsertLowerCased("abcdefgh1@x.com"));
     EXPECT_TRUE(set.InsertLowerCased("abcdefgh2@x.com"));
+}
+
+// Keys that all share one hash cost a bounded probe each: the run of slots
+// never grows past its limit, the rest goes to the ordered overflow.
+TEST(AddressSet, KeysThatAllCollideKeepLookupsBounded) {
+    AddressSet set;
+    constexpr std::uint64_t kSameHash = 0x12345678'9abcdef0ULL;
+    constexpr int kCount = 20000;
+    auto key = [](int i) { return "flood" + std::to_string(i) + "@x.com"; };
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_TRUE(set.InsertLowerCased(key(i), kSameHash)) << i;
+    for (int i = 0; i < kCount; i += 7)
+        ASSERT_FALSE(set.InsertLowerCased("FLOOD" + std::to_string(i) + "@X.COM", kSameHash)) << i;
+    EXPECT_EQ(set.size(), static_cast<std::size_t>(kCount));
+    EXPECT_LE(set.LongestProbe(), AddressSet::kMaxProbe);
+}
+
+// Inserts and erases, with hashes squeezed into a few values so that probe
+// runs fill, overflow and get holes, agree with a plain set throughout.
+TEST(AddressSet, AgreesWithAPlainSetThroughInsertsAndErases) {
+    AddressSet set;
+    std::set<std::string> reference;
+    std::mt19937 random(7);
+    auto hashOf = [](const std::string& key) {
+        return AddressSet::Hash(key, 0) % 5 * 0x9e3779b9ULL;
+    };
+    for (int step = 0; step < 60000; ++step) {
+        const std::string key = "k" + std::to_string(random() % 3000) + "@x.io";
+        if (random() % 3 == 0) {
+            set.Erase(key, hashOf(key));
+            reference.erase(key);
+        } else {
+            ASSERT_EQ(set.InsertLowerCased(key, hashOf(key)), reference.insert(key).second) << step;
+        }
+        ASSERT_EQ(set.size(), reference.size()) << step;
+    }
+    for (int i = 0; i < 3000; ++i) {
+        const std::string key = "k" + std::to_string(i) + "@x.io";
+        EXPECT_EQ(!set.InsertLowerCased(key, hashOf(key)), reference.count(key) == 1) << key;
+    }
+}
+
+TEST(AddressSet, EachSeedGivesOtherHashes) {
+    const std::string key = "someone@example.org";
+    EXPECT_EQ(AddressSet::Hash(key, 1), AddressSet::Hash("SomeOne@Example.ORG", 1));
+    EXPECT_NE(AddressSet::Hash(key, 1), AddressSet::Hash(key, 2));
+    EXPECT_EQ(AddressSet(5).Hash(key), AddressSet::Hash(key, 5));
 }
 
 } // namespace

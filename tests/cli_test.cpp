@@ -1,9 +1,18 @@
+#include "cli/cli_app.h"
 #include "test_support.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 #endif
 
 namespace ornavex {
@@ -19,7 +28,34 @@ using testing::WriteFile;
 
 const std::string kCli = ORNAVEX_CLI_PATH;
 
-ProcessResult Cli(const std::string& arguments, std::string_view input = {}) {
+// What a stream passed to the command line received.
+std::string Contents(std::FILE* stream) {
+    std::string text;
+    std::rewind(stream);
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
+        text.append(buffer, got);
+    std::fclose(stream);
+    return text;
+}
+
+// Runs the command line in this process, its output and errors caught.
+ProcessResult Cli(const std::vector<std::string>& arguments) {
+    std::vector<const char*> argv{"ornavex-cli"};
+    for (const std::string& argument : arguments)
+        argv.push_back(argument.c_str());
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ProcessResult result;
+    result.exitCode = CliMain(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.out = Contents(out);
+    result.err = Contents(err);
+    return result;
+}
+
+// Runs the real program through the shell: for standard input, signals and
+// the process's own streams.
+ProcessResult CliProcess(const std::string& arguments, std::string_view input = {}) {
     return RunCommand(ShellQuote(kCli) + " " + arguments, input);
 }
 
@@ -30,65 +66,88 @@ protected:
                   "From: Ann <Ann@Example.org>\r\nTo: bob@x.com, ann@example.org\r\n");
         WriteFile(dir / "b.txt", "Reply to carol@y.net. Or BOB@X.COM.\n");
     }
-    std::string Path(std::string_view name) const { return ShellQuote(dir / name); }
+    std::string Path(std::string_view name) const { return (dir / name).string(); }
     TempDir dir;
 };
 
 TEST_F(CommandLine, ReadsStandardInputWithoutPathsOrWithDash) {
-    ProcessResult result = Cli("", "x@y.com X@Y.COM z@w.org");
+    ProcessResult result = CliProcess("", "x@y.com X@Y.COM z@w.org");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "x@y.com\nz@w.org\n");
-    result = Cli(Path("a.txt") + " - " + Path("b.txt"), "first@stdin.io bob@x.com");
+    result = CliProcess(ShellQuote(Path("a.txt")) + " - " + ShellQuote(Path("b.txt")),
+                        "first@stdin.io bob@x.com");
     EXPECT_EQ(result.out, "Ann@Example.org\nbob@x.com\nfirst@stdin.io\ncarol@y.net\n");
 }
 
 TEST_F(CommandLine, WritesTheChosenFormat) {
-    const std::string files = Path("a.txt") + " " + Path("b.txt");
-    EXPECT_EQ(Cli(files).out, "Ann@Example.org\nbob@x.com\ncarol@y.net\n");
-    EXPECT_EQ(Cli("--crlf " + files).out, "Ann@Example.org\r\nbob@x.com\r\ncarol@y.net\r\n");
-    EXPECT_EQ(Cli("--commas " + files).out, "Ann@Example.org,bob@x.com,carol@y.net");
-    EXPECT_EQ(Cli("--commas --crlf " + files).exitCode, 2);
+    EXPECT_EQ(Cli({Path("a.txt"), Path("b.txt")}).out, "Ann@Example.org\nbob@x.com\ncarol@y.net\n");
+    EXPECT_EQ(Cli({"--crlf", Path("a.txt"), Path("b.txt")}).out,
+              "Ann@Example.org\r\nbob@x.com\r\ncarol@y.net\r\n");
+    EXPECT_EQ(Cli({"--commas", Path("a.txt"), Path("b.txt")}).out,
+              "Ann@Example.org,bob@x.com,carol@y.net");
+    EXPECT_EQ(Cli({"--commas", "--crlf", Path("a.txt")}).exitCode, 2);
+    // A flag set to false is not set.
+    EXPECT_EQ(Cli({"--crlf=no", "--commas", Path("a.txt")}).out, "Ann@Example.org,bob@x.com");
 }
 
 TEST_F(CommandLine, UnreadableFileIsNamedAndTheRunGoesOn) {
-    const ProcessResult result =
-        Cli(Path("a.txt") + " " + Path("missing.txt") + " " + Path("b.txt"));
+    const ProcessResult result = Cli({Path("a.txt"), Path("missing.txt"), Path("b.txt")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Ann@Example.org\nbob@x.com\ncarol@y.net\n");
-    EXPECT_EQ(result.err,
-              "ornavex-cli: " + (dir / "missing.txt").string() + ": No such file or directory\n");
+    EXPECT_EQ(result.err, "ornavex-cli: " + Path("missing.txt") + ": No such file or directory\n");
 }
 
 TEST_F(CommandLine, OutputFileIsNeverReplacedWithoutForce) {
     const std::string out = Path("out.txt");
-    ProcessResult result = Cli("--crlf -o " + out + " " + Path("a.txt"));
+    ProcessResult result = Cli({"--crlf", "-o", out, Path("a.txt")});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(ReadFile(dir / "out.txt"), "Ann@Example.org\r\nbob@x.com\r\n");
+    EXPECT_EQ(ReadFile(out), "Ann@Example.org\r\nbob@x.com\r\n");
 
-    result = Cli("-o " + out + " " + Path("b.txt"));
+    result = Cli({"-o", out, Path("b.txt")});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find("file exists"), std::string::npos) << result.err;
-    EXPECT_EQ(ReadFile(dir / "out.txt"), "Ann@Example.org\r\nbob@x.com\r\n");
+    EXPECT_EQ(ReadFile(out), "Ann@Example.org\r\nbob@x.com\r\n");
 
-    result = Cli("--force -o " + out + " " + Path("b.txt"));
+    result = Cli({"--force", "-o", out, Path("b.txt")});
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(ReadFile(dir / "out.txt"), "carol@y.net\nBOB@X.COM\n");
+    EXPECT_EQ(ReadFile(out), "carol@y.net\nBOB@X.COM\n");
+}
+
+TEST_F(CommandLine, AnOutputThatIsAlsoAnInputIsRefusedBeforeAnythingIsRead) {
+    fs::create_symlink(dir / "a.txt", dir / "link.txt");
+    fs::create_directory(dir / "tree");
+    fs::create_hard_link(dir / "b.txt", dir / "tree/hard.txt");
+    const std::string before = ReadFile(dir / "a.txt");
+    for (const auto& [output, inputs] :
+         std::vector<std::pair<std::string, std::string>>{{Path("a.txt"), Path("a.txt")},
+                                                          {Path("link.txt"), Path("a.txt")},
+                                                          {Path("a.txt"), Path("link.txt")},
+                                                          {Path("b.txt"), Path("tree")}}) {
+        const ProcessResult result = Cli({"--force", "-o", output, Path("b.txt"), inputs});
+        EXPECT_EQ(result.exitCode, 2) << output << " from " << inputs;
+        EXPECT_NE(result.err.find("is also an input"), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(ReadFile(dir / "a.txt"), before);
+    EXPECT_EQ(ReadFile(dir / "b.txt"), "Reply to carol@y.net. Or BOB@X.COM.\n");
 }
 
 TEST_F(CommandLine, ResultsAreWrittenEvenWhenAFileFailed) {
-    const ProcessResult result =
-        Cli("-o " + Path("out.txt") + " " + Path("nope") + " " + Path("b.txt"));
+    const ProcessResult result = Cli({"-o", Path("out.txt"), Path("nope"), Path("b.txt")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(ReadFile(dir / "out.txt"), "carol@y.net\nBOB@X.COM\n");
 }
 
 TEST_F(CommandLine, OutputThatCannotBeWrittenFails) {
-    const ProcessResult result = Cli("-o " + Path("no/such/folder.txt") + " " + Path("a.txt"));
+    ProcessResult result = Cli({"-o", Path("no/such/folder.txt"), Path("a.txt")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("No such file or directory"), std::string::npos) << result.err;
+    result = Cli({"--force", "-o", dir.path().string() + "/", Path("a.txt")});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find("Is a directory"), std::string::npos) << result.err;
+    EXPECT_EQ(Cli({"-o", "", Path("a.txt")}).exitCode, 2);
     if (fs::exists("/dev/full")) {
-        const ProcessResult full = Cli(Path("a.txt") + " > /dev/full");
+        const ProcessResult full = CliProcess(ShellQuote(Path("a.txt")) + " > /dev/full");
         EXPECT_EQ(full.exitCode, 1);
         EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
     }
@@ -100,13 +159,36 @@ TEST_F(CommandLine, FoldersAreScannedLevelByLevel) {
     WriteFile(dir / "tree/~skip.txt", "skipped@x.com");
     WriteFile(dir / "tree/notes.md", "md@x.com");
     WriteFile(dir / "tree/sub/deep.txt", "deep@x.com top@x.com");
-    EXPECT_EQ(Cli(Path("tree")).out, "md@x.com\ntop@x.com\ndeep@x.com\n");
-    EXPECT_EQ(Cli("--ext txt " + Path("tree")).out, "top@x.com\ndeep@x.com\n");
-    EXPECT_EQ(Cli("--ext '*' " + Path("tree")).out, "md@x.com\ntop@x.com\ndeep@x.com\n");
-    EXPECT_EQ(Cli("--ext '' " + Path("tree")).exitCode, 2);
+    const std::string tree = Path("tree");
+    EXPECT_EQ(Cli({tree}).out, "md@x.com\ntop@x.com\ndeep@x.com\n");
+    for (const char* extension : {"txt", ".txt", "*.txt", "TXT"})
+        EXPECT_EQ(Cli({"--ext", extension, tree}).out, "top@x.com\ndeep@x.com\n") << extension;
+    EXPECT_EQ(Cli({"--ext", "md,txt", tree}).out, "md@x.com\ntop@x.com\ndeep@x.com\n");
+    EXPECT_EQ(Cli({"--ext", "*", tree}).out, "md@x.com\ntop@x.com\ndeep@x.com\n");
+    EXPECT_EQ(Cli({"--ext", "", tree}).exitCode, 2);
+    EXPECT_EQ(Cli({"--ext", ",", tree}).exitCode, 2);
+    const ProcessResult none = Cli({"--ext", "csv", tree, Path("a.txt")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err, "ornavex-cli: " + tree + ": No files matched\n");
+    EXPECT_EQ(none.out, "Ann@Example.org\nbob@x.com\n");
 }
 
 #ifndef _WIN32
+TEST_F(CommandLine, FoldersThatCannotBeListedAreNamedAndFail) {
+    fs::create_directories(dir / "tree/locked");
+    fs::create_directories(dir / "closed");
+    WriteFile(dir / "tree/top.txt", "top@x.com");
+    fs::permissions(dir / "tree/locked", fs::perms::none);
+    fs::permissions(dir / "closed", fs::perms::none);
+    const ProcessResult result =
+        RunCommand(testing::UnprivilegedPrefix() + ShellQuote(kCli) + " " +
+                   ShellQuote(Path("tree")) + " " + ShellQuote(Path("closed")));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "top@x.com\n");
+    EXPECT_EQ(result.err, "ornavex-cli: " + Path("tree/locked") + ": Permission denied\n" +
+                              "ornavex-cli: " + Path("closed") + ": Permission denied\n");
+}
+
 // The folder's small regular files are read in batches; what is not a
 // regular file, or links to one, still goes through the usual checks.
 TEST_F(CommandLine, FolderOfSmallFilesWithAFifoAndLinksAmongThem) {
@@ -118,7 +200,7 @@ TEST_F(CommandLine, FolderOfSmallFilesWithAFifoAndLinksAmongThem) {
     ASSERT_EQ(::mkfifo((dir / "tree/f120.fifo").c_str(), 0600), 0);
     fs::create_symlink(dir / "a.txt", dir / "tree/f130.link");
     fs::create_symlink(dir / "tree/gone", dir / "tree/f131.dangling");
-    const ProcessResult result = Cli(Path("tree"));
+    const ProcessResult result = Cli({Path("tree")});
     std::string expected;
     for (int i = 0; i < 40; ++i) {
         expected += "user" + std::to_string(i) + "@x.com\n";
@@ -128,37 +210,123 @@ TEST_F(CommandLine, FolderOfSmallFilesWithAFifoAndLinksAmongThem) {
             expected += "Ann@Example.org\nbob@x.com\n";
     }
     EXPECT_EQ(result.out, expected);
-    EXPECT_EQ(result.err, "ornavex-cli: " + (dir / "tree/f120.fifo").string() +
-                              ": Not a regular file\n" +
-                              "ornavex-cli: " + (dir / "tree/f131.dangling").string() +
+    EXPECT_EQ(result.err, "ornavex-cli: " + Path("tree/f120.fifo") + ": Not a regular file\n" +
+                              "ornavex-cli: " + Path("tree/f131.dangling") +
                               ": No such file or directory\n");
     EXPECT_EQ(result.exitCode, 1);
+}
+
+// The standard input named as a file is not read when it is a pipe: it
+// stays for "-".
+TEST_F(CommandLine, StandardInputNamedAsAFileIsNotDrained) {
+    const ProcessResult result =
+        RunCommand("echo piped@stdin.io | " + ShellQuote(kCli) + " " + ShellQuote(Path("a.txt")) +
+                   " /dev/stdin " + ShellQuote(Path("b.txt")) + " -");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "Ann@Example.org\nbob@x.com\ncarol@y.net\npiped@stdin.io\n");
+    EXPECT_EQ(result.err, "ornavex-cli: /dev/stdin: Not a regular file\n");
+}
+
+TEST_F(CommandLine, WritesThroughToWhatTheOutputNames) {
+    ProcessResult result = CliProcess("--force -o /dev/stdout " + ShellQuote(Path("b.txt")));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "carol@y.net\nBOB@X.COM\n");
+    WriteFile(dir / "private.txt", "old");
+    ASSERT_EQ(::chmod((dir / "private.txt").c_str(), 0600), 0);
+    result = CliProcess("--force -o " + ShellQuote(Path("private.txt")) + " " +
+                        ShellQuote(Path("b.txt")));
+    EXPECT_EQ(ReadFile(dir / "private.txt"), "carol@y.net\nBOB@X.COM\n");
+    EXPECT_EQ(fs::status(dir / "private.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// With its error stream closed, the program's complaints never land in the
+// file it writes.
+TEST_F(CommandLine, ClosedStandardStreamsNeverTakeTheOutputsPlace) {
+    const ProcessResult result =
+        RunCommand(ShellQuote(kCli) + " -o " + ShellQuote(Path("out.txt")) + " " +
+                   ShellQuote(Path("missing")) + " " + ShellQuote(Path("b.txt")) + " 2>&-");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(ReadFile(dir / "out.txt"), "carol@y.net\nBOB@X.COM\n");
+}
+
+// Ended by a signal while it reads, the program leaves no temporary file and
+// no output behind, and ends as the signal ends a program.
+TEST_F(CommandLine, InterruptedRunsLeaveNothingBehind) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        TempDir out;
+        ASSERT_EQ(::mkfifo((out / "in").c_str(), 0600), 0);
+        // Held open for reading and writing, the FIFO keeps the program waiting.
+        const int fifo = ::open((out / "in").c_str(), O_RDWR);
+        ASSERT_GE(fifo, 0);
+        ASSERT_EQ(::write(fifo, "started@x.com\n", 14), 14);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fifo, 0);
+        const std::string list = (out / "list.txt").string();
+        const char* argv[] = {kCli.c_str(), "-o", list.c_str(), "-", nullptr};
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, kCli.c_str(), &actions, nullptr,
+                              const_cast<char* const*>(argv), environ),
+                  0);
+        posix_spawn_file_actions_destroy(&actions);
+        // Once its temporary file is there, the program is reading.
+        while (std::distance(fs::directory_iterator(out.path()), {}) < 2)
+            ::usleep(1000);
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(fifo);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), {}), 1) << signal;
+    }
+}
+
+// Out of memory, the run fails: nothing is written, and it says so.
+TEST_F(CommandLine, RunningOutOfMemoryWritesNothing) {
+    if (testing::UnderSanitizer())
+        GTEST_SKIP() << "the sanitizers need more address space than the limit leaves";
+    std::string many;
+    for (int i = 0; i < 3'000'000; ++i)
+        many += "someone" + std::to_string(i) + "@example.org\n";
+    WriteFile(dir / "many.txt", many);
+    const ProcessResult result =
+        RunCommand("ulimit -v 200000; " + ShellQuote(kCli) + " -o " + ShellQuote(Path("out.txt")) +
+                   " " + ShellQuote(Path("many.txt")));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("Out of memory"), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(dir / "out.txt"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 3);
 }
 #endif
 
 TEST_F(CommandLine, StatsCountWhatTheRunDid) {
-    const ProcessResult result =
-        Cli("--stats " + Path("a.txt") + " " + Path("b.txt") + " " + Path("gone"));
+    const ProcessResult result = Cli({"--stats", Path("a.txt"), Path("b.txt"), Path("gone")});
     EXPECT_EQ(result.exitCode, 1);
-    for (const char* line :
-         {"files read: 2\n", "files failed: 1\n", "bytes read: 97\n", "addresses found: 5\n",
-          "unique addresses: 3\n", "duplicates removed: 2\n", "seconds: ", "MB/s: "})
+    for (const char* line : {"files read: 2\n", "files failed: 1\n", "bytes read: 97\n",
+                             "addresses found: 5\n", "unique addresses: 3\n",
+                             "duplicates removed: 2\n", "seconds: ", "MB/s: ", "peak memory MB: "})
         EXPECT_NE(result.err.find(line), std::string::npos) << line << " in:\n" << result.err;
 }
 
 TEST_F(CommandLine, HelpVersionAndUsageErrors) {
-    ProcessResult result = Cli("--help");
+    ProcessResult result = Cli({"--help"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find("--commas"), std::string::npos);
-    result = Cli("--version");
+    result = Cli({"--version"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find("ornavex-cli 0."), std::string::npos);
-    EXPECT_EQ(Cli("--no-such-option").exitCode, 2);
-    EXPECT_EQ(Cli("-o").exitCode, 2);
+    EXPECT_EQ(Cli({"--no-such-option"}).exitCode, 2);
+    EXPECT_EQ(Cli({"-o"}).exitCode, 2);
+    WriteFile(dir / "-dash.txt", "dash@x.com");
+    const fs::path was = fs::current_path();
+    fs::current_path(dir.path());
+    EXPECT_EQ(Cli({"--", "-dash.txt"}).out, "dash@x.com\n");
+    fs::current_path(was);
 }
 
 TEST_F(CommandLine, ShippedSamplesGiveTheirAddresses) {
-    const ProcessResult result = Cli(ShellQuote(ORNAVEX_SAMPLES_DIR));
+    const ProcessResult result = CliProcess(ShellQuote(ORNAVEX_SAMPLES_DIR));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_GT(std::count(result.out.begin(), result.out.end(), '\n'), 10);
 }

@@ -181,6 +181,24 @@ TEST(StreamingExtraction, ResultsDoNotDependOnWhereBlocksEnd) {
     }
 }
 
+// Random near-miss text cut at random places: every word that crosses a cut
+// is judged piece by piece, and must be judged as the whole text judges it.
+TEST(StreamingExtraction, RandomCutsOfRandomTextAgreeWithTheWholeText) {
+    const std::vector<std::string> pieces = {"a",    "B.", ".",  "..", "@",  "x@y.zz",  "-",
+                                             "_",    "9",  " ",  "\n", "co", "@a.b.cd", "+",
+                                             "\x80", "[",  "Q.", "ab", "@@", ".com",    "\0"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (int n = 0; n < 24; ++n)
+            text += pieces[random() % pieces.size()];
+        std::vector<std::size_t> cuts;
+        for (std::size_t at = 1 + random() % 5; at < text.size(); at += 1 + random() % 5)
+            cuts.push_back(at);
+        ASSERT_EQ(ExtractInBlocks(text, cuts), Extract(text)) << "text: " << text;
+    }
+}
+
 TEST(StreamingExtraction, DropsTheTextOfAHopelessLongWord) {
     // A long word with a byte no address holds keeps nothing in memory, and
     // the words around it are still found.

@@ -203,6 +203,40 @@ TEST(RemovalRun, AFailureInsideTheRunIsReportedAndEndsItWithWhatWasFound) {
     EXPECT_EQ(hooks.reports[0].path, (dir / "b.txt").string());
     EXPECT_EQ(hooks.reports[0].description, "Out of memory");
     EXPECT_EQ(summary.filesRead, 1u);
+    EXPECT_TRUE(summary.failed); // not a whole result
+}
+
+// A file that fails part-way gives nothing, not even what its first blocks
+// held: here a long address changes in the file before it is read again.
+TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
+    TempDir dir;
+    const std::string longAddress = std::string(100000, 'a') + "@x.com";
+    WriteFile(dir / "changing.txt", "early@x.com " + longAddress + " late@x.com");
+    WriteFile(dir / "next.txt", "early@x.com next@x.com");
+    // Blocks of one byte: when the run has seen a few hundred, the scanning
+    // thread, held back by its full queue, is still far from the word's end.
+    struct ChangingHooks : RecordingHooks {
+        bool Yield(const RunProgress& progress) override {
+            if (yields == 300)
+                WriteFileAt(path, 20, "+");
+            return RecordingHooks::Yield(progress);
+        }
+        static void WriteFileAt(const std::filesystem::path& file, long offset, const char* text) {
+            std::FILE* stream = std::fopen(file.c_str(), "r+b");
+            std::fseek(stream, offset, SEEK_SET);
+            std::fputs(text, stream);
+            std::fclose(stream);
+        }
+        std::filesystem::path path;
+    } hooks;
+    hooks.path = dir / "changing.txt";
+    const RunSummary summary =
+        RunRemoval(Files({dir / "changing.txt", dir / "next.txt"}), hooks, {.blockSize = 1});
+    EXPECT_EQ(hooks.addresses, (Strings{"early@x.com", "next@x.com"}));
+    ASSERT_EQ(hooks.reports.size(), 1u);
+    EXPECT_EQ(hooks.reports[0].description, "The file changed while it was read");
+    EXPECT_EQ(summary.filesFailed, 1u);
+    EXPECT_EQ(summary.uniqueAddresses, 2u);
 }
 
 TEST(RemovalRun, StoppingALongRunEndsPromptly) {

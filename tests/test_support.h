@@ -83,4 +83,19 @@ std::string Unprivileged(const std::function<std::string()>& work);
 // The command prefix that runs a command the same way.
 std::string UnprivilegedPrefix();
 
+// Whether the tests were built with AddressSanitizer.
+constexpr bool UnderSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
 } // namespace ornavex::testing

@@ -1,8 +1,10 @@
+#include "run/file_reader.h"
 #include "run/removal_run.h"
 #include "run/whole_file_batch.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -149,6 +151,51 @@ TEST(WholeFileBatch, FilesOfSeveralFoldersInOneBatchAreEachTheirOwn) {
 }
 
 #ifndef _WIN32
+// One random tree read in batches and read block by block gives the same
+// addresses and the same reports, in the same order.
+TEST(WholeFileBatch, BatchedAndBlockReadsAgree) {
+    TempDir dir;
+    std::mt19937 random(3);
+    std::vector<InputSource> inputs;
+    for (int i = 0; i < 400; ++i) {
+        const std::filesystem::path path = dir / ("f" + std::to_string(i));
+        switch (random() % 8) {
+        case 0:
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            break;
+        case 1:
+            std::filesystem::create_directory(path);
+            break;
+        case 2:
+            std::filesystem::create_symlink(dir / ("f" + std::to_string(random() % 400)), path);
+            break;
+        case 3:
+            WriteFile(path, "");
+            break;
+        case 4: // larger than a block
+            WriteFile(path, std::string(random() % 50000 + kReadBlockSize, ' ') + "big" +
+                                std::to_string(i) + "@x.com");
+            break;
+        default:
+            WriteFile(path, "to: User" + std::to_string(random() % 300) + "@Host.example, u" +
+                                std::to_string(i) + "@x.org");
+            if (random() % 4 == 0)
+                ::chmod(path.c_str(), 0);
+        }
+        inputs.push_back(InputSource::File(path));
+    }
+    struct Log : RecordingHooks {
+        void ShowErrorReport(const ErrorReport& report) override {
+            addresses.push_back(report.path + ": " + report.description);
+        }
+    };
+    Log batched, blockByBlock;
+    RunRemoval(inputs, batched, {.batchReads = true});
+    RunRemoval(inputs, blockByBlock, {.batchReads = false});
+    EXPECT_GT(batched.addresses.size(), 300u);
+    EXPECT_EQ(batched.addresses, blockByBlock.addresses);
+}
+
 // Small files go through batches, the rest one by one: the reports and the
 // addresses still come in list order, with the usual reasons.
 TEST(WholeFileBatch, ARunMixingFilesFoldersAndFifosKeepsListOrder) {
