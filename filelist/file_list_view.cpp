@@ -27,7 +27,8 @@ FileListView::FileListView(QWidget* parent) : QTreeView(parent) {
     setObjectName(QStringLiteral("ListView1"));
     setRootIsDecorated(false);
     setItemsExpandable(false);
-    setUniformRowHeights(true); // stays fast with a hundred thousand rows
+    setUniformRowHeights(true);        // stays fast with a hundred thousand rows
+    setTextElideMode(Qt::ElideMiddle); // a long path keeps its file name in view
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAcceptDrops(true);

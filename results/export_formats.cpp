@@ -45,6 +45,17 @@ std::string WriteAddressesFile(const std::filesystem::path& path, const AddressL
     return {};
 }
 
+std::string ClipboardLines(const AddressList& addresses) {
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < addresses.size(); ++i)
+        bytes += addresses[i].size() + 2;
+    std::string text;
+    text.reserve(bytes);
+    for (std::size_t i = 0; i < addresses.size(); ++i)
+        AppendExportItem(text, ExportFormat::kLines, addresses[i], i == 0);
+    return text;
+}
+
 std::string BuildClipboardText(std::size_t rows, std::size_t columns, const CellText& cell) {
     std::vector<std::size_t> widths(columns, 0);
     std::size_t bytes = 0;

@@ -27,6 +27,9 @@ void AppendExportItem(std::string& out, ExportFormat format, std::string_view ad
 std::string WriteAddressesFile(const std::filesystem::path& path, const AddressList& addresses,
                                ExportFormat format, bool replaceExisting);
 
+// The list as clipboard text: one line per address, each ended by CR LF.
+std::string ClipboardLines(const AddressList& addresses);
+
 // The text of the cell at (row, column).
 using CellText = std::function<std::string_view(std::size_t row, std::size_t column)>;
 

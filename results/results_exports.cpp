@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QToolBar>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace ornavex {
 namespace {
@@ -64,13 +66,32 @@ void ResultsWindow::SaveAs(ExportFormat format, const QString& filter, bool busy
 }
 
 void ResultsWindow::CopyResultsToClipboard() {
-    const AddressList& addresses = model_.addresses();
-    if (!addresses.empty()) {
-        const std::string text = BuildClipboardText(
-            addresses.size(), 1, [&](std::size_t row, std::size_t) { return addresses[row]; });
-        QApplication::clipboard()->setText(
-            QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    if (copying_.isRunning())
+        return; // one copy at a time
+    const std::shared_ptr<const AddressList> addresses = model_.shared();
+    if (addresses->empty()) { // the clipboard keeps what it holds
+        ShowCopyHint();
+        return;
     }
+    // Millions of rows take seconds to join: that is done off the window's
+    // thread, which meanwhile shows the busy pointer and keeps repainting.
+    setCursor(Qt::WaitCursor);
+    toolbar_->setEnabled(false);
+    copying_.setFuture(QtConcurrent::run([addresses] {
+        const std::string text = ClipboardLines(*addresses);
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    }));
+}
+
+void ResultsWindow::CopyFinished() {
+    // Taken out of the future, so its memory goes with the clipboard's copy.
+    QApplication::clipboard()->setText(copying_.future().takeResult());
+    toolbar_->setEnabled(true);
+    unsetCursor();
+    ShowCopyHint();
+}
+
+void ResultsWindow::ShowCopyHint() {
     prompts_.ShowMessage(
         this,
         QStringLiteral("Results have been copied to the clipboard.\r\rClick a text "

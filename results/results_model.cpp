@@ -3,15 +3,15 @@
 namespace ornavex {
 
 int ResultsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(addresses_.size());
+    return parent.isValid() ? 0 : static_cast<int>(addresses_->size());
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= addresses_.size())
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= addresses_->size())
         return {};
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    const std::string_view address = addresses_[static_cast<std::size_t>(index.row())];
+    const std::string_view address = (*addresses_)[static_cast<std::size_t>(index.row())];
     return QString::fromLatin1(address.data(), static_cast<qsizetype>(address.size()));
 }
 
@@ -24,18 +24,23 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
 void ResultsModel::Append(AddressList addresses) {
     if (addresses.empty())
         return;
-    const int first = static_cast<int>(addresses_.size());
+    const int first = static_cast<int>(addresses_->size());
     beginInsertRows({}, first, first + static_cast<int>(addresses.size()) - 1);
-    if (addresses_.empty())
-        addresses_ = std::move(addresses);
+    if (addresses_.use_count() > 1) { // read elsewhere: that reader keeps its own
+        auto own = std::make_shared<AddressList>();
+        own->Append(*addresses_);
+        addresses_ = std::move(own);
+    }
+    if (addresses_->empty())
+        *addresses_ = std::move(addresses);
     else
-        addresses_.Append(addresses);
+        addresses_->Append(addresses);
     endInsertRows();
 }
 
 void ResultsModel::Clear() {
     beginResetModel();
-    addresses_.clear();
+    addresses_ = std::make_shared<AddressList>(); // a copy under way keeps the old one
     endResetModel();
 }
 

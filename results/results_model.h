@@ -3,6 +3,7 @@
 #include "run/address_list.h"
 
 #include <QAbstractListModel>
+#include <memory>
 
 namespace ornavex {
 
@@ -21,10 +22,13 @@ public:
     void Append(AddressList addresses);
     void Clear();
 
-    const AddressList& addresses() const { return addresses_; }
+    const AddressList& addresses() const { return *addresses_; }
+    // The list itself, for work off the window's thread: it stays whole
+    // however the model changes meanwhile.
+    std::shared_ptr<const AddressList> shared() const { return addresses_; }
 
 private:
-    AddressList addresses_;
+    std::shared_ptr<AddressList> addresses_ = std::make_shared<AddressList>();
 };
 
 } // namespace ornavex

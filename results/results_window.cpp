@@ -76,6 +76,7 @@ ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
     status_->setGeometry(PixelsFromTwips(kListLeft), PixelsFromTwips(kClientHeight) - 2,
                          PixelsFromTwips(kListWidth), kStatusHeightPixels);
 
+    connect(&copying_, &QFutureWatcher<QString>::finished, this, &ResultsWindow::CopyFinished);
     CenterOnScreen(*this);
 }
 

@@ -4,6 +4,7 @@
 #include "results/results_model.h"
 
 #include <QCursor>
+#include <QFutureWatcher>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -36,7 +37,10 @@ public:
     void Back();
     void SaveResults();
     void SaveComma();
+    // Builds the clipboard text off the window's thread; the hint shows once
+    // the text is on the clipboard.
     void CopyResultsToClipboard();
+    bool copying() const { return copying_.isRunning(); }
 
 signals:
     void backRequested();
@@ -50,6 +54,8 @@ private:
     // Asks for a file name and writes the list in format; the comma format
     // shows the busy pointer from before the overwrite question to the end.
     void SaveAs(ExportFormat format, const QString& filter, bool busyPointer);
+    void CopyFinished();
+    void ShowCopyHint();
 
     Prompts& prompts_;
     ResultsModel model_;
@@ -57,6 +63,7 @@ private:
     QTableView* list_ = nullptr;
     QLabel* status_ = nullptr;
     std::optional<QCursor> customPointer_; // loaded when shipped; never switched to
+    QFutureWatcher<QString> copying_;      // the clipboard text being built
 };
 
 } // namespace ornavex

@@ -1,13 +1,23 @@
+#include "run/standard_streams.h"
+#include "run/temporary_files.h"
+#include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "shell/prompts.h"
 #include "shell/window_helpers.h"
 
 #include <QApplication>
-#include <filesystem>
 #include <vector>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // Before anything is opened: a closed standard stream would otherwise
+    // be taken by the first file opened.
+    ornavex::OpenClosedStandardStreams();
+    ornavex::RemoveTemporaryFilesOnInterruption();
+
+    // Qt sees only what stands before "--", and takes its own options out.
+    const int optionsEnd = ornavex::QtOptionsEnd(argc, argv);
+    int leftByQt = optionsEnd;
+    QApplication app(leftByQt, argv);
     QApplication::setApplicationName(QStringLiteral("Ornavex"));
     QApplication::setOrganizationName(QStringLiteral("Velquarn"));
     QApplication::setWindowIcon(ornavex::ProgramIcon());
@@ -16,17 +26,8 @@ int main(int argc, char** argv) {
     ornavex::MainWindow window(prompts);
     // Files and folders named on the command line (an "Open with" from a file
     // manager) are added as if they had been dropped on the list.
-    std::vector<std::filesystem::path> paths;
-    for (int i = 1; i < argc; ++i) {
-#ifdef _WIN32
-        const std::filesystem::path path(app.arguments().value(i).toStdWString());
-#else
-        const std::filesystem::path path(argv[i]); // the bytes as given
-#endif
-        std::error_code error;
-        const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-        paths.push_back(error ? path : absolute);
-    }
+    const std::vector<std::filesystem::path> paths =
+        ornavex::NamedPaths(leftByQt, argv, optionsEnd, argc);
     if (!paths.empty())
         window.AddDroppedPaths(paths);
     // Closing either window ends the program at once.

@@ -86,6 +86,8 @@ MainWindow::MainWindow(Prompts& prompts) : prompts_(prompts), run_(prompts, this
 
     CreateMenus();
     results_ = std::make_unique<ResultsWindow>(prompts_);
+    if (skinned_) // both windows dressed alike
+        ApplySkin(*results_, SkinFile());
     list_->header()->resizeSection(0, PixelsFromTwips(kInitialColumnWidth));
     CreateStaticBar();
 
@@ -187,14 +189,17 @@ void MainWindow::RemoveCurrentEntry() {
 void MainWindow::Start() {
     if (run_.running())
         return; // a second Start while a run goes on is ignored
+    progress_->ShowRunStarting();
     run_.Start(files_.Snapshot());
     UpdateBusyState();
 }
 
 void MainWindow::RunFinished(const RunSummary& summary, bool hadFiles) {
     UpdateBusyState();
-    if (summary.stopped) {
-        results_->model().Clear(); // cancelled: the main window stays as it was
+    // Cancelled, or failed (out of memory, reported already): no partial
+    // list is shown as if it were the result; the main window stays.
+    if (summary.stopped || summary.failed) {
+        results_->model().Clear();
         return;
     }
     if (!hadFiles)

@@ -53,6 +53,9 @@ public:
     void Help();
     // Closes like the close box: writes the placement and ends the program.
     void Exit();
+    // The run has ended: the results window shows what it found, unless it
+    // was cancelled or could not finish.
+    void RunFinished(const RunSummary& summary, bool hadFiles);
 
 signals:
     void programEndRequested();
@@ -69,7 +72,6 @@ private:
     void SaveWindowPlacement();
     void CancelWork();
     void UpdateBusyState();
-    void RunFinished(const RunSummary& summary, bool hadFiles);
 
     Prompts& prompts_;
     FileListModel files_;

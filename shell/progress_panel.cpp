@@ -14,6 +14,8 @@ ProgressPanel::ProgressPanel(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(8, 2, 8, 2);
     label_ = new QLabel(this);
     label_->setMinimumWidth(120);
+    // The text is cut to the label's width, not the label widened to it.
+    label_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 1000);
     bar_->setTextVisible(false);
@@ -26,14 +28,39 @@ ProgressPanel::ProgressPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void ProgressPanel::ShowScanning() {
-    label_->setText(tr("Looking for files…"));
+    SetText(tr("Looking for files…"));
     bar_->setRange(0, 0); // busy indicator: the size of a tree is not known ahead
+}
+
+void ProgressPanel::ShowRunStarting() {
+    SetText(tr("Reading…"));
+    bar_->setRange(0, 1000);
+    bar_->setValue(0);
+    bar_->setTextVisible(false);
+}
+
+QString ProgressPanel::text() const {
+    return text_;
+}
+
+void ProgressPanel::SetText(const QString& text) {
+    text_ = text;
+    ShowText();
+}
+
+void ProgressPanel::ShowText() {
+    label_->setText(label_->fontMetrics().elidedText(text_, Qt::ElideMiddle, label_->width()));
+}
+
+void ProgressPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ShowText();
 }
 
 void ProgressPanel::ShowRun(std::uint64_t bytesDone, std::uint64_t totalBytes,
                             const QString& currentFile) {
     const QLocale locale;
-    label_->setText(currentFile.isEmpty() ? tr("Reading…") : currentFile);
+    SetText(currentFile.isEmpty() ? tr("Reading…") : currentFile);
     label_->setToolTip(currentFile);
     bar_->setRange(0, 1000);
     bar_->setValue(totalBytes == 0 ? 0

@@ -16,14 +16,26 @@ public:
     explicit ProgressPanel(QWidget* parent = nullptr);
 
     void ShowScanning();
+    // A run begins: nothing of an earlier scan or run stays on show.
+    void ShowRunStarting();
     void ShowRun(std::uint64_t bytesDone, std::uint64_t totalBytes, const QString& currentFile);
+    QString text() const;
 
 signals:
     void cancelRequested();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // Shows text, cut in the middle where it is too long: a long path keeps
+    // its file name in view.
+    void SetText(const QString& text);
+    void ShowText();
+
     QLabel* label_;
     QProgressBar* bar_;
+    QString text_;
 };
 
 } // namespace ornavex

@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QString>
 #include <QStringList>
 #include <optional>
-
-class QWidget;
 
 namespace ornavex {
 
@@ -32,6 +31,16 @@ public:
                                      const QString& filter) = 0;
     // The folder chooser; empty when cancelled.
     virtual QString ChooseFolder(QWidget* parent, const QString& title) = 0;
+};
+
+// The open dialog of Add Files: several files can be chosen, and a typed
+// name is taken whether or not such a file exists.
+class FileOpenDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override;
 };
 
 // The platform's dialogs.

@@ -1,15 +1,29 @@
-/* Ornavex skin: a calm blue-grey frame around the list. */
-QMainWindow { background: #e9eef4; }
-QMenuBar { background: #dde5ee; border-bottom: 1px solid #c3cfdc; font-family: Calibri; font-size: 11pt; }
-QMenuBar::item:selected { background: #c7d6e8; }
-QToolBar { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f7f9fc, stop:1 #dde5ee);
-           border: none; border-bottom: 1px solid #c3cfdc; spacing: 6px; padding: 2px 4px; }
-QToolBar QToolButton { border: 1px solid transparent; border-radius: 6px; padding: 2px 6px; color: #1f2d3d;
+/* Ornavex skin: a quiet frame around the list, in the desktop's own colours.
+   Every colour comes from the palette, and every background is set together
+   with the text colour that goes on it, so light and dark desktops alike
+   read well. */
+QMainWindow, QWidget#Form2 { background: palette(window); }
+QMenuBar { background: palette(button); color: palette(button-text);
+           border-bottom: 1px solid palette(mid); font-family: Calibri; font-size: 11pt; }
+QMenuBar::item:selected { background: palette(highlight); color: palette(highlighted-text); }
+QToolBar { background: palette(button); border: none; border-bottom: 1px solid palette(mid);
+           spacing: 6px; padding: 2px 4px; }
+QToolBar QToolButton { border: 1px solid transparent; border-radius: 6px; padding: 2px 6px;
+                       background: transparent; color: palette(button-text);
                        font-family: Calibri; font-size: 11pt; }
-QToolBar QToolButton:hover { background: #ffffff; border-color: #aabdd3; }
-QToolBar QToolButton:pressed { background: #d3e0ef; }
-QTreeView { background: #ffffff; border: 1px solid #aabdd3; border-radius: 4px;
-            selection-background-color: #3f7fd0; selection-color: #ffffff; }
-QHeaderView::section { background: #eef3f8; border: none; border-bottom: 1px solid #c3cfdc;
-                       padding: 3px 6px; color: #1f2d3d; font-weight: bold; }
-#progressPanel { background: #dde5ee; border-top: 1px solid #c3cfdc; }
+QToolBar QToolButton:hover { background: palette(light); color: palette(button-text);
+                             border-color: palette(mid); }
+QToolBar QToolButton:pressed { background: palette(midlight); color: palette(button-text); }
+/* The overflow button that reaches the buttons a narrow window cannot show
+   keeps its own small size. */
+QToolBar QToolButton#qt_toolbar_ext_button { padding: 0px; margin: 0px; border-radius: 3px;
+                                             min-width: 14px; }
+QAbstractItemView { background: palette(base); color: palette(text);
+                    border: 1px solid palette(mid); border-radius: 4px;
+                    selection-background-color: palette(highlight);
+                    selection-color: palette(highlighted-text); }
+QHeaderView { background: palette(button); }
+QHeaderView::section { background: palette(button); color: palette(button-text); border: none;
+                       border-bottom: 1px solid palette(mid); padding: 3px 6px; font-weight: bold; }
+#progressPanel { background: palette(button); border-top: 1px solid palette(mid); }
+#progressPanel QLabel { color: palette(button-text); }

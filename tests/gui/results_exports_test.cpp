@@ -118,6 +118,7 @@ TEST_F(ResultsExportsTest, ClipboardGetsOneLinePerAddressAndTheHintEveryTime) {
     EXPECT_EQ(QApplication::clipboard()->text(), "before");
     Fill({"a", "b", "c"});
     window.CommandBars_Execute(1003);
+    ASSERT_TRUE(testing::WaitUntil([&] { return !window.copying(); }));
     EXPECT_EQ(QApplication::clipboard()->text(), "a\r\nb\r\nc\r\n");
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].text,

@@ -107,6 +107,7 @@ TEST_F(StressTest, BackWhileTheCopyHintShowsKeepsTheClipboard) {
     window.results().show();
     prompts.whileMessageShows = [&] { window.results().Back(); };
     window.results().CopyResultsToClipboard();
+    ASSERT_TRUE(WaitUntil([&] { return !window.results().copying(); }));
     EXPECT_EQ(window.results().model().rowCount(), 0);
     EXPECT_TRUE(window.isVisible());
     const QString text = QApplication::clipboard()->text();
