@@ -26,8 +26,8 @@ std::size_t WholeWordsLength(std::string_view text) {
 
 } // namespace
 
-AddressScanner::AddressScanner(AddressCallback onAddress, ReadAgain readAgain)
-    : onAddress_(std::move(onAddress)), readAgain_(std::move(readAgain)) {}
+AddressScanner::AddressScanner(AddressCallback onAddress, Rereadable* rereadable)
+    : onAddress_(std::move(onAddress)), rereadable_(rereadable) {}
 
 void AddressScanner::Scan(std::string_view wholeWords) {
     ForEachValidAddress(wholeWords, onAddress_);
@@ -46,7 +46,7 @@ void AddressScanner::ExtendWord(std::string_view piece) {
     word_.Feed(piece);
     if (!textKept_)
         return;
-    if (word_.dead() || (readAgain_ && carry_.size() + piece.size() > kKeptWordBytes)) {
+    if (word_.dead() || (rereadable_ && carry_.size() + piece.size() > kKeptWordBytes)) {
         textKept_ = false;
         carry_.clear();
         carry_.shrink_to_fit();
@@ -64,7 +64,7 @@ bool AddressScanner::EndWord() {
         onAddress_(std::string_view(carry_).substr(0, length));
         return true;
     }
-    if (!readAgain_ || !readAgain_(wordStart_, length, readBack_))
+    if (!rereadable_ || !rereadable_->ReadAgain(wordStart_, length, readBack_))
         return false;
     // The text read again must still be that address: a file changed in the
     // meantime is no source of addresses.

@@ -22,12 +22,18 @@ namespace ornavex {
 class AddressScanner {
 public:
     using AddressCallback = std::function<void(std::string_view address)>;
-    // Gives back length bytes of the text fed so far, from offset (counted
-    // from its first byte); false when it cannot.
-    using ReadAgain =
-        std::function<bool(std::uint64_t offset, std::size_t length, std::string& out)>;
 
-    explicit AddressScanner(AddressCallback onAddress, ReadAgain readAgain = {});
+    // Where the text fed can be read again.
+    class Rereadable {
+    public:
+        virtual ~Rereadable() = default;
+        // Gives back length bytes of the text fed so far, from offset
+        // (counted from its first byte); false when it cannot.
+        virtual bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) = 0;
+    };
+
+    // rereadable may be null: long words then keep their text.
+    explicit AddressScanner(AddressCallback onAddress, Rereadable* rereadable = nullptr);
 
     // False when a word's text could not be read again; the scan cannot go on.
     bool Feed(std::string_view block);
@@ -40,7 +46,7 @@ private:
     bool EndWord();
 
     AddressCallback onAddress_;
-    ReadAgain readAgain_;
+    Rereadable* rereadable_;
     std::uint64_t offset_ = 0; // where the next block starts in the text
 
     // The unfinished word at the end of the last block.

@@ -35,27 +35,34 @@ public:
         Push(ScanEvent::Kind::kFileStart, index);
         BlockReader reader(blockSize);
         TextDecoder decoder;
-        std::string raw;
         // A long word's text, read again: from the contents at hand, or from
         // the file, where it can be read twice.
-        auto readAgain = [&](std::uint64_t offset, std::size_t length, std::string& out) {
-            const std::optional<TextDecoder::RawRange> range = decoder.RawRangeOf(offset, length);
-            if (!range)
-                return false;
-            if (contents) {
-                if (range->offset + range->length > contents->size())
+        struct Rereadable : AddressScanner::Rereadable {
+            Rereadable(BlockReader& reader, TextDecoder& decoder,
+                       std::optional<std::string_view> contents)
+                : reader(reader), decoder(decoder), contents(contents) {}
+            bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) override {
+                const std::optional<TextDecoder::RawRange> range =
+                    decoder.RawRangeOf(offset, length);
+                if (!range)
                     return false;
-                raw.assign(contents->substr(range->offset, range->length));
-            } else if (!reader.ReadAgain(range->offset, range->length, raw)) {
-                return false;
+                if (contents) {
+                    if (range->offset + range->length > contents->size())
+                        return false;
+                    raw.assign(contents->substr(range->offset, range->length));
+                } else if (!reader.ReadAgain(range->offset, range->length, raw)) {
+                    return false;
+                }
+                decoder.DecodeDetached(raw, out);
+                return true;
             }
-            decoder.DecodeDetached(raw, out);
-            return true;
-        };
-        AddressScanner scanner([&](std::string_view address) { Collect(address); },
-                               contents || !source.standardInput
-                                   ? AddressScanner::ReadAgain(readAgain)
-                                   : AddressScanner::ReadAgain());
+            BlockReader& reader;
+            TextDecoder& decoder;
+            std::optional<std::string_view> contents;
+            std::string raw;
+        } rereadable(reader, decoder, contents);
+        AddressScanner scanner([this](std::string_view address) { Collect(address); },
+                               contents || !source.standardInput ? &rereadable : nullptr);
         std::string error;
         bool stopped = false;
         auto scan = [&](std::string_view block) {

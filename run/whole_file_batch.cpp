@@ -26,25 +26,17 @@ namespace {
 constexpr std::size_t kMaxBlockSize = 1 << 20;
 constexpr unsigned kMaxFiles = WholeFileBatch::kMaxFiles;
 
-bool SameRegularFile(const struct statx& a, const struct statx& b) {
-    return S_ISREG(b.stx_mode) && a.stx_ino == b.stx_ino && a.stx_dev_major == b.stx_dev_major &&
-           a.stx_dev_minor == b.stx_dev_minor;
-}
-
 } // namespace
 
-// A batch goes through the ring in rounds, each one submission for all its
-// files: what each path names; opening the regular files among them; what
-// each opened file is (a file swapped for a FIFO in between is not read);
-// reading and closing them. No byte is read from anything but a regular
-// file, and nothing else is even opened.
+// A batch is read in two steps: what each path names is looked up first;
+// then the regular files among them are opened, read and closed through the
+// ring, in one submission for all. Nothing but a regular file is opened or
+// read.
 struct WholeFileBatch::Ring {
     io_uring ring{};
     bool ready = false;
-    struct statx named[kMaxFiles] {};  // what the path names
-    struct statx opened[kMaxFiles] {}; // what was opened
+    std::uint64_t sizes[kMaxFiles]{}; // of the regular files to read
     int result[kMaxFiles]{};
-    int fds[kMaxFiles]{};
     int folder = -1; // the folder last named, open for lookups only
     std::string folderPath;
     std::string names[kMaxFiles];     // each file's name from its folder
@@ -52,8 +44,14 @@ struct WholeFileBatch::Ring {
     std::vector<int> replacedFolders; // closed once the batch has run
 
     Ring() {
-        if (io_uring_queue_init(kMaxFiles * 2, &ring, 0) < 0)
+        if (io_uring_queue_init(kMaxFiles * 3, &ring, 0) < 0)
             return;
+        // Files open into the ring's own table, so a read can follow its
+        // open within the same submission.
+        if (io_uring_register_files_sparse(&ring, kMaxFiles) < 0) {
+            io_uring_queue_exit(&ring);
+            return;
+        }
         ready = true;
     }
     ~Ring() {
@@ -105,9 +103,9 @@ struct WholeFileBatch::Ring {
     }
 
     // Queues the operations of each place in places (prepare returns how
-    // many), submits them and waits for all; the first operation of place k
-    // leaves its result in result[k]. False when the ring failed and should
-    // not be used again.
+    // many), submits them and waits for all; the operation given the place
+    // k as its data leaves its result in result[k]. False when the ring
+    // failed and should not be used again.
     template <class Prepare> bool Round(const std::vector<unsigned>& places, Prepare&& prepare) {
         if (places.empty())
             return true;
@@ -162,7 +160,6 @@ void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
         return;
     Ring& ring = *ring_;
     const unsigned size = static_cast<unsigned>(blockSize_);
-    constexpr unsigned kMask = STATX_TYPE | STATX_SIZE | STATX_INO;
 
     std::vector<unsigned> places;
     for (unsigned k = 0; k < count; ++k)
@@ -178,53 +175,32 @@ void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
 
     // What each path names; only regular files that fit a block go on. A
     // size of 0 says nothing of files like those of /proc: they are read
-    // the usual way, until a read gives nothing.
-    bool ran = ring.Round(places, [&](unsigned k) {
-        io_uring_prep_statx(ring.Next(k), ring.from[k], ring.names[k].c_str(), 0, kMask,
-                            &ring.named[k]);
-        return 1u;
-    });
+    // the usual way, until a read gives nothing. Looked up right here: the
+    // ring would hand each look-up to a worker thread of its own.
     keep([&](unsigned k) {
-        return ring.result[k] == 0 && S_ISREG(ring.named[k].stx_mode) &&
-               ring.named[k].stx_size > 0 && ring.named[k].stx_size < size;
+        struct stat info;
+        if (::fstatat(ring.from[k], ring.names[k].c_str(), &info, 0) != 0 ||
+            !S_ISREG(info.st_mode) || info.st_size <= 0 ||
+            static_cast<std::uint64_t>(info.st_size) >= size)
+            return false;
+        ring.sizes[k] = static_cast<std::uint64_t>(info.st_size);
+        return true;
     });
-    // O_NONBLOCK: a FIFO swapped in meanwhile does not wait for a writer.
-    ran = ran && ring.Round(places, [&](unsigned k) {
-        io_uring_prep_openat(ring.Next(k), ring.from[k], ring.names[k].c_str(),
-                             O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-        return 1u;
+    // Opened with O_NONBLOCK: a FIFO swapped in meanwhile does not wait for
+    // a writer. The close is hard-linked: it follows even a failed read.
+    const bool ran = ring.Round(places, [&](unsigned k) {
+        io_uring_sqe* sqe = ring.Next(kMaxFiles + k);
+        io_uring_prep_openat_direct(sqe, ring.from[k], ring.names[k].c_str(),
+                                    O_RDONLY | O_NONBLOCK | O_NOCTTY, 0, k);
+        sqe->flags |= IOSQE_IO_LINK;
+        sqe = ring.Next(k);
+        io_uring_prep_read(sqe, static_cast<int>(k), buffer_.get() + k * blockSize_, size, 0);
+        sqe->flags |= IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
+        io_uring_prep_close_direct(ring.Next(2 * kMaxFiles + k), k);
+        return 3u;
     });
     ring.CloseReplacedFolders();
-    keep([&](unsigned k) { return ring.result[k] >= 0; });
-    const std::vector<unsigned> opened = places;
-    for (unsigned k : opened)
-        ring.fds[k] = ring.result[k];
-    // What was opened: only the regular file that was looked at is read.
-    ran = ran && ring.Round(places, [&](unsigned k) {
-        io_uring_prep_statx(ring.Next(k), ring.fds[k], "", AT_EMPTY_PATH, kMask, &ring.opened[k]);
-        return 1u;
-    });
-    keep([&](unsigned k) {
-        return ring.result[k] == 0 && SameRegularFile(ring.named[k], ring.opened[k]);
-    });
-    bool reading[kMaxFiles] = {};
-    for (unsigned k : places)
-        reading[k] = true;
-    // Reads, then closes every opened file; a close follows its read even
-    // when the read fails.
-    const bool closed = ran && ring.Round(opened, [&](unsigned k) {
-        if (reading[k]) {
-            io_uring_sqe* sqe = ring.Next(k);
-            io_uring_prep_read(sqe, ring.fds[k], buffer_.get() + k * blockSize_, size, 0);
-            sqe->flags |= IOSQE_IO_HARDLINK;
-        }
-        io_uring_prep_close(ring.Next(kMaxFiles + k), ring.fds[k]);
-        return reading[k] ? 2u : 1u;
-    });
-    if (!closed) {
-        if (!ran)
-            for (unsigned k : opened)
-                ::close(ring.fds[k]);
+    if (!ran) {
         ring_.reset();
         return;
     }
@@ -232,7 +208,7 @@ void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
         // A short read of a regular file ends it; a file that grew past its
         // size, or shrank below it, is read again the usual way.
         const int read = ring.result[k];
-        if (read >= 0 && static_cast<std::uint64_t>(read) >= ring.named[k].stx_size &&
+        if (read >= 0 && static_cast<std::uint64_t>(read) >= ring.sizes[k] &&
             static_cast<unsigned>(read) < size)
             contents_[k] =
                 std::string_view(buffer_.get() + k * blockSize_, static_cast<std::size_t>(read));
