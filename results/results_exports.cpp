@@ -66,7 +66,7 @@ void ResultsWindow::SaveAs(ExportFormat format, const QString& filter, bool busy
 }
 
 void ResultsWindow::CopyResultsToClipboard() {
-    if (copying_.isRunning())
+    if (copyPending_)
         return; // one copy at a time
     const std::shared_ptr<const AddressList> addresses = model_.shared();
     if (addresses->empty()) { // the clipboard keeps what it holds
@@ -75,6 +75,7 @@ void ResultsWindow::CopyResultsToClipboard() {
     }
     // Millions of rows take seconds to join: that is done off the window's
     // thread, which meanwhile shows the busy pointer and keeps repainting.
+    copyPending_ = true;
     setCursor(Qt::WaitCursor);
     toolbar_->setEnabled(false);
     copying_.setFuture(QtConcurrent::run([addresses] {
@@ -86,6 +87,7 @@ void ResultsWindow::CopyResultsToClipboard() {
 void ResultsWindow::CopyFinished() {
     // Taken out of the future, so its memory goes with the clipboard's copy.
     QApplication::clipboard()->setText(copying_.future().takeResult());
+    copyPending_ = false;
     toolbar_->setEnabled(true);
     unsetCursor();
     ShowCopyHint();

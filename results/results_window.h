@@ -40,7 +40,7 @@ public:
     // Builds the clipboard text off the window's thread; the hint shows once
     // the text is on the clipboard.
     void CopyResultsToClipboard();
-    bool copying() const { return copying_.isRunning(); }
+    bool copying() const { return copyPending_; }
 
 signals:
     void backRequested();
@@ -64,6 +64,7 @@ private:
     QLabel* status_ = nullptr;
     std::optional<QCursor> customPointer_; // loaded when shipped; never switched to
     QFutureWatcher<QString> copying_;      // the clipboard text being built
+    bool copyPending_ = false;             // until the text is on the clipboard
 };
 
 } // namespace ornavex

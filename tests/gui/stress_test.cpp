@@ -51,7 +51,7 @@ TEST_F(StressTest, TenThousandDroppedFilesArriveInOrder) {
     for (int i = 0; i < 10000; ++i)
         urls.append(QUrl::fromLocalFile(QStringLiteral("/data/f%1.txt").arg(i)));
     Drop(window.list()->viewport(), urls);
-    ASSERT_TRUE(WaitUntil([&] { return window.files().paths().size() == 10000u; }));
+    ASSERT_TRUE(WaitUntil([&] { return window.files().paths().size() == 10000u; }, 60000));
     EXPECT_EQ(window.files().texts().first(), "/data/f0.txt");
     EXPECT_EQ(window.files().texts().last(), "/data/f9999.txt");
 }
