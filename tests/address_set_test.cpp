@@ -67,6 +67,7 @@ TEST(AddressSet, StoresEmptyAndVeryLongKeys) {
 // Keys that all share one hash cost a bounded probe each: the run of slots
 // never grows past its limit, the rest goes to the ordered overflow.
 TEST(AddressSet, KeysThatAllCollideKeepLookupsBounded) {
+    static_assert(AddressSet::kMaxProbe <= 128, "a probe run is a few cache lines at most");
     AddressSet set;
     constexpr std::uint64_t kSameHash = 0x12345678'9abcdef0ULL;
     constexpr int kCount = 20000;
