@@ -106,19 +106,28 @@ TEST(WholeFileBatch, EachLoadReplacesTheLastAndTakesAtMostItsLimit) {
 // named as /dev/stdin.
 TEST(WholeFileBatch, NothingIsReadFromAFifoInABatch) {
     TempDir dir;
-    WriteFile(dir / "a", "a@b.com");
-    WriteFile(dir / "c", "c@d.com");
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     // Opened for both reading and writing: the FIFO has a writer and data.
     const int fifo = ::open((dir / "fifo").c_str(), O_RDWR | O_NONBLOCK);
     ASSERT_GE(fifo, 0);
     ASSERT_EQ(::write(fifo, "kept@fifo.com", 13), 13);
-    const std::vector<InputSource> inputs = {InputSource::File(dir / "a"),
-                                             InputSource::File(dir / "fifo"),
-                                             InputSource::File(dir / "c")};
+    // Each of the two scanning threads reads every other file: the FIFO
+    // shares a batch with two small files.
+    std::vector<InputSource> inputs;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 6; ++i) {
+        if (i == 2) {
+            inputs.push_back(InputSource::File(dir / "fifo"));
+            continue;
+        }
+        const std::string address = "file" + std::to_string(i) + "@x.com";
+        WriteFile(dir / std::to_string(i), address);
+        inputs.push_back(InputSource::File(dir / std::to_string(i)));
+        expected.push_back(address);
+    }
     RecordingHooks hooks;
     RunRemoval(inputs, hooks);
-    EXPECT_EQ(hooks.addresses, (std::vector<std::string>{"a@b.com", "c@d.com"}));
+    EXPECT_EQ(hooks.addresses, expected);
     ASSERT_EQ(hooks.reports.size(), 1u);
     EXPECT_EQ(hooks.reports[0].description, "Not a regular file");
     char left[32] = {};
