@@ -104,6 +104,17 @@ measure sparse "$data/sparse.txt"
 measure dense "$data/dense.txt"
 measure many "$data/many"
 
+# The same 10,000 files named one by one: the time grows with their number,
+# as it does for the folder.
+mapfile -t many_files < <(find "$data/many" -type f | sort)
+t_paths=$(best_of_three "$bin/ornavex-cli" -q "${many_files[@]}")
+t_folder=$(best_of_three "$bin/ornavex-cli" -q "$data/many")
+paths_line="The 10,000 small files named one by one on the command line: ${t_paths} s; as their folder: ${t_folder} s ($(ratio "$t_paths" "$t_folder") x)."
+
+# The address set's worst case: keys that all share one hash.
+collisions=$(for n in 20000 80000; do "$bin/collision_bench" "$n" | awk -v n="$n" '/ns per key/ {printf "%s keys: %s ns per key; ", n, $4}'; done)
+collision_line="Keys that all share one hash (collision_bench): ${collisions% ; }."
+
 gui_line=""
 if [ -x "$bin/gui_run_bench" ]; then
     # Best time of three runs, as for the command line; the longest pause of all three.
@@ -132,6 +143,10 @@ fi
     printf '%s\n' "${rows[@]}"
     echo
     echo "$memory_limit"
+    echo
+    echo "$paths_line"
+    echo
+    echo "$collision_line"
     [ -n "$gui_line" ] && { echo; echo "$gui_line"; }
     [ -n "${memory_line:-}" ] && { echo; echo "$memory_line"; }
     echo

@@ -1,5 +1,7 @@
 #include "run/file_access.h"
 
+#include "run/system_reason.h"
+
 #include <utility>
 
 namespace ornavex {
@@ -32,6 +34,29 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
         size_ = other.size_;
     }
     return *this;
+}
+
+InputFile InputFile::OpenRegular(const std::filesystem::path& path, std::string& error) {
+    auto fail = [&](const std::string& reason) {
+        error = reason;
+        return InputFile();
+    };
+    FileStatus status;
+    if (const int code = StatPath(path, status))
+        return fail(SystemReason(code));
+    if (const char* refusal = RefusalFor(status.kind))
+        return fail(refusal);
+    int fd = -1;
+    if (const int code = OpenDescriptor(path, fd))
+        return fail(SystemReason(code));
+    InputFile file(fd, true, 0);
+    // What was opened: a file swapped in since the look-up is not read either.
+    if (const int code = StatDescriptor(fd, status))
+        return fail(SystemReason(code));
+    if (const char* refusal = RefusalFor(status.kind))
+        return fail(refusal);
+    file.size_ = status.size;
+    return file;
 }
 
 void InputFile::Close() {

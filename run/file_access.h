@@ -28,7 +28,9 @@ struct FileStatus {
 // system's limit for one call are looked up folder by folder.
 int StatPath(const std::filesystem::path& path, FileStatus& status);
 
-// What the standard input is; 0, or the system's error number.
+// What an open descriptor is, and what the standard input is; 0, or the
+// system's error number.
+int StatDescriptor(int fd, FileStatus& status);
 int StatStandardInput(FileStatus& status);
 
 // The reason to refuse a file of this kind for reading, or nullptr.
@@ -66,6 +68,8 @@ public:
 private:
     InputFile(int fd, bool owned, std::uint64_t size) : fd_(fd), owned_(owned), size_(size) {}
     void Close();
+    // What each platform does: open for reading, and close.
+    static int OpenDescriptor(const std::filesystem::path& path, int& fd);
     static void CloseDescriptor(int fd);
 
     int fd_ = -1;

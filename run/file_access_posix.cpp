@@ -36,54 +36,30 @@ int StatPath(const std::filesystem::path& path, FileStatus& status) {
 }
 
 int StatStandardInput(FileStatus& status) {
-    struct stat info;
-    if (::fstat(STDIN_FILENO, &info) != 0)
-        return errno;
-    status = StatusOf(info);
-    return 0;
+    return StatDescriptor(STDIN_FILENO, status);
 }
 
 void InputFile::CloseDescriptor(int fd) {
     ::close(fd);
 }
 
-InputFile InputFile::OpenRegular(const std::filesystem::path& path, std::string& error) {
-    int code = 0;
-    const PathAnchor anchor(path.native(), code);
-    if (code != 0) {
-        error = SystemReason(code);
-        return {};
-    }
-    struct stat before;
-    if (::fstatat(anchor.folder(), anchor.rest(), &before, 0) != 0) {
-        error = SystemReason(errno);
-        return {};
-    }
-    if (const char* refusal = RefusalFor(StatusOf(before).kind)) {
-        error = refusal;
-        return {};
-    }
+int InputFile::OpenDescriptor(const std::filesystem::path& path, int& fd) {
+    int error = 0;
+    const PathAnchor anchor(path.native(), error);
+    if (error != 0)
+        return error;
     // O_NONBLOCK keeps the open of a FIFO swapped in meanwhile from waiting
     // for a writer; for a regular file it changes nothing.
-    const int fd =
-        ::openat(anchor.folder(), anchor.rest(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        error = SystemReason(errno);
-        return {};
-    }
-    InputFile file(fd, true, 0);
-    struct stat after;
-    if (::fstat(fd, &after) != 0) {
-        error = SystemReason(errno);
-        return {};
-    }
-    const FileStatus status = StatusOf(after);
-    if (const char* refusal = RefusalFor(status.kind)) {
-        error = refusal;
-        return {};
-    }
-    file.size_ = status.size;
-    return file;
+    fd = ::openat(anchor.folder(), anchor.rest(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    return fd < 0 ? errno : 0;
+}
+
+int StatDescriptor(int fd, FileStatus& status) {
+    struct stat info;
+    if (::fstat(fd, &info) != 0)
+        return errno;
+    status = StatusOf(info);
+    return 0;
 }
 
 InputFile InputFile::StandardInput() {

@@ -31,45 +31,24 @@ int StatPath(const std::filesystem::path& path, FileStatus& status) {
 }
 
 int StatStandardInput(FileStatus& status) {
-    struct _stat64 info;
-    if (_fstat64(0, &info) != 0)
-        return errno;
-    status = StatusOf(info);
-    return 0;
+    return StatDescriptor(0, status);
 }
 
 void InputFile::CloseDescriptor(int fd) {
     _close(fd);
 }
 
-InputFile InputFile::OpenRegular(const std::filesystem::path& path, std::string& error) {
-    FileStatus before;
-    if (const int code = StatPath(path, before); code != 0) {
-        error = SystemReason(code);
-        return {};
-    }
-    if (const char* refusal = RefusalFor(before.kind)) {
-        error = refusal;
-        return {};
-    }
-    const int fd = _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-    if (fd < 0) {
-        error = SystemReason(errno);
-        return {};
-    }
-    InputFile file(fd, true, 0);
-    struct _stat64 after;
-    if (_fstat64(fd, &after) != 0) {
-        error = SystemReason(errno);
-        return {};
-    }
-    const FileStatus status = StatusOf(after);
-    if (const char* refusal = RefusalFor(status.kind)) {
-        error = refusal;
-        return {};
-    }
-    file.size_ = status.size;
-    return file;
+int InputFile::OpenDescriptor(const std::filesystem::path& path, int& fd) {
+    fd = _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    return fd < 0 ? errno : 0;
+}
+
+int StatDescriptor(int fd, FileStatus& status) {
+    struct _stat64 info;
+    if (_fstat64(fd, &info) != 0)
+        return errno;
+    status = StatusOf(info);
+    return 0;
 }
 
 InputFile InputFile::StandardInput() {

@@ -199,8 +199,10 @@ TEST(WholeFileBatch, BatchedAndBlockReadsAgree) {
         }
     };
     Log batched, blockByBlock;
-    RunRemoval(inputs, batched, {.batchReads = true});
-    RunRemoval(inputs, blockByBlock, {.batchReads = false});
+    RunOptions options;
+    RunRemoval(inputs, batched, options);
+    options.batchReads = false;
+    RunRemoval(inputs, blockByBlock, options);
     EXPECT_GT(batched.addresses.size(), 300u);
     EXPECT_EQ(batched.addresses, blockByBlock.addresses);
 }
