@@ -9,21 +9,12 @@
 namespace ornavex {
 namespace {
 
-constexpr std::size_t kInitialSlots = 1024; // power of two
-// A key reference holds the arena chunk in its high bits and the offset in
-// four-byte units in its low bits; reference 0 (chunk 0, offset 0) is never
-// given out, so it marks an empty slot.
-constexpr unsigned kOffsetBits = 20;
-constexpr std::size_t kChunkBytes = std::size_t{4} << kOffsetBits; // 4 MiB
-constexpr std::size_t kMaxChunks = std::size_t{1} << (32 - kOffsetBits);
-constexpr std::size_t kRecordAlign = 4;
+constexpr std::size_t kInitialSlots = 1024;                                    // power of two
+constexpr std::size_t kChunkBytes = std::size_t{4} << AddressSet::kOffsetBits; // 4 MiB
+constexpr std::size_t kMaxChunks = std::size_t{1} << (32 - AddressSet::kOffsetBits);
 constexpr std::size_t kLengthBytes = sizeof(std::uint32_t);
 constexpr std::size_t kCacheLine = 64;
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint32_t kEmpty = 0;
-// An erased key's slot. No record starts in the last four bytes of a chunk,
-// so no key reference is all ones.
-constexpr std::uint32_t kTombstone = 0xFFFFFFFF;
 constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
 
 // Lower-cases the ASCII letters among eight bytes at once.
@@ -89,12 +80,12 @@ std::string LowerCased(std::string_view text) {
 std::uint64_t AddressSet::Hash(std::string_view text, std::uint64_t seed) {
     // Setting bit 5 of every byte gives both letter cases of a letter the same
     // value, which is all the hash needs; among the bytes of an address it
-    // merges nothing else. The seed is the starting state: every step after
-    // it is a bijection, so each seed gives a different function.
+    // merges nothing else. The seed is part of the starting state: every
+    // step after it is a bijection, so each seed gives a different function.
     constexpr std::uint64_t kCaseBits = kOnes * 0x20;
     const char* p = text.data();
     std::size_t n = text.size();
-    std::uint64_t h = Mix(seed ^ 0x9e3779b97f4a7c15ULL) ^ n;
+    std::uint64_t h = seed ^ 0x9e3779b97f4a7c15ULL ^ n;
     for (; n >= 8; n -= 8, p += 8) {
         h = (h ^ (Load8(p) | kCaseBits)) * 0xbf58476d1ce4e5b9ULL;
         h ^= h >> 29;
@@ -107,39 +98,7 @@ AddressSet::AddressSet(std::uint64_t seed)
     : seed_(seed), slotMemory_(kInitialSlots * sizeof(Slot)),
       slots_(static_cast<Slot*>(slotMemory_.data())), capacity_(kInitialSlots) {}
 
-void AddressSet::PrefetchSlot(std::uint64_t hash) const {
-#if defined(__GNUC__)
-    __builtin_prefetch(&slots_[Home(Tag(hash))]);
-#else
-    (void)hash;
-#endif
-}
-
-void AddressSet::PrefetchKey(std::uint64_t hash) const {
-#if defined(__GNUC__)
-    // The key to load is that of the first slot with the same tag along the
-    // probe sequence, which is not always the home slot.
-    const std::uint32_t tag = Tag(hash);
-    const std::size_t mask = capacity_ - 1;
-    std::size_t i = Home(tag);
-    for (std::size_t step = 0; step < kMaxProbe && slots_[i].key != kEmpty;
-         ++step, i = (i + 1) & mask) {
-        if (slots_[i].tag == tag && slots_[i].key != kTombstone) {
-            __builtin_prefetch(KeyRecord(slots_[i].key));
-            return;
-        }
-    }
-#else
-    (void)hash;
-#endif
-}
-
-const char* AddressSet::KeyRecord(std::uint32_t reference) const {
-    return chunkStarts_[reference >> kOffsetBits] +
-           (reference & ((1u << kOffsetBits) - 1)) * kRecordAlign;
-}
-
-std::string_view AddressSet::StoredKey(std::uint32_t reference) const {
+std::string_view AddressSet::Key(KeyReference reference) const {
     const char* record = KeyRecord(reference);
     std::uint32_t length;
     std::memcpy(&length, record, kLengthBytes);
@@ -153,12 +112,12 @@ AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) 
     std::size_t i = Home(tag);
     for (std::size_t step = 0; step < kMaxProbe; ++step, i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
-        if (slot.key == kEmpty) {
+        if (slot.key == kEmptyKey) {
             if (probe.slot == kNowhere)
                 probe.slot = i;
             return probe;
         }
-        if (slot.key == kTombstone) {
+        if (slot.key == kErasedKey) {
             if (probe.slot == kNowhere)
                 probe.slot = i;
             continue;
@@ -196,15 +155,16 @@ bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) 
     if (probe.found)
         return false;
     const std::uint32_t key = StoreLowerCased(address);
+    lastKey_ = key;
     // Keep the slots in use, erased ones included, at or below 3/4.
     const std::size_t used = count_ - overflow_.size() + tombstones_;
     if ((used + 1) * 4 > capacity_ * 3) {
         Grow();
         Place(key, tag);
     } else if (probe.slot == kNowhere) {
-        overflow_.emplace(StoredKey(key), key);
+        overflow_.emplace(Key(key), key);
     } else {
-        if (slots_[probe.slot].key == kTombstone)
+        if (slots_[probe.slot].key == kErasedKey)
             --tombstones_;
         slots_[probe.slot] = Slot{tag, key};
     }
@@ -220,7 +180,7 @@ void AddressSet::Erase(std::string_view address, std::uint64_t hash) {
         overflow_.erase(LowerCased(address));
     } else {
         // Probe runs that pass this slot must still pass it.
-        slots_[probe.slot].key = kTombstone;
+        slots_[probe.slot].key = kErasedKey;
         ++tombstones_;
     }
     --count_;
@@ -230,7 +190,7 @@ std::size_t AddressSet::LongestProbe() const {
     std::size_t longest = 0;
     for (std::size_t i = 0; i < capacity_; ++i) {
         const Slot& slot = slots_[i];
-        if (slot.key != kEmpty && slot.key != kTombstone)
+        if (slot.key != kEmptyKey && slot.key != kErasedKey)
             longest = std::max(longest, (i - Home(slot.tag)) & (capacity_ - 1));
     }
     return longest;
@@ -240,12 +200,12 @@ void AddressSet::Place(std::uint32_t key, std::uint32_t tag) {
     const std::size_t mask = capacity_ - 1;
     std::size_t i = Home(tag);
     for (std::size_t step = 0; step < kMaxProbe; ++step, i = (i + 1) & mask) {
-        if (slots_[i].key == kEmpty) {
+        if (slots_[i].key == kEmptyKey) {
             slots_[i] = Slot{tag, key};
             return;
         }
     }
-    overflow_.emplace(StoredKey(key), key);
+    overflow_.emplace(Key(key), key);
 }
 
 std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
@@ -310,7 +270,7 @@ void AddressSet::Grow() {
     slots_ = static_cast<Slot*>(slotMemory_.data());
     for (std::size_t from = 0; from < oldCapacity; ++from) {
         const Slot& slot = oldSlots[from];
-        if (slot.key != kEmpty && slot.key != kTombstone)
+        if (slot.key != kEmptyKey && slot.key != kErasedKey)
             Place(slot.key, slot.tag);
     }
     tombstones_ = 0;

@@ -27,6 +27,9 @@ namespace ornavex {
 class AddressSet {
 public:
     static constexpr std::size_t kMaxProbe = 64;
+    // How a key reference splits into chunk and offset (in record units).
+    static constexpr unsigned kOffsetBits = 20;
+    static constexpr std::size_t kRecordAlign = 4;
 
     explicit AddressSet(std::uint64_t seed = 0);
     AddressSet(const AddressSet&) = delete;
@@ -37,8 +40,31 @@ public:
     std::uint64_t Hash(std::string_view text) const { return Hash(text, seed_); }
     std::uint64_t seed() const { return seed_; }
 
-    void PrefetchSlot(std::uint64_t hash) const;
-    void PrefetchKey(std::uint64_t hash) const;
+    void PrefetchSlot(std::uint64_t hash) const {
+#if defined(__GNUC__)
+        __builtin_prefetch(&slots_[Home(Tag(hash))]);
+#else
+        (void)hash;
+#endif
+    }
+    void PrefetchKey(std::uint64_t hash) const {
+#if defined(__GNUC__)
+        // The key to load is that of the first slot with the same tag along
+        // the probe sequence, which is not always the home slot.
+        const std::uint32_t tag = Tag(hash);
+        const std::size_t mask = capacity_ - 1;
+        std::size_t i = Home(tag);
+        for (std::size_t step = 0; step < kMaxProbe && slots_[i].key != kEmptyKey;
+             ++step, i = (i + 1) & mask) {
+            if (slots_[i].tag == tag && slots_[i].key != kErasedKey) {
+                __builtin_prefetch(KeyRecord(slots_[i].key));
+                return;
+            }
+        }
+#else
+        (void)hash;
+#endif
+    }
 
     // Inserts the ASCII lower-case form of address. Returns true when it was
     // not in the set before. hash must be Hash(address).
@@ -51,10 +77,20 @@ public:
     // addresses it added). Its bytes stay in the arena.
     void Erase(std::string_view address, std::uint64_t hash);
 
+    // Where the key of the last address inserted is stored, and the stored
+    // (lower-case) bytes of a key: they never move while the set lives.
+    using KeyReference = std::uint32_t;
+    KeyReference LastKey() const {
+        return lastKey_;
+    }
+    std::string_view Key(KeyReference reference) const;
+
     // Membership of the lower-case form of address.
     bool Contains(std::string_view address) const;
 
-    std::size_t size() const { return count_; }
+    std::size_t size() const {
+        return count_;
+    }
 
     // The longest distance, in slots, of a key from its home slot: what the
     // worst lookup costs. Never more than kMaxProbe.
@@ -76,13 +112,27 @@ private:
     };
     // A slot's tag is the hash's high half; its low bits pick the home slot,
     // so the table grows without reading a single key.
-    static std::uint32_t Tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
-    std::size_t Home(std::uint32_t tag) const { return tag & (capacity_ - 1); }
+    static std::uint32_t Tag(std::uint64_t hash) {
+        return static_cast<std::uint32_t>(hash >> 32);
+    }
+    std::size_t Home(std::uint32_t tag) const {
+        return tag & (capacity_ - 1);
+    }
     Probe Find(std::string_view address, std::uint32_t tag) const;
     bool InOverflow(std::string_view address) const;
+    // A key reference holds the arena chunk in its high bits and the offset
+    // in four-byte units in its low bits; reference 0 (chunk 0, offset 0) is
+    // never given out, so it marks an empty slot. No record starts in the
+    // last four bytes of a chunk, so no reference is all ones: that marks
+    // the slot of an erased key.
+    static constexpr std::uint32_t kEmptyKey = 0;
+    static constexpr std::uint32_t kErasedKey = 0xFFFFFFFF;
+
     // A stored key: a 32-bit length, then the bytes.
-    const char* KeyRecord(std::uint32_t reference) const;
-    std::string_view StoredKey(std::uint32_t reference) const;
+    const char* KeyRecord(std::uint32_t reference) const {
+        return chunkStarts_[reference >> kOffsetBits] +
+               (reference & ((1u << kOffsetBits) - 1)) * kRecordAlign;
+    }
     std::uint32_t StoreLowerCased(std::string_view address);
     // Places a stored key in the table, or in the overflow set when its
     // probe run is full.
@@ -90,6 +140,7 @@ private:
     void Grow();
 
     std::uint64_t seed_;
+    KeyReference lastKey_ = 0;
     LargeBlock slotMemory_;
     Slot* slots_ = nullptr;
     std::size_t capacity_ = 0;   // a power of two

@@ -52,8 +52,8 @@ void AddressList::Append(std::string_view address) {
     }
     if (freeLeft_ < address.size()) {
         const std::size_t bytes = std::max(address.size(), kChunkBytes);
-        byteBlocks_.push_back({LargeBlock(bytes), bytes});
-        free_ = static_cast<char*>(byteBlocks_.back().memory.data());
+        byteBlocks_.emplace_back(bytes);
+        free_ = static_cast<char*>(byteBlocks_.back().data());
         freeLeft_ = bytes;
     }
     if (!address.empty())
@@ -72,18 +72,6 @@ void AddressList::Append(const AddressList& other) {
 
 void AddressList::clear() {
     *this = AddressList();
-}
-
-void AddressList::Rewind() {
-    // The first block of bytes is kept unless one long address got it.
-    byteBlocks_.resize(!byteBlocks_.empty() && byteBlocks_.front().bytes == kChunkBytes ? 1 : 0);
-    free_ = byteBlocks_.empty() ? nullptr : static_cast<char*>(byteBlocks_.front().memory.data());
-    freeLeft_ = byteBlocks_.empty() ? 0 : kChunkBytes;
-    if (viewMemory_.size() > 1) {
-        viewMemory_.resize(1);
-        viewBlocks_.resize(1);
-    }
-    size_ = 0;
 }
 
 } // namespace ornavex

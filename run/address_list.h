@@ -36,18 +36,11 @@ public:
     }
 
     void clear();
-    // Empties the list but keeps its first blocks, so a list filled and
-    // emptied again and again touches no fresh memory.
-    void Rewind();
 
 private:
     static constexpr std::size_t kViewsPerBlock = std::size_t{1} << 17; // 2 MiB of views
 
-    struct ByteBlock {
-        LargeBlock memory;
-        std::size_t bytes = 0;
-    };
-    std::vector<ByteBlock> byteBlocks_;
+    std::vector<LargeBlock> byteBlocks_;
     char* free_ = nullptr;
     std::size_t freeLeft_ = 0;
     std::vector<LargeBlock> viewMemory_;

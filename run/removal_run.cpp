@@ -2,8 +2,8 @@
 
 #include "engine/address_set.h"
 #include "engine/new_address_filter.h"
-#include "run/address_list.h"
 #include "run/file_reader.h"
+#include "run/held_back.h"
 #include "run/scan_stage.h"
 
 #include <algorithm>
@@ -176,27 +176,24 @@ private:
             const FoundAddress& entry = batch.entries[event.firstEntry + i];
             lookups_.push_back({batch.Address(entry), entry.hash});
         }
-        heldBack_.found += event.entryCount;
+        foundInFile_ += event.entryCount;
         InsertNewInOrder(seen_, lookups_,
-                         [&](std::size_t i) { heldBack_.addresses.Append(lookups_[i].address); });
+                         [&](std::size_t i) { heldBack_.Add(lookups_[i].address); });
     }
 
     // The file was read to its end: its new addresses go out.
     void AppendHeldBack() {
-        const AddressList& addresses = heldBack_.addresses;
-        summary_.addressesFound += heldBack_.found;
-        summary_.uniqueAddresses += addresses.size();
-        for (std::size_t i = 0; i < addresses.size(); ++i)
-            Append(addresses[i]);
+        summary_.addressesFound += foundInFile_;
+        summary_.uniqueAddresses += heldBack_.size();
+        heldBack_.ForEach([&](std::string_view address) { Append(address); });
         heldBack_.Clear();
+        foundInFile_ = 0;
     }
 
     // The file failed: the set forgets its new addresses again.
     void GiveBackHeldBack() {
-        const AddressList& addresses = heldBack_.addresses;
-        for (std::size_t i = 0; i < addresses.size(); ++i)
-            seen_.Erase(addresses[i], seen_.Hash(addresses[i]));
-        heldBack_.Clear();
+        heldBack_.GiveBack();
+        foundInFile_ = 0;
     }
 
     void Append(std::string_view address) {
@@ -217,24 +214,14 @@ private:
         }
     }
 
-    // The new addresses of the file being read, in order.
-    struct HeldBack {
-        AddressList addresses;
-        std::uint64_t found = 0; // the file's addresses, repeats included
-
-        void Clear() {
-            addresses.Rewind();
-            found = 0;
-        }
-    };
-
     const std::vector<InputSource>& inputs_;
     RunHooks& hooks_;
     ScanSettings settings_;
     std::deque<Channel> channels_; // never moved: the threads hold references
     std::atomic<bool> stop_{false};
     AddressSet seen_;
-    HeldBack heldBack_;
+    HeldBack heldBack_{seen_};      // the new addresses of the file being read
+    std::uint64_t foundInFile_ = 0; // its addresses so far, repeats included
     std::vector<HashedAddress> lookups_;
     RunSummary summary_;
     RunProgress progress_;

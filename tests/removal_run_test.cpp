@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <new>
+#include <random>
 #include <set>
 
 namespace ornavex {
@@ -204,6 +205,26 @@ TEST(RemovalRun, AFailureInsideTheRunIsReportedAndEndsItWithWhatWasFound) {
     EXPECT_EQ(hooks.reports[0].description, "Out of memory");
     EXPECT_EQ(summary.filesRead, 1u);
     EXPECT_TRUE(summary.failed); // not a whole result
+}
+
+// New addresses are held back as keys of the set and their letter case: the
+// spellings that come out are those written, at every length.
+TEST(RemovalRun, HeldBackAddressesKeepTheirSpelling) {
+    TempDir dir;
+    std::mt19937 random(5);
+    std::string text;
+    for (int i = 0; i < 3000; ++i) {
+        std::string local(1 + random() % 120, 'a');
+        for (char& c : local)
+            c = "aAbBzZ09_-"[random() % 10];
+        local[0] = 'q';
+        text += local + "@Host" + std::to_string(random() % 50) + ".Example.ORG\n";
+    }
+    WriteFile(dir / "mixed.txt", text);
+    RecordingHooks hooks;
+    RunRemoval(Files({dir / "mixed.txt"}), hooks);
+    std::set<std::string> seen;
+    EXPECT_EQ(hooks.addresses, ReferenceExtract(text, seen));
 }
 
 // A file that fails part-way gives nothing, not even what its first blocks

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "engine/address_set.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+namespace ornavex {
+
+// The new addresses of the file being read, held back until the file has
+// been read to its end. Each is kept as its key in the address set and the
+// letter case it was written in, so holding back a million addresses costs
+// a few megabytes, not a copy of them all.
+class HeldBack {
+public:
+    explicit HeldBack(AddressSet& set) : set_(set) {}
+
+    // An address the set has just taken in: its key is set.LastKey().
+    void Add(std::string_view address);
+    std::size_t size() const { return entries_.size(); }
+
+    // Every address held back, in order, spelled as it was written.
+    template <class OnAddress> void ForEach(OnAddress&& onAddress) {
+        for (const Entry& entry : entries_)
+            onAddress(Spelling(entry));
+    }
+    // The set forgets the addresses held back again.
+    void GiveBack();
+    void Clear();
+
+private:
+    // A spelling of up to 64 bytes is the key with the letters its mask
+    // marks in upper case; a longer one, not all lower case, is kept whole.
+    static constexpr std::uint32_t kLowerCase = 0xFFFFFFFF;
+    static constexpr std::uint32_t kKeptWhole = 0x80000000;
+    struct Entry {
+        AddressSet::KeyReference key;
+        std::uint32_t spelling; // kLowerCase, an index into masks_, or kKeptWhole | offset
+    };
+
+    std::string_view Spelling(const Entry& entry);
+
+    AddressSet& set_;
+    std::deque<Entry> entries_;
+    std::deque<std::uint64_t> masks_;
+    std::string whole_;   // the long spellings, back to back
+    std::string spelled_; // the last spelling made
+};
+
+} // namespace ornavex
