@@ -111,9 +111,10 @@ void WriteMany(const std::string& folder, std::uint64_t count) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr,
-                     "usage: %s sparse FILE MEGABYTES | dense FILE LINES UNIQUE | many FOLDER COUNT\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s sparse FILE MEGABYTES | dense FILE LINES UNIQUE | many FOLDER COUNT\n",
+            argv[0]);
         return 2;
     }
     const std::string kind = argv[1];

@@ -5,7 +5,7 @@
 //   gui_run_bench FILE...     (QT_QPA_PLATFORM=offscreen by default)
 #include "results/results_window.h"
 #include "shell/main_window.h"
-#include "shell/prompts.h"
+#include "ui/prompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

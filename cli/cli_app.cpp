@@ -3,9 +3,9 @@
 #include "cli/output_writer.h"
 #include "cli/peak_memory.h"
 #include "cli/progress_bar.h"
-#include "filelist/folder_scan.h"
 #include "run/file_access.h"
 #include "run/removal_run.h"
+#include "scan/folder_scan.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "filelist/folder_scan.h"
-#include "results/export_formats.h"
+#include "output/export_formats.h"
+#include "scan/folder_scan.h"
 
 #include <cstdio>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "results/export_formats.h"
-#include "results/safe_file_writer.h"
+#include "output/export_formats.h"
+#include "output/safe_file_writer.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "filelist/file_list_model.h"
 
-#include "filelist/qt_paths.h"
+#include "ui/qt_paths.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "filelist/file_list_view.h"
 
-#include "filelist/qt_paths.h"
+#include "ui/qt_paths.h"
 
 #include <QDropEvent>
 #include <QHeaderView>

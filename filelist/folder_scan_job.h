@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filelist/folder_scan.h"
+#include "scan/folder_scan.h"
 
 #include <QObject>
 #include <QThread>

@@ -1,8 +1,8 @@
 // The results window's three exports: lines, commas and the clipboard.
-#include "filelist/qt_paths.h"
 #include "results/results_window.h"
-#include "shell/prompts.h"
-#include "shell/window_helpers.h"
+#include "ui/prompts.h"
+#include "ui/qt_paths.h"
+#include "ui/window_helpers.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,9 +1,8 @@
 #include "results/results_window.h"
 
-#include "shell/command_bar.h"
-#include "shell/command_ids.h"
-#include "shell/custom_pointer.h"
-#include "shell/window_helpers.h"
+#include "ui/command_bar.h"
+#include "ui/custom_pointer.h"
+#include "ui/window_helpers.h"
 
 #include <QAction>
 #include <QApplication>

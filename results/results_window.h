@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/export_formats.h"
+#include "output/export_formats.h"
 #include "results/results_model.h"
 
 #include <QCursor>
@@ -16,6 +16,12 @@ class QTableView;
 namespace ornavex {
 
 class Prompts;
+
+// Toolbar command ids of the results window.
+inline constexpr int kBackId = 1000;
+inline constexpr int kSaveResultsId = 1001;
+inline constexpr int kSaveCommaId = 1002;
+inline constexpr int kCopyToClipboardId = 1003;
 
 // The results window: the unique addresses of the last run, a status line
 // with the counts, and the toolbar with Back and the exports. It exists for

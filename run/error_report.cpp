@@ -1,7 +1,5 @@
 #include "run/error_report.h"
 
-#include "run/contact_addresses.h"
-
 namespace ornavex {
 
 std::string FormatErrorReport(const ErrorReport& report) {

@@ -7,6 +7,9 @@ namespace ornavex {
 
 inline constexpr std::string_view kErrorReportTitle = "Application Error";
 
+// The support mailbox every error report asks to write to.
+inline constexpr std::string_view kSupportAddress = "support@velquarn.example";
+
 // Location texts of the procedures whose failures are reported.
 inline constexpr std::string_view kStartLocation = "in Kantrasel7/29/2014.Form1.Start ";
 

@@ -8,10 +8,4 @@ inline constexpr int kAddFolderId = 1001;
 inline constexpr int kStartId = 1002;
 inline constexpr int kClearListId = 1003;
 
-// Toolbar command ids of the results window.
-inline constexpr int kBackId = 1000;
-inline constexpr int kSaveResultsId = 1001;
-inline constexpr int kSaveCommaId = 1002;
-inline constexpr int kCopyToClipboardId = 1003;
-
 } // namespace ornavex

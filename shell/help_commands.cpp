@@ -1,11 +1,10 @@
 #include "shell/help_commands.h"
 
 #include "filelist/file_list_model.h"
-#include "filelist/folder_scan.h"
-#include "filelist/qt_paths.h"
-#include "run/contact_addresses.h"
-#include "shell/prompts.h"
-#include "shell/window_helpers.h"
+#include "scan/folder_scan.h"
+#include "ui/prompts.h"
+#include "ui/qt_paths.h"
+#include "ui/window_helpers.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -25,6 +24,9 @@ TargetOpener& Opener() {
     static TargetOpener opener = OpenWithDesktop;
     return opener;
 }
+
+// The maker's web site, which the help commands open.
+constexpr std::string_view kMakerWebAddress = "http://www.velquarn.example";
 
 QString MakerAddress(const char* path) {
     return QString::fromLatin1(kMakerWebAddress.data(), kMakerWebAddress.size()) +

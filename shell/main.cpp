@@ -2,8 +2,8 @@
 #include "run/temporary_files.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
-#include "shell/prompts.h"
-#include "shell/window_helpers.h"
+#include "ui/prompts.h"
+#include "ui/window_helpers.h"
 
 #include <QApplication>
 #include <vector>

@@ -1,20 +1,19 @@
 #include "shell/main_window.h"
 
 #include "filelist/file_list_view.h"
-#include "filelist/folder_scan.h"
-#include "filelist/qt_paths.h"
 #include "results/results_window.h"
-#include "run/contact_addresses.h"
 #include "run/error_report.h"
-#include "shell/command_bar.h"
+#include "scan/folder_scan.h"
 #include "shell/command_ids.h"
-#include "shell/custom_pointer.h"
 #include "shell/help_commands.h"
 #include "shell/progress_panel.h"
-#include "shell/prompts.h"
 #include "shell/settings_store.h"
 #include "shell/skin.h"
-#include "shell/window_helpers.h"
+#include "ui/command_bar.h"
+#include "ui/custom_pointer.h"
+#include "ui/prompts.h"
+#include "ui/qt_paths.h"
+#include "ui/window_helpers.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "shell/command_bar.h"
 #include "shell/help_commands.h"
 #include "shell/main_window.h"
+#include "ui/command_bar.h"
 
 #include <QMenuBar>
 

@@ -1,8 +1,8 @@
 #include "shell/run_controller.h"
 
-#include "filelist/qt_paths.h"
-#include "shell/prompts.h"
-#include "shell/window_helpers.h"
+#include "ui/prompts.h"
+#include "ui/qt_paths.h"
+#include "ui/window_helpers.h"
 
 #include <QMetaObject>
 #include <chrono>

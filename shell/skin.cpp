@@ -1,6 +1,6 @@
 #include "shell/skin.h"
 
-#include "shell/window_helpers.h"
+#include "ui/window_helpers.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "run/address_list.h"
+#include "output/address_list.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "results/export_formats.h"
+#include "output/export_formats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "filelist/folder_scan.h"
 #include "run/removal_run.h"
+#include "scan/folder_scan.h"
 #include "test_support.h"
 
 #include <algorithm>

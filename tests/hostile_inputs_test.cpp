@@ -1,7 +1,7 @@
 #include "engine/address_pattern.h"
 #include "engine/extract_emails.h"
-#include "filelist/folder_scan.h"
 #include "run/removal_run.h"
+#include "scan/folder_scan.h"
 #include "test_support.h"
 
 #include <cstring>

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 hits=$(grep -rnE '\b(system|popen|execl|execlp|execvp|posix_spawn|ShellExecute[AW]?|WinExec)\s*\(|QProcess' \
-    engine run results filelist shell cli --include='*.cpp' --include='*.h' || true)
+    engine run output scan ui results filelist shell cli --include='*.cpp' --include='*.h' || true)
 if [ -n "$hits" ]; then
     echo "process or shell calls in the program's sources:"
     echo "$hits"

@@ -1,4 +1,4 @@
-#include "results/safe_file_writer.h"
+#include "output/safe_file_writer.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

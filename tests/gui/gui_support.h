@@ -1,7 +1,7 @@
 #pragma once
 
-#include "run/address_list.h"
-#include "shell/prompts.h"
+#include "output/address_list.h"
+#include "ui/prompts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

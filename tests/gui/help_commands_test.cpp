@@ -1,7 +1,7 @@
 #include "filelist/file_list_model.h"
 #include "gui_support.h"
 #include "shell/help_commands.h"
-#include "shell/window_helpers.h"
+#include "ui/window_helpers.h"
 
 #include <QDir>
 #include <QUrl>

@@ -5,9 +5,9 @@
 #include "test_support.h"
 
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <QToolBar>
-#include <QTableView>
 #include <gtest/gtest.h>
 
 namespace ornavex {

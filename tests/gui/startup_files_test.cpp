@@ -1,8 +1,8 @@
 #include "gui_support.h"
-#include "shell/custom_pointer.h"
 #include "shell/skin.h"
-#include "shell/window_helpers.h"
 #include "test_support.h"
+#include "ui/custom_pointer.h"
+#include "ui/window_helpers.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

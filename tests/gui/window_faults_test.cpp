@@ -4,8 +4,8 @@
 #include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "shell/progress_panel.h"
-#include "shell/prompts.h"
 #include "test_support.h"
+#include "ui/prompts.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/address_list.h"
+#include "output/address_list.h"
 
 #include <cstddef>
 #include <filesystem>

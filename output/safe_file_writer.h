@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/output_file.h"
+#include "output/output_file.h"
 
 #include <filesystem>
 #include <string>

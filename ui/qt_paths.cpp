@@ -1,4 +1,4 @@
-#include "filelist/qt_paths.h"
+#include "ui/qt_paths.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "shell/custom_pointer.h"
+#include "ui/custom_pointer.h"
 
-#include "shell/window_helpers.h"
+#include "ui/window_helpers.h"
 
 #include <QFile>
 #include <QImage>

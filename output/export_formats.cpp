@@ -1,6 +1,6 @@
-#include "results/export_formats.h"
+#include "output/export_formats.h"
 
-#include "results/safe_file_writer.h"
+#include "output/safe_file_writer.h"
 
 #include <algorithm>
 

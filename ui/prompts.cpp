@@ -1,4 +1,4 @@
-#include "shell/prompts.h"
+#include "ui/prompts.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

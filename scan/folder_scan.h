@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filelist/wildcard.h"
+#include "scan/wildcard.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "shell/window_helpers.h"
+#include "ui/window_helpers.h"
 
 #include <QCoreApplication>
 #include <QDir>

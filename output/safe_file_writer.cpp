@@ -1,4 +1,4 @@
-#include "results/safe_file_writer.h"
+#include "output/safe_file_writer.h"
 
 #include "run/system_reason.h"
 #include "run/temporary_files.h"

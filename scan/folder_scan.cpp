@@ -1,4 +1,4 @@
-#include "filelist/folder_scan.h"
+#include "scan/folder_scan.h"
 
 #include "run/file_access.h"
 #include "run/system_reason.h"

@@ -1,4 +1,4 @@
-#include "filelist/wildcard.h"
+#include "scan/wildcard.h"
 
 #include <algorithm>
 #include <limits>

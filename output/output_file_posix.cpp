@@ -1,4 +1,4 @@
-#include "results/output_file.h"
+#include "output/output_file.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "shell/command_bar.h"
+#include "ui/command_bar.h"
 
 #include <QAction>
 #include <QFont>
