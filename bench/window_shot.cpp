@@ -1,0 +1,75 @@
+// Saves pictures of both windows, to look at them: the main window with a
+// few paths (one long), the results window with a few addresses.
+//
+//   window_shot PREFIX [light|dark] [WIDTH]
+//
+// writes PREFIX-main.png and PREFIX-results.png; dark gives the application
+// a dark palette, as a dark desktop theme does; WIDTH narrows the main
+// window. Run with QT_QPA_PLATFORM=offscreen, or under xvfb-run.
+#include "shell/main_window.h"
+#include "results/results_window.h"
+#include "ui/prompts.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyleFactory>
+#include <QTimer>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+QPalette DarkPalette() {
+    QPalette palette;
+    const QColor text(230, 230, 230);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
+                      QPalette::BrightText, QPalette::ToolTipText})
+        palette.setColor(role, text);
+    palette.setColor(QPalette::Window, QColor(45, 45, 48));
+    palette.setColor(QPalette::Base, QColor(30, 30, 30));
+    palette.setColor(QPalette::AlternateBase, QColor(50, 50, 50));
+    palette.setColor(QPalette::Button, QColor(55, 55, 58));
+    palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(60, 60, 60));
+    palette.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+    palette.setColor(QPalette::Light, QColor(80, 80, 80));
+    palette.setColor(QPalette::Midlight, QColor(65, 65, 65));
+    palette.setColor(QPalette::Mid, QColor(40, 40, 40));
+    palette.setColor(QPalette::Dark, QColor(25, 25, 25));
+    palette.setColor(QPalette::Shadow, Qt::black);
+    return palette;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: window_shot PREFIX [light|dark] [WIDTH]\n");
+        return 2;
+    }
+    const QString prefix = QString::fromLocal8Bit(argv[1]);
+    if (argc > 2 && std::strcmp(argv[2], "dark") == 0) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(DarkPalette());
+    }
+    ornavex::QtPrompts prompts;
+    ornavex::MainWindow window(prompts);
+    window.files().Append(QStringList{
+        QStringLiteral("/home/user/exports/crm/2024/autumn/campaigns/newsletter/"
+                       "mailing-list-export-2024.txt"),
+        QStringLiteral("/tmp/b.txt")});
+    if (argc > 3)
+        window.resize(std::atoi(argv[3]), window.height());
+    window.show();
+    window.results().model().Append(
+        ornavex::AddressList{"ann@example.org", "bob@x.com", "carol@y.net"});
+    window.results().ShowResults(3, 2);
+    QTimer::singleShot(500, [&] {
+        window.grab().save(prefix + "-main.png");
+        window.results().grab().save(prefix + "-results.png");
+        QApplication::quit();
+    });
+    return QApplication::exec();
+}
