@@ -6,8 +6,8 @@
 // writes PREFIX-main.png and PREFIX-results.png; dark gives the application
 // a dark palette, as a dark desktop theme does; WIDTH narrows the main
 // window. Run with QT_QPA_PLATFORM=offscreen, or under xvfb-run.
-#include "shell/main_window.h"
 #include "results/results_window.h"
+#include "shell/main_window.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
@@ -56,14 +56,14 @@ int main(int argc, char** argv) {
     }
     ornavex::QtPrompts prompts;
     ornavex::MainWindow window(prompts);
-    window.files().Append(QStringList{
-        QStringLiteral("/home/user/exports/crm/2024/autumn/campaigns/newsletter/"
-                       "mailing-list-export-2024.txt"),
-        QStringLiteral("/tmp/b.txt")});
+    window.files().Append(
+        QStringList{QStringLiteral("/home/user/exports/crm/2024/autumn/campaigns/newsletter/"
+                                   "mailing-list-export-2024.txt"),
+                    QStringLiteral("/tmp/b.txt")});
     if (argc > 3)
         window.resize(std::atoi(argv[3]), window.height());
     window.show();
-    window.results().model().Append(
+    window.results().model().Show(
         ornavex::AddressList{"ann@example.org", "bob@x.com", "carol@y.net"});
     window.results().ShowResults(3, 2);
     QTimer::singleShot(500, [&] {

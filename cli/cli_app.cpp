@@ -67,23 +67,23 @@ bool OutputIsAnInput(const fs::path& output, const std::vector<InputSource>& inp
     return false;
 }
 
-class CliHooks : public RunHooks {
+class CliSink : public RunSink {
 public:
-    CliHooks(OutputWriter& output, ProgressBar& progress, std::FILE* err)
+    CliSink(OutputWriter& output, ProgressBar& progress, std::FILE* err)
         : output_(output), progress_(progress), err_(err) {}
 
-    void AppendAddress(std::string_view address) override { output_.Append(address); }
+    void Address(std::string_view address) override { output_.Append(address); }
 
-    void ShowErrorReport(const ErrorReport& report) override {
+    void Error(const ErrorReport& report) override {
         progress_.Finish();
         Complain(err_, report.path, report.description);
     }
 
-    void ShowMessage(std::string_view text) override {
+    void Notice(std::string_view text) override {
         std::fprintf(err_, "%s: %.*s\n", kProgramName, static_cast<int>(text.size()), text.data());
     }
 
-    bool Yield(const RunProgress& progress) override {
+    bool Progress(const RunProgress& progress) override {
         progress_.Update(progress.bytesDone, progress.fileIndex, progress.fileCount);
         return !output_.failed(); // no point reading on when the output is lost
     }
@@ -146,8 +146,8 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     // Sizing every input costs a look-up per file: only for a visible bar.
     const bool showProgress = !options.quiet && IsTerminal(err);
     ProgressBar progress(err, showProgress ? TotalSize(inputs) : 0, showProgress);
-    CliHooks hooks(*output, progress, err);
-    const RunSummary summary = RunRemoval(inputs, hooks);
+    CliSink sink(*output, progress, err);
+    const RunSummary summary = RunRemoval(inputs, sink);
     progress.Finish();
 
     if (summary.failed) {

@@ -6,7 +6,7 @@
 namespace ornavex {
 
 FolderScanJob::FolderScanJob(QObject* parent) : QObject(parent) {
-    worker_ = new QObject; // lives on the scanning thread, runs the queued scans
+    worker_ = new QObject; // lives on the scan thread, runs the queued scans
     worker_->moveToThread(&thread_);
     connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
     thread_.start();

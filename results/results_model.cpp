@@ -21,21 +21,14 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
     return {};
 }
 
-void ResultsModel::Append(AddressList addresses) {
-    if (addresses.empty())
-        return;
-    const int first = static_cast<int>(addresses_->size());
-    beginInsertRows({}, first, first + static_cast<int>(addresses.size()) - 1);
-    if (addresses_.use_count() > 1) { // read elsewhere: that reader keeps its own
-        auto own = std::make_shared<AddressList>();
-        own->Append(*addresses_);
-        addresses_ = std::move(own);
-    }
-    if (addresses_->empty())
-        *addresses_ = std::move(addresses);
-    else
-        addresses_->Append(addresses);
-    endInsertRows();
+void ResultsModel::Show(std::shared_ptr<const AddressList> addresses) {
+    beginResetModel();
+    addresses_ = addresses ? std::move(addresses) : std::make_shared<AddressList>();
+    endResetModel();
+}
+
+void ResultsModel::Show(AddressList addresses) {
+    Show(std::make_shared<const AddressList>(std::move(addresses)));
 }
 
 void ResultsModel::Clear() {

@@ -19,7 +19,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void Append(AddressList addresses);
+    // Shows the list of a run; it is never changed, only replaced.
+    void Show(std::shared_ptr<const AddressList> addresses);
+    void Show(AddressList addresses);
     void Clear();
 
     const AddressList& addresses() const { return *addresses_; }
@@ -28,7 +30,7 @@ public:
     std::shared_ptr<const AddressList> shared() const { return addresses_; }
 
 private:
-    std::shared_ptr<AddressList> addresses_ = std::make_shared<AddressList>();
+    std::shared_ptr<const AddressList> addresses_ = std::make_shared<AddressList>();
 };
 
 } // namespace ornavex

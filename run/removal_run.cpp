@@ -4,7 +4,7 @@
 #include "engine/new_address_filter.h"
 #include "run/file_reader.h"
 #include "run/held_back.h"
-#include "run/scan_stage.h"
+#include "run/read_stage.h"
 
 #include <algorithm>
 #include <atomic>
@@ -20,64 +20,64 @@ namespace ornavex {
 namespace {
 
 constexpr std::size_t kQueuedBatches = 8;
-constexpr std::size_t kScanningThreads = 2;
+constexpr std::size_t kReadingThreads = 2;
 constexpr std::size_t kMaxSpareBatchText = 1 << 20;
 
-// The run on three threads: two scanning threads read alternate files and
+// The run on three threads: two reading threads read alternate files and
 // find their valid addresses; this thread de-duplicates them in list order
-// and talks to the hooks, so every hook is called on the thread that called
+// and talks to the sink, so every hook is called on the thread that called
 // RunRemoval.
 class Run {
 public:
-    Run(const std::vector<InputSource>& inputs, RunHooks& hooks, const ScanSettings& settings)
-        : inputs_(inputs), hooks_(hooks), settings_(settings), seen_(settings.hashSeed) {
+    Run(const std::vector<InputSource>& inputs, RunSink& sink, const ReadSettings& settings)
+        : inputs_(inputs), sink_(sink), settings_(settings), seen_(settings.hashSeed) {
         progress_.fileCount = inputs.size();
         // Standard input can be read by one thread only.
         const bool readsStandardInput = std::any_of(
             inputs.begin(), inputs.end(), [](const InputSource& in) { return in.standardInput; });
-        const std::size_t threads = readsStandardInput || inputs.size() < 2 ? 1 : kScanningThreads;
+        const std::size_t threads = readsStandardInput || inputs.size() < 2 ? 1 : kReadingThreads;
         while (channels_.size() < threads)
             channels_.emplace_back();
     }
 
     ~Run() {
-        // Whatever way this thread leaves, the scanning threads must end too.
+        // Whatever way this thread leaves, the reading threads must end too.
         stop_.store(true);
         for (Channel& channel : channels_) {
             channel.queues.full.Close();
             channel.queues.spare.Close();
         }
         for (Channel& channel : channels_)
-            if (channel.scanner.joinable())
-                channel.scanner.join();
+            if (channel.reader.joinable())
+                channel.reader.join();
     }
 
     RunSummary Execute() {
         if (inputs_.empty()) {
-            hooks_.ShowMessage(kNoFilesMessage);
+            sink_.Notice(kNoFilesMessage);
             return summary_;
         }
         for (std::size_t i = 0; i < channels_.size(); ++i) {
             Channel& channel = channels_[i];
-            channel.scanner = std::thread([this, &channel, i] {
-                ScanInputs(inputs_, ScanShare{i, channels_.size()}, settings_, stop_,
+            channel.reader = std::thread([this, &channel, i] {
+                ReadInputs(inputs_, ReadShare{i, channels_.size()}, settings_, stop_,
                            channel.queues);
             });
         }
         for (std::size_t file = 0; file < inputs_.size(); ++file) {
             Channel& channel = channels_[file % channels_.size()];
             for (;;) {
-                ScanEvent* event = NextEvent(channel);
-                if (event == nullptr || event->kind == ScanEvent::Kind::kAborted) {
+                ReadEvent* event = NextEvent(channel);
+                if (event == nullptr || event->kind == ReadEvent::Kind::kAborted) {
                     Fail(event != nullptr ? event->error : "The run ended unfinished", file);
                     return summary_;
                 }
-                if (event->kind == ScanEvent::Kind::kEnd)
-                    return summary_; // the scanners saw the stop
+                if (event->kind == ReadEvent::Kind::kEnd)
+                    return summary_; // the reading threads saw the stop
                 if (!HandleOrReport(*event, channel.batch))
                     return summary_;
-                if (event->kind == ScanEvent::Kind::kFileDone ||
-                    event->kind == ScanEvent::Kind::kFileFailed)
+                if (event->kind == ReadEvent::Kind::kFileDone ||
+                    event->kind == ReadEvent::Kind::kFileFailed)
                     break;
             }
             if (summary_.stopped)
@@ -87,17 +87,17 @@ public:
     }
 
 private:
-    // A scanning thread and the events it sent that this thread has yet to handle.
+    // A reading thread and the events it sent that this thread has yet to handle.
     struct Channel {
-        ScanChannel queues{kQueuedBatches};
-        std::thread scanner;
-        ScanBatch batch;
+        ReadChannel queues{kQueuedBatches};
+        std::thread reader;
+        EventParcel batch;
         std::size_t next = 0; // into batch.events
     };
 
-    ScanEvent* NextEvent(Channel& channel) {
+    ReadEvent* NextEvent(Channel& channel) {
         while (channel.next == channel.batch.events.size()) {
-            std::optional<ScanBatch> batch = channel.queues.full.Pop();
+            std::optional<EventParcel> batch = channel.queues.full.Pop();
             if (!batch)
                 return nullptr;
             // The handled batch goes back to be filled again, unless an
@@ -115,7 +115,7 @@ private:
     // Handles the event; false when that failed (the address set could not
     // grow, say) and the run cannot go on. The failure is reported, and the
     // run ends marked as failed.
-    bool HandleOrReport(const ScanEvent& event, const ScanBatch& batch) {
+    bool HandleOrReport(const ReadEvent& event, const EventParcel& batch) {
         std::string reason;
         try {
             Handle(event, batch);
@@ -132,45 +132,45 @@ private:
     void Fail(const std::string& reason, std::size_t fileIndex) {
         stop_.store(true);
         summary_.failed = true;
-        hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kReadFileStatement, reason,
-                                           inputs_[fileIndex].DisplayName()});
+        sink_.Error(ErrorReport{std::string(kStartLocation), kReadFileStatement, reason,
+                                inputs_[fileIndex].DisplayName()});
     }
 
-    void Handle(const ScanEvent& event, const ScanBatch& batch) {
+    void Handle(const ReadEvent& event, const EventParcel& batch) {
         progress_.fileIndex = event.fileIndex;
         progress_.current = &inputs_[event.fileIndex];
         progress_.bytesDone += event.bytes;
         if (summary_.stopped)
-            return; // what the scanners sent before they saw the stop
+            return; // what the reading threads sent before they saw the stop
         summary_.bytesRead += event.bytes;
         switch (event.kind) {
-        case ScanEvent::Kind::kFileStart:
-            YieldOrStop();
+        case ReadEvent::Kind::kFileStart:
+            ReportProgress();
             break;
-        case ScanEvent::Kind::kAddresses:
+        case ReadEvent::Kind::kAddresses:
             AddNew(event, batch);
-            YieldOrStop();
+            ReportProgress();
             break;
-        case ScanEvent::Kind::kFileDone:
+        case ReadEvent::Kind::kFileDone:
             AddNew(event, batch);
             ++summary_.filesRead;
             AppendHeldBack();
             break;
-        case ScanEvent::Kind::kFileFailed:
+        case ReadEvent::Kind::kFileFailed:
             ++summary_.filesFailed;
             GiveBackHeldBack();
-            hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kReadFileStatement,
-                                               event.error, progress_.current->DisplayName()});
+            sink_.Error(ErrorReport{std::string(kStartLocation), kReadFileStatement, event.error,
+                                    progress_.current->DisplayName()});
             break;
-        case ScanEvent::Kind::kEnd:
-        case ScanEvent::Kind::kAborted:
+        case ReadEvent::Kind::kEnd:
+        case ReadEvent::Kind::kAborted:
             break;
         }
     }
 
     // Adds every address of the event that is new to the run to the set, in
     // text order, and holds it back until its file has been read to the end.
-    void AddNew(const ScanEvent& event, const ScanBatch& batch) {
+    void AddNew(const ReadEvent& event, const EventParcel& batch) {
         lookups_.clear();
         for (std::size_t i = 0; i < event.entryCount; ++i) {
             const FoundAddress& entry = batch.entries[event.firstEntry + i];
@@ -198,25 +198,25 @@ private:
 
     void Append(std::string_view address) {
         try {
-            hooks_.AppendAddress(address);
+            sink_.Address(address);
         } catch (const std::bad_alloc&) {
             throw; // the run cannot go on
         } catch (const std::exception& e) {
-            hooks_.ShowErrorReport(ErrorReport{std::string(kStartLocation), kAppendResultStatement,
-                                               e.what(), progress_.current->DisplayName()});
+            sink_.Error(ErrorReport{std::string(kStartLocation), kAppendResultStatement, e.what(),
+                                    progress_.current->DisplayName()});
         }
     }
 
-    void YieldOrStop() {
-        if (!hooks_.Yield(progress_)) {
+    void ReportProgress() {
+        if (!sink_.Progress(progress_)) {
             summary_.stopped = true;
             stop_.store(true);
         }
     }
 
     const std::vector<InputSource>& inputs_;
-    RunHooks& hooks_;
-    ScanSettings settings_;
+    RunSink& sink_;
+    ReadSettings settings_;
     std::deque<Channel> channels_; // never moved: the threads hold references
     std::atomic<bool> stop_{false};
     AddressSet seen_;
@@ -236,13 +236,13 @@ std::uint64_t ChooseHashSeed() {
     return (std::uint64_t{random()} << 32) ^ random();
 }
 
-RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunHooks& hooks,
+RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
                       const RunOptions& options) {
-    ScanSettings settings;
+    ReadSettings settings;
     settings.blockSize = options.blockSize == 0 ? kReadBlockSize : options.blockSize;
     settings.hashSeed = options.hashSeed ? *options.hashSeed : ChooseHashSeed();
     settings.batchReads = options.batchReads;
-    return Run(inputs, hooks, settings).Execute();
+    return Run(inputs, sink, settings).Execute();
 }
 
 } // namespace ornavex

@@ -23,17 +23,17 @@ struct RunProgress {
 
 // What a run reports to the program that drives it: the desktop window, the
 // command line and the tests each supply one.
-class RunHooks {
+class RunSink {
 public:
-    virtual ~RunHooks() = default;
+    virtual ~RunSink() = default;
     // One new address, spelled as first found.
-    virtual void AppendAddress(std::string_view address) = 0;
+    virtual void Address(std::string_view address) = 0;
     // A failed step; the run goes on when this returns.
-    virtual void ShowErrorReport(const ErrorReport& report) = 0;
+    virtual void Error(const ErrorReport& report) = 0;
     // A plain notice, such as the one for an empty file list.
-    virtual void ShowMessage(std::string_view text) = 0;
+    virtual void Notice(std::string_view text) = 0;
     // Called before each file and after each block; false stops the run.
-    virtual bool Yield(const RunProgress& progress) = 0;
+    virtual bool Progress(const RunProgress& progress) = 0;
 };
 
 struct RunSummary {
@@ -42,9 +42,9 @@ struct RunSummary {
     std::uint64_t bytesRead = 0;
     std::uint64_t addressesFound = 0;
     std::uint64_t uniqueAddresses = 0;
-    bool stopped = false; // Yield asked to stop before the end
+    bool stopped = false; // Progress asked to stop before the end
     // The run could not go on (out of memory): what it gave is not the whole
-    // result. It was reported through ShowErrorReport.
+    // result. It was reported through Error.
     bool failed = false;
 
     std::uint64_t DuplicatesRemoved() const { return addressesFound - uniqueAddresses; }
@@ -66,7 +66,7 @@ std::uint64_t ChooseHashSeed();
 // first occurrence. A file that cannot be read, even one that fails part-way,
 // is reported and contributes nothing: its new addresses are held back until
 // it has been read to its end.
-RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunHooks& hooks,
+RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
                       const RunOptions& options = {});
 
 } // namespace ornavex

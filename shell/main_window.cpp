@@ -57,7 +57,8 @@ QString FormatFolderErrors(const std::vector<FolderError>& errors) {
 
 } // namespace
 
-MainWindow::MainWindow(Prompts& prompts) : prompts_(prompts), run_(prompts, this), scanner_(this) {
+MainWindow::MainWindow(Prompts& prompts)
+    : prompts_(prompts), run_(prompts, this), folderScan_(this) {
     setObjectName(QStringLiteral("Form1"));
     // The load steps, in order: skin, custom pointer, the start-up draw,
     // caption and icon, then the lists, the results window and the toolbar.
@@ -92,10 +93,8 @@ MainWindow::MainWindow(Prompts& prompts) : prompts_(prompts), run_(prompts, this
 
     connect(list_, &FileListView::removeCurrentRequested, this, &MainWindow::RemoveCurrentEntry);
     connect(list_, &FileListView::pathsDropped, this, &MainWindow::AddDroppedPaths);
-    connect(&scanner_, &FolderScanJob::filesFound, this, &MainWindow::FilesFound);
-    connect(&scanner_, &FolderScanJob::busyChanged, this, [this] { UpdateBusyState(); });
-    connect(&run_, &RunController::addressesReady, this,
-            [this](AddressList& addresses) { results_->model().Append(std::move(addresses)); });
+    connect(&folderScan_, &FolderScanJob::filesFound, this, &MainWindow::FilesFound);
+    connect(&folderScan_, &FolderScanJob::busyChanged, this, [this] { UpdateBusyState(); });
     connect(&run_, &RunController::progressed, progress_, &ProgressPanel::ShowRun);
     connect(&run_, &RunController::finished, this, &MainWindow::RunFinished);
     connect(progress_, &ProgressPanel::cancelRequested, this, &MainWindow::CancelWork);
@@ -155,11 +154,11 @@ void MainWindow::AddFolder() {
     const QString folder = prompts_.ChooseFolder(this, QStringLiteral("Please select folder:"));
     if (folder.isEmpty())
         return;
-    scanner_.Scan({ToFsPath(folder)}, FileNameFilter::ForExtensions(extension->toStdString()));
+    folderScan_.Scan({ToFsPath(folder)}, FileNameFilter::ForExtensions(extension->toStdString()));
 }
 
 void MainWindow::AddDroppedPaths(const std::vector<std::filesystem::path>& paths) {
-    scanner_.Scan(paths, FileNameFilter::AllFiles());
+    folderScan_.Scan(paths, FileNameFilter::AllFiles());
 }
 
 void MainWindow::FilesFound(const std::vector<std::filesystem::path>& files,
@@ -193,23 +192,20 @@ void MainWindow::Start() {
     UpdateBusyState();
 }
 
-void MainWindow::RunFinished(const RunSummary& summary, bool hadFiles) {
+void MainWindow::RunFinished(const RunResult& result) {
     UpdateBusyState();
     // Cancelled, or failed (out of memory, reported already): no partial
     // list is shown as if it were the result; the main window stays.
-    if (summary.stopped || summary.failed) {
-        results_->model().Clear();
+    if (result.summary.stopped || result.summary.failed || !result.hadFiles)
         return;
-    }
-    if (!hadFiles)
-        return;
-    results_->ShowResults(summary.uniqueAddresses, summary.DuplicatesRemoved());
+    results_->model().Show(result.addresses);
+    results_->ShowResults(result.summary.uniqueAddresses, result.summary.DuplicatesRemoved());
     hide();
 }
 
 void MainWindow::CancelWork() {
     run_.Cancel();
-    scanner_.Cancel();
+    folderScan_.Cancel();
 }
 
 void MainWindow::UpdateBusyState() {

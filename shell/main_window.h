@@ -34,7 +34,7 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     ResultsWindow& results() { return *results_; }
     ProgressPanel* progressPanel() const { return progress_; }
-    bool busy() const { return run_.running() || scanner_.busy(); }
+    bool busy() const { return run_.running() || folderScan_.busy(); }
     bool skinned() const { return skinned_; }
     const std::optional<QCursor>& customPointer() const { return customPointer_; }
 
@@ -55,7 +55,7 @@ public:
     void Exit();
     // The run has ended: the results window shows what it found, unless it
     // was cancelled or could not finish.
-    void RunFinished(const RunSummary& summary, bool hadFiles);
+    void RunFinished(const RunResult& result);
 
 signals:
     void programEndRequested();
@@ -81,7 +81,7 @@ private:
     QTimer* progressDelay_ = nullptr;
     std::unique_ptr<ResultsWindow> results_;
     RunController run_;
-    FolderScanJob scanner_;
+    FolderScanJob folderScan_;
     ListLayout layout_;
     bool skinned_ = false;
     // Loaded when shipped, as the window's custom pointer picture; nothing

@@ -5,8 +5,10 @@
 #include "ui/window_helpers.h"
 
 #include <QMetaObject>
+#include <QtConcurrent/QtConcurrentRun>
 #include <chrono>
-#include <future>
+#include <condition_variable>
+#include <mutex>
 
 namespace ornavex {
 namespace {
@@ -16,111 +18,124 @@ constexpr auto kReportInterval = std::chrono::milliseconds(50);
 
 } // namespace
 
-// The run's hooks, called on the worker thread. Everything the window shows
-// is posted to the window's thread; the posted work never touches the hooks,
-// which are gone once the run ends.
-class RunController::Hooks : public RunHooks {
+// What the run's thread and the window's share: whether the run was
+// cancelled, and whether the message the run waits for has been answered.
+struct RunController::Waiting {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool cancelled = false;
+    unsigned answered = 0; // messages answered so far
+};
+
+// The run's sink, called on the run's thread. Everything the window shows is
+// posted to the window's thread; the posted work never touches the sink,
+// which is gone once the run ends.
+class RunController::Sink : public RunSink {
 public:
-    Hooks(RunController& controller, std::shared_ptr<std::atomic<bool>> cancelled,
-          std::uint64_t totalBytes)
-        : controller_(controller), cancelled_(std::move(cancelled)), totalBytes_(totalBytes) {}
+    Sink(RunController& controller, std::shared_ptr<Waiting> waiting, std::uint64_t totalBytes)
+        : controller_(controller), waiting_(std::move(waiting)), totalBytes_(totalBytes) {}
 
-    // The results stay on the worker until the run ends: the window shows
-    // them all at once, and the window's thread does no work per address.
-    void AppendAddress(std::string_view address) override { found_.Append(address); }
+    // The results stay on the run's thread until it ends: the window shows
+    // them all at once, and its thread does no work per address.
+    void Address(std::string_view address) override { found_->Append(address); }
 
-    void ShowErrorReport(const ErrorReport& report) override {
+    void Error(const ErrorReport& report) override {
         Ask(QString::fromStdString(FormatErrorReport(report)),
             QString::fromUtf8(kErrorReportTitle.data(), kErrorReportTitle.size()),
             Prompts::Icon::kWarning);
     }
 
-    void ShowMessage(std::string_view text) override {
+    void Notice(std::string_view text) override {
         Ask(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), kApplicationTitle,
             Prompts::Icon::kNone);
     }
 
-    bool Yield(const RunProgress& progress) override {
+    bool Progress(const RunProgress& progress) override {
         const auto now = Clock::now();
         if (now - lastReport_ >= kReportInterval) {
             lastReport_ = now;
             const QString current =
                 progress.current != nullptr ? ToQString(progress.current->path) : QString();
-            const std::uint64_t done = progress.bytesDone;
-            const std::uint64_t total = totalBytes_;
             RunController* controller = &controller_;
-            QMetaObject::invokeMethod(controller, [controller, done, total, current] {
-                emit controller->progressed(done, total, current);
-            });
+            QMetaObject::invokeMethod(
+                controller, [controller, done = progress.bytesDone, total = totalBytes_, current] {
+                    emit controller->progressed(done, total, current);
+                });
         }
-        return !cancelled_->load();
+        std::lock_guard lock(waiting_->mutex);
+        return !waiting_->cancelled;
     }
 
-    // Hands every address found to the window's thread.
-    void Deliver() {
-        auto all = std::make_shared<AddressList>(std::move(found_));
-        found_.clear();
-        RunController* controller = &controller_;
-        QMetaObject::invokeMethod(controller,
-                                  [controller, all] { emit controller->addressesReady(*all); });
-    }
+    std::shared_ptr<const AddressList> TakeAddresses() { return std::move(found_); }
 
 private:
-    // Shows a modal message on the window's thread and waits for OK, unless
-    // the run is cancelled meanwhile (the window may be closing).
+    // Shows a modal message on the window's thread and waits until it is
+    // answered, or until the run is cancelled (the window may be closing).
     void Ask(const QString& text, const QString& title, Prompts::Icon icon) {
-        auto answered = std::make_shared<std::promise<void>>();
-        std::future<void> done = answered->get_future();
+        std::unique_lock lock(waiting_->mutex);
+        const unsigned answer = waiting_->answered + 1;
         RunController* controller = &controller_;
-        auto cancelled = cancelled_;
-        QMetaObject::invokeMethod(controller, [controller, text, title, icon, answered, cancelled] {
-            if (!cancelled->load())
-                controller->prompts_.ShowMessage(controller->dialogParent_, text, title, icon);
-            answered->set_value();
+        QMetaObject::invokeMethod(controller, [controller, text, title, icon, waiting = waiting_] {
+            {
+                std::lock_guard held(waiting->mutex);
+                if (waiting->cancelled)
+                    return;
+            }
+            controller->prompts_.ShowMessage(controller->dialogParent_, text, title, icon);
+            std::lock_guard held(waiting->mutex);
+            ++waiting->answered;
+            waiting->changed.notify_all();
         });
-        while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-            if (cancelled_->load())
-                return;
+        waiting_->changed.wait(lock,
+                               [&] { return waiting_->cancelled || waiting_->answered >= answer; });
     }
 
     RunController& controller_;
-    std::shared_ptr<std::atomic<bool>> cancelled_;
+    std::shared_ptr<Waiting> waiting_;
     std::uint64_t totalBytes_;
-    AddressList found_;
+    std::shared_ptr<AddressList> found_ = std::make_shared<AddressList>();
     Clock::time_point lastReport_ = Clock::now();
 };
 
 RunController::RunController(Prompts& prompts, QWidget* dialogParent, QObject* parent)
-    : QObject(parent), prompts_(prompts), dialogParent_(dialogParent) {}
+    : QObject(parent), prompts_(prompts), dialogParent_(dialogParent) {
+    connect(&watcher_, &QFutureWatcher<RunResult>::finished, this, &RunController::Finished);
+}
 
 RunController::~RunController() {
     Cancel();
-    if (worker_.joinable())
-        worker_.join();
+    if (running_) // a watcher that never had a run would wait forever
+        watcher_.waitForFinished();
 }
 
 void RunController::Start(std::vector<InputSource> inputs) {
-    if (running())
+    if (running_)
         return;
-    cancelled_ = std::make_shared<std::atomic<bool>>(false);
-    worker_ = std::thread([this, inputs = std::move(inputs), cancelled = cancelled_] {
-        Hooks hooks(*this, cancelled, TotalSize(inputs));
-        const RunSummary summary = RunRemoval(inputs, hooks);
-        hooks.Deliver();
-        const bool hadFiles = !inputs.empty();
-        QMetaObject::invokeMethod(this, [this, summary, hadFiles] { Finish(summary, hadFiles); });
-    });
+    running_ = true;
+    waiting_ = std::make_shared<Waiting>();
+    watcher_.setFuture(QtConcurrent::run([this, inputs = std::move(inputs), waiting = waiting_] {
+        Sink sink(*this, waiting, TotalSize(inputs));
+        RunResult result;
+        result.summary = RunRemoval(inputs, sink);
+        result.addresses = sink.TakeAddresses();
+        result.hadFiles = !inputs.empty();
+        return result;
+    }));
 }
 
 void RunController::Cancel() {
-    if (cancelled_)
-        cancelled_->store(true);
+    if (!waiting_)
+        return;
+    std::lock_guard lock(waiting_->mutex);
+    waiting_->cancelled = true;
+    waiting_->changed.notify_all();
 }
 
-void RunController::Finish(const RunSummary& summary, bool hadFiles) {
-    if (worker_.joinable())
-        worker_.join();
-    emit finished(summary, hadFiles);
+void RunController::Finished() {
+    // Taken out of the future, which would otherwise hold the list on.
+    const RunResult result = watcher_.future().takeResult();
+    running_ = false;
+    emit finished(result);
 }
 
 } // namespace ornavex

@@ -3,13 +3,11 @@
 #include "output/address_list.h"
 #include "run/removal_run.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <thread>
 #include <vector>
 
 class QWidget;
@@ -18,35 +16,43 @@ namespace ornavex {
 
 class Prompts;
 
-// Runs the removal on a worker thread and reports back on the window's
-// thread: progress a few times a second, every report or notice as a modal
-// message that the run waits for, and at the end all addresses at once.
+// All a run hands to the window when it ends.
+struct RunResult {
+    RunSummary summary;
+    std::shared_ptr<const AddressList> addresses; // every new address, in order
+    bool hadFiles = false;
+};
+
+// Runs the removal off the window's thread and reports back on it:
+// progress a few times a second, every report or notice as a modal message
+// that the run waits for, and at the end the whole result in one signal.
 class RunController : public QObject {
     Q_OBJECT
 public:
     RunController(Prompts& prompts, QWidget* dialogParent, QObject* parent = nullptr);
     ~RunController() override;
 
-    bool running() const { return worker_.joinable(); }
+    // From Start until finished has been emitted.
+    bool running() const { return running_; }
     void Start(std::vector<InputSource> inputs);
     // Stops the run; it ends with summary.stopped set.
     void Cancel();
 
 signals:
-    void addressesReady(AddressList& addresses);
     void progressed(std::uint64_t bytesDone, std::uint64_t totalBytes, const QString& currentFile);
-    void finished(const RunSummary& summary, bool hadFiles);
+    void finished(const RunResult& result);
 
 private:
-    class Hooks;
-    friend class Hooks;
+    class Sink;
+    struct Waiting;
 
-    void Finish(const RunSummary& summary, bool hadFiles);
+    void Finished();
 
     Prompts& prompts_;
     QWidget* dialogParent_;
-    std::thread worker_;
-    std::shared_ptr<std::atomic<bool>> cancelled_;
+    QFutureWatcher<RunResult> watcher_;
+    std::shared_ptr<Waiting> waiting_;
+    bool running_ = false;
 };
 
 } // namespace ornavex

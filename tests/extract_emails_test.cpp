@@ -1,4 +1,4 @@
-#include "engine/address_scanner.h"
+#include "engine/block_finder.h"
 #include "engine/candidate_words.h"
 #include "engine/extract_emails.h"
 #include "test_support.h"
@@ -151,7 +151,7 @@ TEST(Extraction, AgreesWithReferenceOnRandomText) {
 Strings ExtractInBlocks(std::string_view text, const std::vector<std::size_t>& cuts) {
     AddressSet seen;
     Strings found;
-    AddressScanner scanner([&](std::string_view address) {
+    BlockFinder scanner([&](std::string_view address) {
         if (seen.InsertLowerCased(address))
             found.emplace_back(address);
     });
@@ -203,7 +203,7 @@ TEST(StreamingExtraction, DropsTheTextOfAHopelessLongWord) {
     // A long word with a byte no address holds keeps nothing in memory, and
     // the words around it are still found.
     Strings found;
-    AddressScanner scanner([&](std::string_view address) { found.emplace_back(address); });
+    BlockFinder scanner([&](std::string_view address) { found.emplace_back(address); });
     scanner.Feed("before@x.com \x01");
     for (int i = 0; i < 1000; ++i)
         scanner.Feed(std::string(1000, 'a') + "@b.com");

@@ -157,10 +157,10 @@ TEST(FolderScanDepth, ReadsATreeThousandsOfLevelsDeep) {
     EXPECT_TRUE(scan.errors.empty());
     ASSERT_EQ(scan.files.size(), 1u);
     EXPECT_EQ(scan.files[0], deepest / "bottom.txt");
-    testing::RecordingHooks hooks;
-    RunRemoval({InputSource::File(scan.files[0])}, hooks);
-    EXPECT_EQ(hooks.addresses, std::vector<std::string>{"bottom@deep.org"});
-    EXPECT_TRUE(hooks.reports.empty());
+    testing::RecordingSink sink;
+    RunRemoval({InputSource::File(scan.files[0])}, sink);
+    EXPECT_EQ(sink.addresses, std::vector<std::string>{"bottom@deep.org"});
+    EXPECT_TRUE(sink.reports.empty());
 }
 
 TEST_F(FolderScan, ListsAFolderOfManyNamesInOrderIgnoringCase) {

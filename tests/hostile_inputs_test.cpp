@@ -16,7 +16,7 @@ namespace ornavex {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RecordingHooks;
+using testing::RecordingSink;
 using testing::TempDir;
 using testing::WriteFile;
 using Strings = std::vector<std::string>;
@@ -73,11 +73,11 @@ TEST(HostileInputs, RandomBytesAndProgramsGiveOnlyValidDistinctAddresses) {
     for (char& c : noise)
         c = static_cast<char>(random() % 4 == 0 ? "a@.x -\r\n"[random() % 8] : random());
     WriteFile(dir / "noise.bin", noise);
-    RecordingHooks hooks;
-    RunRemoval(Files({dir / "noise.bin", "/proc/self/exe", "/bin/sh"}), hooks);
-    EXPECT_TRUE(hooks.reports.empty());
+    RecordingSink sink;
+    RunRemoval(Files({dir / "noise.bin", "/proc/self/exe", "/bin/sh"}), sink);
+    EXPECT_TRUE(sink.reports.empty());
     AddressSet seen;
-    for (const std::string& address : hooks.addresses) {
+    for (const std::string& address : sink.addresses) {
         EXPECT_TRUE(IsEmailAddress(address)) << address;
         EXPECT_TRUE(seen.InsertLowerCased(address)) << "twice: " << address;
     }
@@ -85,9 +85,9 @@ TEST(HostileInputs, RandomBytesAndProgramsGiveOnlyValidDistinctAddresses) {
     // engine finds in the whole text.
     AddressSet whole;
     const Strings expected = ExtractEmailToArray(noise, whole);
-    ASSERT_GE(hooks.addresses.size(), expected.size());
-    EXPECT_EQ(Strings(hooks.addresses.begin(),
-                      hooks.addresses.begin() + static_cast<long>(expected.size())),
+    ASSERT_GE(sink.addresses.size(), expected.size());
+    EXPECT_EQ(Strings(sink.addresses.begin(),
+                      sink.addresses.begin() + static_cast<long>(expected.size())),
               expected);
 }
 
@@ -122,11 +122,11 @@ TEST(HostileInputs, AnAddressTooLongToKeepIsReadAgain) {
     const std::string local(3 << 20, 'a');
     const std::string address = "X" + local + "@Long.Example.org";
     WriteFile(dir / "long.txt", "before@x.com " + address + ". " + "after@x.com");
-    testing::RecordingHooks hooks;
-    RunRemoval(Files({dir / "long.txt"}), hooks);
-    EXPECT_TRUE(hooks.reports.empty());
-    ASSERT_EQ(hooks.addresses.size(), 3u);
-    EXPECT_EQ(hooks.addresses[1], address);
+    testing::RecordingSink sink;
+    RunRemoval(Files({dir / "long.txt"}), sink);
+    EXPECT_TRUE(sink.reports.empty());
+    ASSERT_EQ(sink.addresses.size(), 3u);
+    EXPECT_EQ(sink.addresses[1], address);
     // The same through the standard input, which keeps the text instead.
     const testing::ProcessResult piped =
         testing::RunCommand("cat " + testing::ShellQuote(dir / "long.txt") + " | " +
@@ -186,29 +186,29 @@ TEST(HostileInputs, NonRegularFilesFailClearlyAndTheRunGoesOn) {
     TempDir dir;
     WriteFile(dir / "ok.txt", "ok@x.com");
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    RecordingHooks hooks;
+    RecordingSink sink;
     const RunSummary summary = RunRemoval(
-        Files({dir.path(), dir / "fifo", "/dev/zero", dir / "ok.txt", dir / "missing"}), hooks);
-    EXPECT_EQ(hooks.addresses, (Strings{"ok@x.com"}));
-    ASSERT_EQ(hooks.reports.size(), 4u);
-    EXPECT_EQ(hooks.reports[0].description, "Is a directory");
-    EXPECT_EQ(hooks.reports[1].description, "Not a regular file");
-    EXPECT_EQ(hooks.reports[2].description, "Not a regular file");
-    EXPECT_EQ(hooks.reports[3].description, "No such file or directory");
+        Files({dir.path(), dir / "fifo", "/dev/zero", dir / "ok.txt", dir / "missing"}), sink);
+    EXPECT_EQ(sink.addresses, (Strings{"ok@x.com"}));
+    ASSERT_EQ(sink.reports.size(), 4u);
+    EXPECT_EQ(sink.reports[0].description, "Is a directory");
+    EXPECT_EQ(sink.reports[1].description, "Not a regular file");
+    EXPECT_EQ(sink.reports[2].description, "Not a regular file");
+    EXPECT_EQ(sink.reports[3].description, "No such file or directory");
     EXPECT_EQ(summary.filesFailed, 4u);
 }
 
-// Changes the file the first time the run yields, while the scanning thread
+// Changes the file the first time the run reports progress, while the reading thread
 // is at most a queue's length into it.
-class ChangingHooks : public RecordingHooks {
+class ChangingSink : public RecordingSink {
 public:
-    explicit ChangingHooks(std::function<void()> change) : change_(std::move(change)) {}
-    bool Yield(const RunProgress& progress) override {
+    explicit ChangingSink(std::function<void()> change) : change_(std::move(change)) {}
+    bool Progress(const RunProgress& progress) override {
         if (change_) {
             change_();
             change_ = nullptr;
         }
-        return RecordingHooks::Yield(progress);
+        return RecordingSink::Progress(progress);
     }
 
 private:
@@ -227,12 +227,12 @@ TEST(HostileInputs, FileThatShrinksWhileReadEndsWhereItNowEnds) {
     const std::string text = NumberedAddresses(0, 400000); // about 9 MB
     WriteFile(dir / "shrinking.txt", text);
     const std::size_t keep = text.find('\n', 2'000'000) + 1;
-    ChangingHooks hooks([&] { fs::resize_file(dir / "shrinking.txt", keep); });
-    const RunSummary summary = RunRemoval(Files({dir / "shrinking.txt"}), hooks);
+    ChangingSink sink([&] { fs::resize_file(dir / "shrinking.txt", keep); });
+    const RunSummary summary = RunRemoval(Files({dir / "shrinking.txt"}), sink);
     AddressSet seen;
-    EXPECT_EQ(hooks.addresses, ExtractEmailToArray(text.substr(0, keep), seen));
+    EXPECT_EQ(sink.addresses, ExtractEmailToArray(text.substr(0, keep), seen));
     EXPECT_EQ(summary.bytesRead, keep);
-    EXPECT_TRUE(hooks.reports.empty());
+    EXPECT_TRUE(sink.reports.empty());
 }
 
 TEST(HostileInputs, FileThatGrowsWhileReadIsReadToItsNewEnd) {
@@ -240,14 +240,14 @@ TEST(HostileInputs, FileThatGrowsWhileReadIsReadToItsNewEnd) {
     const std::string first = NumberedAddresses(0, 100000);
     const std::string more = NumberedAddresses(100000, 100100);
     WriteFile(dir / "growing.txt", first);
-    ChangingHooks hooks([&] {
+    ChangingSink sink([&] {
         std::FILE* file = std::fopen((dir / "growing.txt").c_str(), "ab");
         std::fwrite(more.data(), 1, more.size(), file);
         std::fclose(file);
     });
-    RunRemoval(Files({dir / "growing.txt"}), hooks);
-    EXPECT_EQ(hooks.addresses.size(), 100100u);
-    EXPECT_EQ(hooks.addresses.back(), "user100099@example.com");
+    RunRemoval(Files({dir / "growing.txt"}), sink);
+    EXPECT_EQ(sink.addresses.size(), 100100u);
+    EXPECT_EQ(sink.addresses.back(), "user100099@example.com");
 }
 
 TEST(HostileInputs, AwkwardFileNamesAreReadExactly) {
@@ -262,10 +262,10 @@ TEST(HostileInputs, AwkwardFileNamesAreReadExactly) {
         expected.push_back("file" + std::to_string(i) + "@x.com");
         WriteFile(paths.back(), expected.back());
     }
-    RecordingHooks hooks;
-    RunRemoval(Files(paths), hooks);
-    EXPECT_EQ(hooks.addresses, expected);
-    EXPECT_TRUE(hooks.reports.empty());
+    RecordingSink sink;
+    RunRemoval(Files(paths), sink);
+    EXPECT_EQ(sink.addresses, expected);
+    EXPECT_TRUE(sink.reports.empty());
 
     std::vector<std::string> arguments;
     for (const auto& path : paths)

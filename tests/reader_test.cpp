@@ -10,7 +10,7 @@
 namespace ornavex {
 namespace {
 
-using testing::RecordingHooks;
+using testing::RecordingSink;
 using testing::TempDir;
 using testing::WriteFile;
 
@@ -35,10 +35,10 @@ std::vector<std::string> RunOn(const std::vector<std::filesystem::path>& paths) 
     std::vector<InputSource> inputs;
     for (const auto& path : paths)
         inputs.push_back(InputSource::File(path));
-    RecordingHooks hooks;
-    RunRemoval(inputs, hooks);
-    EXPECT_TRUE(hooks.reports.empty());
-    return hooks.addresses;
+    RecordingSink sink;
+    RunRemoval(inputs, sink);
+    EXPECT_TRUE(sink.reports.empty());
+    return sink.addresses;
 }
 
 TEST(FileReader, ReadsInBlocksOfThirtyThousandBytes) {

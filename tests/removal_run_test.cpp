@@ -10,7 +10,7 @@
 namespace ornavex {
 namespace {
 
-using testing::RecordingHooks;
+using testing::RecordingSink;
 using testing::ReferenceExtract;
 using testing::TempDir;
 using testing::WriteFile;
@@ -24,11 +24,11 @@ std::vector<InputSource> Files(const std::vector<std::filesystem::path>& paths) 
 }
 
 TEST(RemovalRun, EmptyListOnlySaysNoFilesAdded) {
-    RecordingHooks hooks;
-    const RunSummary summary = RunRemoval({}, hooks);
-    EXPECT_EQ(hooks.messages, (Strings{"No files added."}));
-    EXPECT_TRUE(hooks.addresses.empty());
-    EXPECT_TRUE(hooks.reports.empty());
+    RecordingSink sink;
+    const RunSummary summary = RunRemoval({}, sink);
+    EXPECT_EQ(sink.messages, (Strings{"No files added."}));
+    EXPECT_TRUE(sink.addresses.empty());
+    EXPECT_TRUE(sink.reports.empty());
     EXPECT_EQ(summary.filesRead, 0u);
 }
 
@@ -36,13 +36,13 @@ TEST(RemovalRun, MissingFileIsReportedOnceAndTheRunGoesOn) {
     TempDir dir;
     WriteFile(dir / "one.txt", "first@one.com shared@both.org");
     WriteFile(dir / "three.txt", "SHARED@both.org third@three.net");
-    RecordingHooks hooks;
+    RecordingSink sink;
     const RunSummary summary =
-        RunRemoval(Files({dir / "one.txt", dir / "two.txt", dir / "three.txt"}), hooks);
+        RunRemoval(Files({dir / "one.txt", dir / "two.txt", dir / "three.txt"}), sink);
 
-    EXPECT_EQ(hooks.addresses, (Strings{"first@one.com", "shared@both.org", "third@three.net"}));
-    ASSERT_EQ(hooks.reports.size(), 1u);
-    const ErrorReport& report = hooks.reports[0];
+    EXPECT_EQ(sink.addresses, (Strings{"first@one.com", "shared@both.org", "third@three.net"}));
+    ASSERT_EQ(sink.reports.size(), 1u);
+    const ErrorReport& report = sink.reports[0];
     EXPECT_EQ(report.statement, 120);
     EXPECT_EQ(report.path, (dir / "two.txt").string());
     EXPECT_EQ(FormatErrorReport(report),
@@ -60,37 +60,36 @@ TEST(RemovalRun, FirstSpellingAcrossFilesWinsAndRepeatsAddNothing) {
     WriteFile(dir / "a.txt", "Mixed@Case.COM\r\nother@x.org\r\n");
     WriteFile(dir / "b.txt", "mixed@case.com new@y.net other@X.ORG");
     WriteFile(dir / "empty.txt", "");
-    RecordingHooks hooks;
-    RunRemoval(Files({dir / "a.txt", dir / "empty.txt", dir / "b.txt", dir / "a.txt"}), hooks);
-    EXPECT_EQ(hooks.addresses, (Strings{"Mixed@Case.COM", "other@x.org", "new@y.net"}));
-    EXPECT_TRUE(hooks.reports.empty());
+    RecordingSink sink;
+    RunRemoval(Files({dir / "a.txt", dir / "empty.txt", dir / "b.txt", dir / "a.txt"}), sink);
+    EXPECT_EQ(sink.addresses, (Strings{"Mixed@Case.COM", "other@x.org", "new@y.net"}));
+    EXPECT_TRUE(sink.reports.empty());
 }
 
 TEST(RemovalRun, EachRunStartsWithAFreshAddressSet) {
     TempDir dir;
     WriteFile(dir / "a.txt", "again@x.com");
     for (int run = 0; run < 2; ++run) {
-        RecordingHooks hooks;
-        RunRemoval(Files({dir / "a.txt"}), hooks);
-        EXPECT_EQ(hooks.addresses, (Strings{"again@x.com"}));
+        RecordingSink sink;
+        RunRemoval(Files({dir / "a.txt"}), sink);
+        EXPECT_EQ(sink.addresses, (Strings{"again@x.com"}));
     }
 }
 
-TEST(RemovalRun, YieldsBeforeEachFileAndAfterEachBlockAndCanStop) {
+TEST(RemovalRun, ReportsProgressBeforeEachFileAndAfterEachBlockAndCanStop) {
     TempDir dir;
     WriteFile(dir / "a.txt", "a@x.com " + std::string(100, ' ') + " b@x.com");
     WriteFile(dir / "b.txt", "c@x.com");
-    RecordingHooks hooks;
-    RunSummary summary =
-        RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), hooks, {.blockSize = 50});
-    // a.txt: one yield before it and three blocks; b.txt: one before, one block.
-    EXPECT_EQ(hooks.yields, 6);
-    EXPECT_EQ(hooks.lastProgress.bytesDone, 123u);
+    RecordingSink sink;
+    RunSummary summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), sink, {.blockSize = 50});
+    // a.txt: progress before it and after its three blocks; b.txt: before, after one.
+    EXPECT_EQ(sink.progressCalls, 6);
+    EXPECT_EQ(sink.lastProgress.bytesDone, 123u);
     EXPECT_FALSE(summary.stopped);
 
     // A file stopped part-way contributes nothing, as one that failed.
-    RecordingHooks stopping;
-    stopping.stopAfterYields = 2; // stop after the first block
+    RecordingSink stopping;
+    stopping.stopAfterProgress = 2; // stop after the first block
     summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), stopping, {.blockSize = 50});
     EXPECT_TRUE(summary.stopped);
     EXPECT_TRUE(stopping.addresses.empty());
@@ -99,18 +98,18 @@ TEST(RemovalRun, YieldsBeforeEachFileAndAfterEachBlockAndCanStop) {
 TEST(RemovalRun, FailedAppendIsReportedAsStatement132) {
     TempDir dir;
     WriteFile(dir / "a.txt", "one@x.com two@x.com");
-    struct FailingHooks : RecordingHooks {
-        void AppendAddress(std::string_view address) override {
+    struct FailingSink : RecordingSink {
+        void Address(std::string_view address) override {
             if (address == "one@x.com")
                 throw std::runtime_error("Out of memory");
-            RecordingHooks::AppendAddress(address);
+            RecordingSink::Address(address);
         }
-    } hooks;
-    RunRemoval(Files({dir / "a.txt"}), hooks);
-    EXPECT_EQ(hooks.addresses, (Strings{"two@x.com"}));
-    ASSERT_EQ(hooks.reports.size(), 1u);
-    EXPECT_EQ(hooks.reports[0].statement, 132);
-    EXPECT_EQ(hooks.reports[0].description, "Out of memory");
+    } sink;
+    RunRemoval(Files({dir / "a.txt"}), sink);
+    EXPECT_EQ(sink.addresses, (Strings{"two@x.com"}));
+    ASSERT_EQ(sink.reports.size(), 1u);
+    EXPECT_EQ(sink.reports[0].statement, 132);
+    EXPECT_EQ(sink.reports[0].description, "Out of memory");
 }
 
 TEST(RemovalRun, BlockSizeNeverChangesTheResults) {
@@ -130,25 +129,25 @@ TEST(RemovalRun, BlockSizeNeverChangesTheResults) {
     ASSERT_EQ(expected.size(), 152u);
 
     for (std::size_t blockSize : {1, 2, 7, 64, 4096, 30000}) {
-        RecordingHooks hooks;
-        const RunSummary summary = RunRemoval(inputs, hooks, {.blockSize = blockSize});
-        ASSERT_EQ(hooks.addresses, expected) << "blocks of " << blockSize;
+        RecordingSink sink;
+        const RunSummary summary = RunRemoval(inputs, sink, {.blockSize = blockSize});
+        ASSERT_EQ(sink.addresses, expected) << "blocks of " << blockSize;
         EXPECT_EQ(summary.bytesRead, text.size() + 5022);
     }
 }
 
-// Files are read on more than one thread; what the hooks see must not show it.
+// Files are read on more than one thread; what the sink see must not show it.
 TEST(RemovalRun, ManyFilesOfMixedSizesKeepListOrderInAddressesAndReports) {
     TempDir dir;
-    struct Log : RecordingHooks {
-        void AppendAddress(std::string_view address) override {
+    struct Log : RecordingSink {
+        void Address(std::string_view address) override {
             events.push_back("address " + std::string(address));
         }
-        void ShowErrorReport(const ErrorReport& report) override {
+        void Error(const ErrorReport& report) override {
             events.push_back("report " + report.path);
         }
         Strings events;
-    } hooks;
+    } sink;
 
     Strings expected;
     std::set<std::string> seen;
@@ -173,14 +172,14 @@ TEST(RemovalRun, ManyFilesOfMixedSizesKeepListOrderInAddressesAndReports) {
     }
 
     for (std::size_t blockSize : {64, 30000}) {
-        hooks.events.clear();
+        sink.events.clear();
         seen.clear();
-        const RunSummary summary = RunRemoval(Files(paths), hooks, {.blockSize = blockSize});
-        EXPECT_EQ(hooks.events, expected) << "blocks of " << blockSize;
+        const RunSummary summary = RunRemoval(Files(paths), sink, {.blockSize = blockSize});
+        EXPECT_EQ(sink.events, expected) << "blocks of " << blockSize;
         EXPECT_EQ(summary.filesFailed, 8u);
         EXPECT_EQ(summary.filesRead, 292u);
         EXPECT_EQ(summary.bytesRead, bytes);
-        EXPECT_EQ(hooks.lastProgress.bytesDone, bytes);
+        EXPECT_EQ(sink.lastProgress.bytesDone, bytes);
     }
 }
 
@@ -190,19 +189,19 @@ TEST(RemovalRun, AFailureInsideTheRunIsReportedAndEndsItWithWhatWasFound) {
     WriteFile(dir / "b.txt", "two@x.com");
     // Stands for any failure of the run's own thread, such as running out of
     // memory while the address set grows.
-    struct FailingHooks : RecordingHooks {
-        bool Yield(const RunProgress& progress) override {
+    struct FailingSink : RecordingSink {
+        bool Progress(const RunProgress& progress) override {
             if (progress.fileIndex == 1)
                 throw std::bad_alloc();
-            return RecordingHooks::Yield(progress);
+            return RecordingSink::Progress(progress);
         }
-    } hooks;
-    const RunSummary summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), hooks);
-    EXPECT_EQ(hooks.addresses, (Strings{"one@x.com"}));
-    ASSERT_EQ(hooks.reports.size(), 1u);
-    EXPECT_EQ(hooks.reports[0].statement, 120);
-    EXPECT_EQ(hooks.reports[0].path, (dir / "b.txt").string());
-    EXPECT_EQ(hooks.reports[0].description, "Out of memory");
+    } sink;
+    const RunSummary summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), sink);
+    EXPECT_EQ(sink.addresses, (Strings{"one@x.com"}));
+    ASSERT_EQ(sink.reports.size(), 1u);
+    EXPECT_EQ(sink.reports[0].statement, 120);
+    EXPECT_EQ(sink.reports[0].path, (dir / "b.txt").string());
+    EXPECT_EQ(sink.reports[0].description, "Out of memory");
     EXPECT_EQ(summary.filesRead, 1u);
     EXPECT_TRUE(summary.failed); // not a whole result
 }
@@ -221,10 +220,10 @@ TEST(RemovalRun, HeldBackAddressesKeepTheirSpelling) {
         text += local + "@Host" + std::to_string(random() % 50) + ".Example.ORG\n";
     }
     WriteFile(dir / "mixed.txt", text);
-    RecordingHooks hooks;
-    RunRemoval(Files({dir / "mixed.txt"}), hooks);
+    RecordingSink sink;
+    RunRemoval(Files({dir / "mixed.txt"}), sink);
     std::set<std::string> seen;
-    EXPECT_EQ(hooks.addresses, ReferenceExtract(text, seen));
+    EXPECT_EQ(sink.addresses, ReferenceExtract(text, seen));
 }
 
 // A file that fails part-way gives nothing, not even what its first blocks
@@ -236,11 +235,11 @@ TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
     WriteFile(dir / "next.txt", "next@x.com EARLY@x.com");
     // Blocks of one byte: when the run has seen a few hundred, the scanning
     // thread, held back by its full queue, is still far from the word's end.
-    struct ChangingHooks : RecordingHooks {
-        bool Yield(const RunProgress& progress) override {
-            if (yields == 300)
+    struct ChangingSink : RecordingSink {
+        bool Progress(const RunProgress& progress) override {
+            if (progressCalls == 300)
                 WriteFileAt(path, 20, "+");
-            return RecordingHooks::Yield(progress);
+            return RecordingSink::Progress(progress);
         }
         static void WriteFileAt(const std::filesystem::path& file, long offset, const char* text) {
             std::FILE* stream = std::fopen(file.c_str(), "r+b");
@@ -249,14 +248,14 @@ TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
             std::fclose(stream);
         }
         std::filesystem::path path;
-    } hooks;
-    hooks.path = dir / "changing.txt";
+    } sink;
+    sink.path = dir / "changing.txt";
     const RunSummary summary =
-        RunRemoval(Files({dir / "changing.txt", dir / "next.txt"}), hooks, {.blockSize = 1});
+        RunRemoval(Files({dir / "changing.txt", dir / "next.txt"}), sink, {.blockSize = 1});
     // EARLY is new in next.txt: the failed file gave its early@x.com back.
-    EXPECT_EQ(hooks.addresses, (Strings{"next@x.com", "EARLY@x.com"}));
-    ASSERT_EQ(hooks.reports.size(), 1u);
-    EXPECT_EQ(hooks.reports[0].description, "The file changed while it was read");
+    EXPECT_EQ(sink.addresses, (Strings{"next@x.com", "EARLY@x.com"}));
+    ASSERT_EQ(sink.reports.size(), 1u);
+    EXPECT_EQ(sink.reports[0].description, "The file changed while it was read");
     EXPECT_EQ(summary.filesFailed, 1u);
     EXPECT_EQ(summary.uniqueAddresses, 2u);
 }
@@ -264,15 +263,15 @@ TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
 TEST(RemovalRun, StoppingALongRunEndsPromptly) {
     TempDir dir;
     WriteFile(dir / "big.txt", std::string(2'000'000, ' ') + "never@reached.com");
-    RecordingHooks hooks;
-    hooks.stopAfterYields = 3;
+    RecordingSink sink;
+    sink.stopAfterProgress = 3;
     // Blocks of one byte: the scanner would queue two million events if it
     // did not see the stop.
     const RunSummary summary =
-        RunRemoval(Files({dir / "big.txt", dir / "big.txt"}), hooks, {.blockSize = 1});
+        RunRemoval(Files({dir / "big.txt", dir / "big.txt"}), sink, {.blockSize = 1});
     EXPECT_TRUE(summary.stopped);
-    EXPECT_EQ(hooks.yields, 3);
-    EXPECT_TRUE(hooks.addresses.empty());
+    EXPECT_EQ(sink.progressCalls, 3);
+    EXPECT_TRUE(sink.addresses.empty());
     EXPECT_EQ(summary.filesRead, 0u);
 }
 

@@ -30,22 +30,22 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadFile(const std::filesystem::path& path);
 
 // Records everything a run reports.
-class RecordingHooks : public RunHooks {
+class RecordingSink : public RunSink {
 public:
-    void AppendAddress(std::string_view address) override { addresses.emplace_back(address); }
-    void ShowErrorReport(const ErrorReport& report) override { reports.push_back(report); }
-    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-    bool Yield(const RunProgress& progress) override {
-        ++yields;
+    void Address(std::string_view address) override { addresses.emplace_back(address); }
+    void Error(const ErrorReport& report) override { reports.push_back(report); }
+    void Notice(std::string_view text) override { messages.emplace_back(text); }
+    bool Progress(const RunProgress& progress) override {
+        ++progressCalls;
         lastProgress = progress;
-        return yields < stopAfterYields;
+        return progressCalls < stopAfterProgress;
     }
 
     std::vector<std::string> addresses;
     std::vector<ErrorReport> reports;
     std::vector<std::string> messages;
-    int yields = 0;
-    int stopAfterYields = 1 << 30;
+    int progressCalls = 0;
+    int stopAfterProgress = 1 << 30;
     RunProgress lastProgress;
 };
 

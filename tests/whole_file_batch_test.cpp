@@ -17,7 +17,7 @@
 namespace ornavex {
 namespace {
 
-using testing::RecordingHooks;
+using testing::RecordingSink;
 using testing::TempDir;
 using testing::WriteFile;
 
@@ -111,7 +111,7 @@ TEST(WholeFileBatch, NothingIsReadFromAFifoInABatch) {
     const int fifo = ::open((dir / "fifo").c_str(), O_RDWR | O_NONBLOCK);
     ASSERT_GE(fifo, 0);
     ASSERT_EQ(::write(fifo, "kept@fifo.com", 13), 13);
-    // Each of the two scanning threads reads every other file: the FIFO
+    // Each of the two reading threads reads every other file: the FIFO
     // shares a batch with two small files.
     std::vector<InputSource> inputs;
     std::vector<std::string> expected;
@@ -125,11 +125,11 @@ TEST(WholeFileBatch, NothingIsReadFromAFifoInABatch) {
         inputs.push_back(InputSource::File(dir / std::to_string(i)));
         expected.push_back(address);
     }
-    RecordingHooks hooks;
-    RunRemoval(inputs, hooks);
-    EXPECT_EQ(hooks.addresses, expected);
-    ASSERT_EQ(hooks.reports.size(), 1u);
-    EXPECT_EQ(hooks.reports[0].description, "Not a regular file");
+    RecordingSink sink;
+    RunRemoval(inputs, sink);
+    EXPECT_EQ(sink.addresses, expected);
+    ASSERT_EQ(sink.reports.size(), 1u);
+    EXPECT_EQ(sink.reports[0].description, "Not a regular file");
     char left[32] = {};
     EXPECT_EQ(::read(fifo, left, sizeof left), 13);
     EXPECT_EQ(std::string(left), "kept@fifo.com");
@@ -193,8 +193,8 @@ TEST(WholeFileBatch, BatchedAndBlockReadsAgree) {
         }
         inputs.push_back(InputSource::File(path));
     }
-    struct Log : RecordingHooks {
-        void ShowErrorReport(const ErrorReport& report) override {
+    struct Log : RecordingSink {
+        void Error(const ErrorReport& report) override {
             addresses.push_back(report.path + ": " + report.description);
         }
     };
@@ -220,25 +220,23 @@ TEST(WholeFileBatch, ARunMixingFilesFoldersAndFifosKeepsListOrder) {
     for (const char* name : {"a.txt", "folder", "c.txt", "fifo", "missing", "e.txt"})
         inputs.push_back(InputSource::File(dir / name));
 
-    struct Log : RecordingHooks {
-        void AppendAddress(std::string_view address) override {
-            events.push_back(std::string(address));
-        }
-        void ShowErrorReport(const ErrorReport& report) override {
+    struct Log : RecordingSink {
+        void Address(std::string_view address) override { events.push_back(std::string(address)); }
+        void Error(const ErrorReport& report) override {
             events.push_back(report.description + ": " + report.path);
         }
         std::vector<std::string> events;
-    } hooks;
-    const RunSummary summary = RunRemoval(inputs, hooks);
-    EXPECT_EQ(hooks.events, (std::vector<std::string>{
-                                "first@a.com",
-                                "Is a directory: " + (dir / "folder").string(),
-                                "second@c.com",
-                                "Not a regular file: " + (dir / "fifo").string(),
-                                "No such file or directory: " + (dir / "missing").string(),
-                                "third@e.com",
-                                "fourth@e.com",
-                            }));
+    } sink;
+    const RunSummary summary = RunRemoval(inputs, sink);
+    EXPECT_EQ(sink.events, (std::vector<std::string>{
+                               "first@a.com",
+                               "Is a directory: " + (dir / "folder").string(),
+                               "second@c.com",
+                               "Not a regular file: " + (dir / "fifo").string(),
+                               "No such file or directory: " + (dir / "missing").string(),
+                               "third@e.com",
+                               "fourth@e.com",
+                           }));
     EXPECT_EQ(summary.filesRead, 3u);
     EXPECT_EQ(summary.filesFailed, 3u);
 }

@@ -1,6 +1,6 @@
-// Feeds the same bytes through the decoder and the streaming scanner whole
+// Feeds the same bytes through the decoder and the block finder whole
 // and cut into random blocks: the addresses must not depend on the cuts.
-#include "engine/address_scanner.h"
+#include "engine/block_finder.h"
 #include "run/text_decoder.h"
 
 #include <cstdio>
@@ -13,18 +13,18 @@ namespace {
 
 std::vector<std::string> Scan(std::string_view bytes, std::mt19937* cuts) {
     std::vector<std::string> found;
-    ornavex::AddressScanner scanner([&](std::string_view address) { found.emplace_back(address); });
+    ornavex::BlockFinder finder([&](std::string_view address) { found.emplace_back(address); });
     ornavex::TextDecoder decoder;
     std::size_t at = 0;
     while (at < bytes.size()) {
         std::size_t size = bytes.size() - at;
         if (cuts != nullptr)
             size = std::min<std::size_t>(size, 1 + (*cuts)() % 64);
-        scanner.Feed(decoder.Decode(bytes.substr(at, size)));
+        finder.Feed(decoder.Decode(bytes.substr(at, size)));
         at += size;
     }
-    scanner.Feed(decoder.Finish());
-    scanner.Finish();
+    finder.Feed(decoder.Finish());
+    finder.Finish();
     return found;
 }
 

@@ -17,7 +17,7 @@ using testing::WriteFile;
 
 class ResultsExportsTest : public ::testing::Test {
 protected:
-    void Fill(AddressList addresses) { window.model().Append(std::move(addresses)); }
+    void Fill(AddressList addresses) { window.model().Show(std::move(addresses)); }
 
     ScriptedPrompts prompts;
     ResultsWindow window{prompts};
@@ -88,7 +88,7 @@ TEST_F(ResultsExportsTest, CommaSaveAsksWithTheBusyPointer) {
         Qt::CursorShape& seen_;
     } asking(duringQuestion);
     ResultsWindow watched(asking);
-    watched.model().Append({"a", "b"});
+    watched.model().Show({"a", "b"});
     asking.saveAnswers = {Q(dir / "old.csv")};
     asking.yesNoAnswers = {true};
     watched.SaveComma();

@@ -103,7 +103,7 @@ TEST_F(StressTest, BackWhileTheCopyHintShowsKeepsTheClipboard) {
     std::vector<std::string> many;
     for (int i = 0; i < 200000; ++i)
         many.push_back("user" + std::to_string(i) + "@example.com");
-    window.results().model().Append(AddressList(many));
+    window.results().model().Show(AddressList(many));
     window.results().show();
     prompts.whileMessageShows = [&] { window.results().Back(); };
     window.results().CopyResultsToClipboard();
@@ -129,7 +129,7 @@ TEST_F(StressTest, SaveIntoAFolderRemovedAfterTheDialogChangesNothing) {
     removing.folder = dir / "target";
     fs::create_directories(removing.folder);
     ResultsWindow results(removing);
-    results.model().Append({"a@x.com"});
+    results.model().Show({"a@x.com"});
     removing.saveAnswers = {Q(removing.folder / "out.txt")};
     results.SaveResults();
     ASSERT_EQ(removing.messages.size(), 1u);

@@ -174,10 +174,11 @@ TEST_F(WindowFaults, FoldersThatCannotBeListedAreReportedAfterTheScan) {
 // A run that could not finish (out of memory) was reported already: no part
 // of a list is shown as if it were the result.
 TEST_F(WindowFaults, AFailedRunShowsNoResults) {
-    window.results().model().Append(AddressList{"part@x.com"});
-    RunSummary summary;
-    summary.failed = true;
-    window.RunFinished(summary, true);
+    RunResult result;
+    result.summary.failed = true;
+    result.hadFiles = true;
+    result.addresses = std::make_shared<AddressList>(AddressList{"part@x.com"});
+    window.RunFinished(result);
     EXPECT_FALSE(window.results().isVisible());
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.results().model().rowCount(), 0);
@@ -190,7 +191,7 @@ TEST_F(WindowFaults, CopyingALongListShowsTheBusyPointer) {
     for (int i = 0; i < 300000; ++i)
         many.push_back("user" + std::to_string(i) + "@example.com");
     ResultsWindow& results = window.results();
-    results.model().Append(AddressList(many));
+    results.model().Show(AddressList(many));
     results.show();
     results.CopyResultsToClipboard();
     EXPECT_EQ(results.cursor().shape(), Qt::WaitCursor);

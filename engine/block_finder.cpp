@@ -1,4 +1,4 @@
-#include "engine/address_scanner.h"
+#include "engine/block_finder.h"
 
 #include "engine/extract_emails.h"
 
@@ -26,14 +26,14 @@ std::size_t WholeWordsLength(std::string_view text) {
 
 } // namespace
 
-AddressScanner::AddressScanner(AddressCallback onAddress, Rereadable* rereadable)
+BlockFinder::BlockFinder(AddressCallback onAddress, Rereadable* rereadable)
     : onAddress_(std::move(onAddress)), rereadable_(rereadable) {}
 
-void AddressScanner::Scan(std::string_view wholeWords) {
+void BlockFinder::Scan(std::string_view wholeWords) {
     ForEachValidAddress(wholeWords, onAddress_);
 }
 
-void AddressScanner::StartWord(std::uint64_t offset, std::string_view piece) {
+void BlockFinder::StartWord(std::uint64_t offset, std::string_view piece) {
     carrying_ = true;
     wordStart_ = offset;
     word_ = PartialWord();
@@ -42,7 +42,7 @@ void AddressScanner::StartWord(std::uint64_t offset, std::string_view piece) {
     ExtendWord(piece);
 }
 
-void AddressScanner::ExtendWord(std::string_view piece) {
+void BlockFinder::ExtendWord(std::string_view piece) {
     word_.Feed(piece);
     if (!textKept_)
         return;
@@ -55,7 +55,7 @@ void AddressScanner::ExtendWord(std::string_view piece) {
     carry_.append(piece);
 }
 
-bool AddressScanner::EndWord() {
+bool BlockFinder::EndWord() {
     carrying_ = false;
     if (!word_.Valid())
         return true;
@@ -78,7 +78,7 @@ bool AddressScanner::EndWord() {
     return true;
 }
 
-bool AddressScanner::Feed(std::string_view block) {
+bool BlockFinder::Feed(std::string_view block) {
     offset_ += block.size();
     if (carrying_) {
         const std::size_t end = FindFirstSeparator(block);
@@ -98,7 +98,7 @@ bool AddressScanner::Feed(std::string_view block) {
     return true;
 }
 
-bool AddressScanner::Finish() {
+bool BlockFinder::Finish() {
     return !carrying_ || EndWord();
 }
 

@@ -19,7 +19,7 @@ namespace ornavex {
 // the text can be read again (ReadAgain), a long word keeps only where it
 // started, and its text is read again should it turn out to be an address.
 // Memory then stays flat however long a word grows.
-class AddressScanner {
+class BlockFinder {
 public:
     using AddressCallback = std::function<void(std::string_view address)>;
 
@@ -33,7 +33,7 @@ public:
     };
 
     // rereadable may be null: long words then keep their text.
-    explicit AddressScanner(AddressCallback onAddress, Rereadable* rereadable = nullptr);
+    explicit BlockFinder(AddressCallback onAddress, Rereadable* rereadable = nullptr);
 
     // False when a word's text could not be read again; the scan cannot go on.
     bool Feed(std::string_view block);

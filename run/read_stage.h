@@ -12,8 +12,8 @@
 
 namespace ornavex {
 
-// What a scanning thread tells the thread that de-duplicates, in order.
-struct ScanEvent {
+// What a reading thread tells the thread that de-duplicates, in order.
+struct ReadEvent {
     enum class Kind { kFileStart, kAddresses, kFileDone, kFileFailed, kEnd, kAborted };
 
     Kind kind = Kind::kEnd;
@@ -36,8 +36,8 @@ struct FoundAddress {
 // Events travel in batches, so many small files cost few thread hand-overs;
 // the addresses of all a batch's events share one text and one entry list,
 // so a batch is a handful of allocations, and none once it is reused.
-struct ScanBatch {
-    std::vector<ScanEvent> events;
+struct EventParcel {
+    std::vector<ReadEvent> events;
     std::string text; // the addresses of all events, back to back
     std::vector<FoundAddress> entries;
 
@@ -52,22 +52,22 @@ struct ScanBatch {
     }
 };
 
-// The queues between one scanning thread and the de-duplicating thread:
+// The queues between one reading thread and the de-duplicating thread:
 // batches to handle, and handled batches that come back to be filled again.
-struct ScanChannel {
-    explicit ScanChannel(std::size_t capacity) : full(capacity), spare(capacity) {}
+struct ReadChannel {
+    explicit ReadChannel(std::size_t capacity) : full(capacity), spare(capacity) {}
 
-    BoundedQueue<ScanBatch> full;
-    BoundedQueue<ScanBatch> spare;
+    BoundedQueue<EventParcel> full;
+    BoundedQueue<EventParcel> spare;
 };
 
-// Which inputs one scanning thread reads: first, first + stride, ...
-struct ScanShare {
+// Which inputs one reading thread reads: first, first + stride, ...
+struct ReadShare {
     std::size_t first = 0;
     std::size_t stride = 1;
 };
 
-struct ScanSettings {
+struct ReadSettings {
     std::size_t blockSize = 0;
     std::uint64_t hashSeed = 0;
     bool batchReads = true;
@@ -77,7 +77,7 @@ struct ScanSettings {
 // (repeats included) and hashes them with the seed, and pushes the events to
 // the channel in batches; ends with kEnd, or with kAborted when it cannot go
 // on (out of memory). Stops early when stop is set. Runs on its own thread.
-void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share,
-                const ScanSettings& settings, const std::atomic<bool>& stop, ScanChannel& channel);
+void ReadInputs(const std::vector<InputSource>& inputs, ReadShare share,
+                const ReadSettings& settings, const std::atomic<bool>& stop, ReadChannel& channel);
 
 } // namespace ornavex

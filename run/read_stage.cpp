@@ -1,7 +1,7 @@
-#include "run/scan_stage.h"
+#include "run/read_stage.h"
 
-#include "engine/address_scanner.h"
 #include "engine/address_set.h"
+#include "engine/block_finder.h"
 #include "run/file_reader.h"
 #include "run/text_decoder.h"
 #include "run/whole_file_batch.h"
@@ -19,25 +19,25 @@ std::string ReadAgainError(const BlockReader& reader) {
                                   : reader.error();
 }
 
-// Small enough that the other scanning thread's files are not held up long.
+// Small enough that the other reading thread's files are not held up long.
 constexpr std::size_t kBatchEvents = 64;
 constexpr std::size_t kBatchBytes = 64 << 10;
 
-class Scanner {
+class InputReader {
 public:
-    Scanner(const std::atomic<bool>& stop, ScanChannel& channel, std::uint64_t seed)
+    InputReader(const std::atomic<bool>& stop, ReadChannel& channel, std::uint64_t seed)
         : stop_(stop), channel_(channel), seed_(seed) {}
 
-    // Scans the file, from its whole contents when they were read already.
+    // Reads the file and finds its addresses, from its whole contents when they were read already.
     // False when the run was stopped.
-    bool ScanFile(std::size_t index, const InputSource& source, std::size_t blockSize,
+    bool ReadFile(std::size_t index, const InputSource& source, std::size_t blockSize,
                   std::optional<std::string_view> contents) {
-        Push(ScanEvent::Kind::kFileStart, index);
+        Push(ReadEvent::Kind::kFileStart, index);
         BlockReader reader(blockSize);
         TextDecoder decoder;
         // A long word's text, read again: from the contents at hand, or from
         // the file, where it can be read twice.
-        struct Rereadable : AddressScanner::Rereadable {
+        struct Rereadable : BlockFinder::Rereadable {
             Rereadable(BlockReader& reader, TextDecoder& decoder,
                        std::optional<std::string_view> contents)
                 : reader(reader), decoder(decoder), contents(contents) {}
@@ -61,24 +61,24 @@ public:
             std::optional<std::string_view> contents;
             std::string raw;
         } rereadable(reader, decoder, contents);
-        AddressScanner scanner([this](std::string_view address) { Collect(address); },
-                               contents || !source.standardInput ? &rereadable : nullptr);
+        BlockFinder finder([this](std::string_view address) { Collect(address); },
+                           contents || !source.standardInput ? &rereadable : nullptr);
         std::string error;
         bool stopped = false;
-        auto scan = [&](std::string_view block) {
-            if (!scanner.Feed(decoder.Decode(block))) {
+        auto take = [&](std::string_view block) {
+            if (!finder.Feed(decoder.Decode(block))) {
                 error = ReadAgainError(reader);
                 return false;
             }
             pending_.bytes += block.size();
-            Push(ScanEvent::Kind::kAddresses, index);
+            Push(ReadEvent::Kind::kAddresses, index);
             stopped = stop_.load(std::memory_order_relaxed);
             return !stopped;
         };
         if (contents) {
             // As a read of it would: one block, none for an empty file.
             if (!contents->empty())
-                scan(*contents);
+                take(*contents);
         } else if (!reader.Open(source)) {
             error = reader.error();
         } else {
@@ -90,25 +90,25 @@ public:
                 }
                 if (block.empty())
                     break;
-                scan(block);
+                take(block);
             }
         }
         if (stopped)
             return false;
         // The last word goes out with kFileDone.
-        if (error.empty() && (!scanner.Feed(decoder.Finish()) || !scanner.Finish()))
+        if (error.empty() && (!finder.Feed(decoder.Finish()) || !finder.Finish()))
             error = ReadAgainError(reader);
         if (!error.empty()) {
             pending_.error = error;
             DropPendingAddresses();
         }
-        Push(error.empty() ? ScanEvent::Kind::kFileDone : ScanEvent::Kind::kFileFailed, index);
+        Push(error.empty() ? ReadEvent::Kind::kFileDone : ReadEvent::Kind::kFileFailed, index);
         return true;
     }
 
-    // Scans the inputs of the share in order, reading small files in
+    // Reads the inputs of the share in order, reading small files in
     // batches when asked to; returns early when the run was stopped.
-    void ScanFiles(const std::vector<InputSource>& inputs, ScanShare share, std::size_t blockSize,
+    void ReadFiles(const std::vector<InputSource>& inputs, ReadShare share, std::size_t blockSize,
                    bool batchReads) {
         WholeFileBatch batch(blockSize);
         std::vector<const InputSource*> sources;
@@ -125,23 +125,23 @@ public:
                 batch.Load(sources);
             for (std::size_t k = 0; k < indexes.size(); ++k) {
                 if (stop_.load(std::memory_order_relaxed) ||
-                    !ScanFile(indexes[k], inputs[indexes[k]], blockSize, batch.Contents(k)))
+                    !ReadFile(indexes[k], inputs[indexes[k]], blockSize, batch.Contents(k)))
                     return;
             }
         }
     }
 
     void End() {
-        pending_.kind = ScanEvent::Kind::kEnd;
+        pending_.kind = ReadEvent::Kind::kEnd;
         batch_.events.push_back(std::move(pending_));
         channel_.full.Push(std::move(batch_));
     }
 
     // Tells the de-duplicating thread that this thread cannot go on.
     void Abort(std::string reason) {
-        ScanBatch last;
-        last.events.push_back(ScanEvent{});
-        last.events.back().kind = ScanEvent::Kind::kAborted;
+        EventParcel last;
+        last.events.push_back(ReadEvent{});
+        last.events.back().kind = ReadEvent::Kind::kAborted;
         last.events.back().error = std::move(reason);
         channel_.full.Push(std::move(last));
     }
@@ -161,7 +161,7 @@ private:
         pending_.entryCount = 0;
     }
 
-    void Push(ScanEvent::Kind kind, std::size_t index) {
+    void Push(ReadEvent::Kind kind, std::size_t index) {
         pending_.kind = kind;
         pending_.fileIndex = index;
         batch_.events.push_back(std::move(pending_));
@@ -171,7 +171,7 @@ private:
     }
 
     void StartEvent() {
-        pending_ = ScanEvent{};
+        pending_ = ReadEvent{};
         pending_.firstEntry = batch_.entries.size();
         pendingText_ = batch_.text.size();
     }
@@ -180,28 +180,28 @@ private:
         channel_.full.Push(std::move(batch_));
         // A batch handled already comes back with its memory, so a long run
         // allocates for its first few batches only.
-        std::optional<ScanBatch> spare = channel_.spare.TryPop();
-        batch_ = spare ? std::move(*spare) : ScanBatch{};
+        std::optional<EventParcel> spare = channel_.spare.TryPop();
+        batch_ = spare ? std::move(*spare) : EventParcel{};
         batch_.Clear();
     }
 
     const std::atomic<bool>& stop_;
-    ScanChannel& channel_;
+    ReadChannel& channel_;
     std::uint64_t seed_;
-    ScanBatch batch_;
-    ScanEvent pending_;
+    EventParcel batch_;
+    ReadEvent pending_;
     std::size_t pendingText_ = 0; // where the pending event's addresses start in the batch text
 };
 
 } // namespace
 
-void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share,
-                const ScanSettings& settings, const std::atomic<bool>& stop, ScanChannel& channel) {
-    Scanner scanner(stop, channel, settings.hashSeed);
+void ReadInputs(const std::vector<InputSource>& inputs, ReadShare share,
+                const ReadSettings& settings, const std::atomic<bool>& stop, ReadChannel& channel) {
+    InputReader reader(stop, channel, settings.hashSeed);
     std::string failure;
     try {
-        scanner.ScanFiles(inputs, share, settings.blockSize, settings.batchReads);
-        scanner.End();
+        reader.ReadFiles(inputs, share, settings.blockSize, settings.batchReads);
+        reader.End();
         return;
     } catch (const std::bad_alloc&) {
         failure = "Out of memory";
@@ -209,7 +209,7 @@ void ScanInputs(const std::vector<InputSource>& inputs, ScanShare share,
         failure = e.what();
     }
     try {
-        scanner.Abort(std::move(failure));
+        reader.Abort(std::move(failure));
     } catch (...) {
         channel.full.Close(); // the other side then sees the run end unfinished
     }
