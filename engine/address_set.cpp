@@ -145,10 +145,6 @@ bool AddressSet::InOverflow(std::string_view address) const {
     return overflow_.count(LowerCased(address)) != 0;
 }
 
-bool AddressSet::Contains(std::string_view address) const {
-    return Find(address, Tag(Hash(address))).found;
-}
-
 bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) {
     const std::uint32_t tag = Tag(hash);
     const Probe probe = Find(address, tag);

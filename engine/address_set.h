@@ -85,9 +85,6 @@ public:
     }
     std::string_view Key(KeyReference reference) const;
 
-    // Membership of the lower-case form of address.
-    bool Contains(std::string_view address) const;
-
     std::size_t size() const {
         return count_;
     }

@@ -1,6 +1,6 @@
 #include "engine/block_finder.h"
 
-#include "engine/extract_emails.h"
+#include "engine/address_finder.h"
 
 namespace ornavex {
 namespace {
@@ -30,7 +30,7 @@ BlockFinder::BlockFinder(AddressCallback onAddress, Rereadable* rereadable)
     : onAddress_(std::move(onAddress)), rereadable_(rereadable) {}
 
 void BlockFinder::Scan(std::string_view wholeWords) {
-    ForEachValidAddress(wholeWords, onAddress_);
+    FindAddresses(wholeWords, onAddress_);
 }
 
 void BlockFinder::StartWord(std::uint64_t offset, std::string_view piece) {

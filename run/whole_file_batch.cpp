@@ -142,7 +142,6 @@ struct WholeFileBatch::Ring {
 
 void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
     std::fill(contents_.begin(), contents_.end(), std::nullopt);
-    batched_ = false;
     const std::size_t count = std::min(sources.size(), kMaxFiles);
     // A single file is read the usual way; a batch would gain nothing. Nor
     // would it with blocks so large that few files fit in one.
@@ -213,7 +212,6 @@ void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
             contents_[k] =
                 std::string_view(buffer_.get() + k * blockSize_, static_cast<std::size_t>(read));
     }
-    batched_ = true;
 }
 
 #else

@@ -37,16 +37,12 @@ public:
     // The whole contents of the k-th source of the last Load, if it was read.
     std::optional<std::string_view> Contents(std::size_t k) const;
 
-    // Whether the last Load read its files in a batch.
-    bool batched() const { return batched_; }
-
 private:
     struct Ring;
 
     std::size_t blockSize_;
     std::unique_ptr<Ring> ring_; // null until the first batch, or when batch reads are unavailable
     bool ringTried_ = false;
-    bool batched_ = false;
     std::unique_ptr<char[]> buffer_;
     std::vector<std::optional<std::string_view>> contents_;
 };

@@ -46,27 +46,12 @@ bool MatchesWildcard(NativeView name, NativeView pattern) {
            MatchesGlob(name, pattern.substr(0, pattern.size() - 2));
 }
 
-bool LessIgnoringCase(NativeView a, NativeView b) {
-    // One pass: the first letter that differs once folded decides, then the
-    // length, then (names equal but for case) the exact bytes.
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const auto x = FoldCase(a[i]);
-        const auto y = FoldCase(b[i]);
-        if (x != y)
-            return x < y;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a < b;
-}
-
 NativeString CaseFoldedSortKey(NativeView name) {
     using Char = NativeView::value_type;
     NativeString key(name);
     for (Char& c : key) {
         c = FoldCase(c);
-        // LessIgnoringCase compares chars as the type holds them, signed
+        // Names are ordered comparing chars as the type holds them, signed
         // where char is; string comparison treats chars as unsigned.
         // Flipping the sign bit makes the two agree.
         if constexpr (std::is_same_v<Char, char> && std::is_signed_v<char>)

@@ -14,13 +14,10 @@ using NativeView = std::basic_string_view<std::filesystem::path::value_type>;
 // an extension, so "*.*" matches every name.
 bool MatchesWildcard(NativeView name, NativeView pattern);
 
-// Orders names ignoring the case of ASCII letters (ties broken by the exact
-// bytes, so the order is total).
-bool LessIgnoringCase(NativeView a, NativeView b);
-
-// A key for sorting many names in that order cheaply: keys compare as plain
-// strings in the order LessIgnoringCase gives, except that names equal but
-// for case have equal keys and are then told apart by the names themselves.
+// A key for sorting names ignoring the case of ASCII letters: keys compare
+// as plain strings in that order (the first letter that differs once
+// folded decides, then the length), and names equal but for case have equal
+// keys and are then told apart by the names themselves.
 NativeString CaseFoldedSortKey(NativeView name);
 
 } // namespace ornavex

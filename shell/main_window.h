@@ -33,7 +33,6 @@ public:
     FileListView* list() const { return list_; }
     QToolBar* toolbar() const { return toolbar_; }
     ResultsWindow& results() { return *results_; }
-    ProgressPanel* progressPanel() const { return progress_; }
     bool busy() const { return run_.running() || folderScan_.busy(); }
     bool skinned() const { return skinned_; }
     const std::optional<QCursor>& customPointer() const { return customPointer_; }

@@ -8,13 +8,22 @@
 namespace ornavex {
 namespace {
 
+// Whether the set holds address, without keeping it: a key inserted to
+// look is taken out again.
+bool Holds(AddressSet& set, std::string_view address) {
+    if (!set.InsertLowerCased(address))
+        return true;
+    set.Erase(address, set.Hash(address));
+    return false;
+}
+
 TEST(AddressSet, IgnoresAsciiLetterCaseOnly) {
     AddressSet set;
     EXPECT_TRUE(set.InsertLowerCased("Ann@Example.ORG"));
     EXPECT_FALSE(set.InsertLowerCased("ann@example.org"));
     EXPECT_FALSE(set.InsertLowerCased("ANN@EXAMPLE.ORG"));
-    EXPECT_TRUE(set.Contains("ann@example.org"));
-    EXPECT_TRUE(set.Contains("Ann@Example.ORG"));
+    EXPECT_TRUE(Holds(set, "ann@example.org"));
+    EXPECT_TRUE(Holds(set, "Ann@Example.ORG"));
     // Bytes outside A-Z are compared exactly.
     EXPECT_TRUE(set.InsertLowerCased("\xC3\x89@x.com"));
     EXPECT_TRUE(set.InsertLowerCased("\xC3\xA9@x.com"));
@@ -28,8 +37,8 @@ TEST(AddressSet, KeepsEveryKeyThroughGrowth) {
         ASSERT_TRUE(set.InsertLowerCased("User" + std::to_string(i) + "@Example.com"));
     EXPECT_EQ(set.size(), static_cast<std::size_t>(kCount));
     for (int i = 0; i < kCount; ++i)
-        ASSERT_TRUE(set.Contains("user" + std::to_string(i) + "@example.com")) << i;
-    EXPECT_FALSE(set.Contains("user" + std::to_string(kCount) + "@example.com"));
+        ASSERT_TRUE(Holds(set, "user" + std::to_string(i) + "@example.com")) << i;
+    EXPECT_FALSE(Holds(set, "user" + std::to_string(kCount) + "@example.com"));
     for (int i = 0; i < kCount; i += 997)
         ASSERT_FALSE(set.InsertLowerCased("USER" + std::to_string(i) + "@EXAMPLE.COM"));
 }
@@ -46,7 +55,7 @@ TEST(AddressSet, KeysStoredWhereOutgrownTablesWereStayIntact) {
     for (int i = 0; i < kCount; ++i)
         ASSERT_FALSE(set.InsertLowerCased(key(i))) << i;
     EXPECT_EQ(set.size(), static_cast<std::size_t>(kCount));
-    EXPECT_FALSE(set.Contains(key(kCount)));
+    EXPECT_FALSE(Holds(set, key(kCount)));
 }
 
 TEST(AddressSet, StoresEmptyAndVeryLongKeys) {
@@ -57,8 +66,8 @@ TEST(AddressSet, StoresEmptyAndVeryLongKeys) {
     EXPECT_TRUE(set.InsertLowerCased(longKey + "@x.com"));
     EXPECT_TRUE(set.InsertLowerCased("short@x.com"));
     EXPECT_FALSE(set.InsertLowerCased(longKey + "@X.COM"));
-    EXPECT_TRUE(set.Contains("short@x.com"));
-    EXPECT_TRUE(set.Contains(""));
+    EXPECT_TRUE(Holds(set, "short@x.com"));
+    EXPECT_TRUE(Holds(set, ""));
     // Keys that differ only past the first eight bytes are told apart.
     EXPECT_TRUE(set.InsertLowerCased("abcdefgh1@x.com"));
     EXPECT_TRUE(set.InsertLowerCased("abcdefgh2@x.com"));

@@ -1,6 +1,6 @@
+#include "candidate_words.h"
 #include "engine/block_finder.h"
-#include "engine/candidate_words.h"
-#include "engine/extract_emails.h"
+#include "extract_emails.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

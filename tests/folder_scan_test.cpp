@@ -34,6 +34,22 @@ TEST(Wildcard, MatchesLikeADirectoryListing) {
     EXPECT_FALSE(MatchesWildcard("txt", "*.txt"));
 }
 
+// The order names are listed in, plainly: ignoring the case of ASCII
+// letters, the first letter that differs decides, then the length, then
+// (names equal but for case) the exact bytes.
+bool LessIgnoringCase(NativeView a, NativeView b) {
+    auto fold = [](auto c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<decltype(c)>(c + 32) : c;
+    };
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i)
+        if (fold(a[i]) != fold(b[i]))
+            return fold(a[i]) < fold(b[i]);
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
 TEST(Wildcard, OrdersNamesIgnoringCase) {
     EXPECT_TRUE(LessIgnoringCase("apple", "Banana"));
     EXPECT_TRUE(LessIgnoringCase("B", "c"));

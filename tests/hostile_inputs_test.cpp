@@ -1,5 +1,5 @@
 #include "engine/address_pattern.h"
-#include "engine/extract_emails.h"
+#include "extract_emails.h"
 #include "run/removal_run.h"
 #include "scan/folder_scan.h"
 #include "test_support.h"

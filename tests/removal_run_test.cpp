@@ -1,4 +1,4 @@
-#include "engine/extract_emails.h"
+#include "extract_emails.h"
 #include "run/removal_run.h"
 #include "test_support.h"
 

@@ -1,6 +1,6 @@
 // Compares the engine with the plain reference on any bytes: the addresses
 // found, their order and spelling, and the counts must be the same.
-#include "engine/extract_emails.h"
+#include "extract_emails.h"
 #include "test_support.h"
 
 #include <cstdio>

@@ -16,15 +16,8 @@ struct ExtractionCounts {
     std::uint64_t uniqueAddresses = 0; // of those, the ones new to the set
 };
 
-// Calls onAddress for every valid address of text, repeats included, in text
-// order. The text must hold whole words: a word cut at its end is examined as
-// it stands.
-template <class OnAddress> void ForEachValidAddress(std::string_view text, OnAddress&& onAddress) {
-    FindAddresses(text, onAddress);
-}
-
-// The addresses of text that are new to seen, in text order and spelled as
-// written; they are added to seen.
+// The engine in one call, for the tests: the addresses of text that are new to seen, in text order
+// and spelled as written; they are added to seen.
 std::vector<std::string> ExtractEmailToArray(std::string_view text, AddressSet& seen,
                                              ExtractionCounts* counts = nullptr);
 

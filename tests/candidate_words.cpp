@@ -1,4 +1,4 @@
-#include "engine/candidate_words.h"
+#include "candidate_words.h"
 
 namespace ornavex {
 

@@ -1,4 +1,4 @@
-#include "engine/extract_emails.h"
+#include "extract_emails.h"
 
 #include "engine/new_address_filter.h"
 
@@ -7,7 +7,7 @@ namespace ornavex {
 std::vector<std::string> ExtractEmailToArray(std::string_view text, AddressSet& seen,
                                              ExtractionCounts* counts) {
     std::vector<HashedAddress> found;
-    ForEachValidAddress(text, [&](std::string_view address) {
+    FindAddresses(text, [&](std::string_view address) {
         found.push_back({address, seen.Hash(address)});
     });
     std::vector<std::string> addresses;
