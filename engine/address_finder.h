@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/address_pattern.h"
 #include "engine/character_classes.h"
 
 #include <array>
@@ -17,32 +18,6 @@ namespace ornavex {
 
 namespace address_finder_detail {
 
-enum : std::uint8_t {
-    kSep = 1,        // ends a word
-    kLocal = 2,      // may stand in a local part: letters, digits, '_', '-', '.'
-    kLocalFirst = 4, // may start a local part: the same without '.'
-    kLabel = 8,      // may stand in a domain label: letters, digits, '-'
-    kLetter = 16,    // ASCII letter
-};
-
-inline constexpr std::array<std::uint8_t, 256> kClasses = [] {
-    std::array<std::uint8_t, 256> classes{};
-    for (int c = 0; c < 256; ++c)
-        if (kSeparatorBytes[c])
-            classes[c] = kSep;
-    auto add = [&](int c, std::uint8_t bits) { classes[c] |= bits; };
-    for (int c = 'a'; c <= 'z'; ++c) {
-        add(c, kLocal | kLocalFirst | kLabel | kLetter);
-        add(c - 'a' + 'A', kLocal | kLocalFirst | kLabel | kLetter);
-    }
-    for (int c = '0'; c <= '9'; ++c)
-        add(c, kLocal | kLocalFirst | kLabel);
-    add('-', kLocal | kLocalFirst | kLabel);
-    add('_', kLocal | kLocalFirst);
-    add('.', kLocal);
-    return classes;
-}();
-
 // The word around one '@': where it ends (its separator, or the end of the
 // text) and, when it holds an address, where that address lies.
 struct WordAtSign {
@@ -51,69 +26,28 @@ struct WordAtSign {
     const char* addressEnd = nullptr;
 };
 
-inline std::uint8_t ClassOf(char c) {
-    return kClasses[static_cast<unsigned char>(c)];
-}
-
-// The word around at, one byte at a time. done is where the previous word
-// ended (a separator) or the start of the text.
+// The word around at, one byte at a time: the word cut at its separators,
+// one trailing period dropped, checked against the pattern. done is where
+// the previous word ended (a separator) or the start of the text.
 inline WordAtSign ExamineWordScalar(const char* done, const char* at, const char* end) {
-    // The local part, backwards from the '@' to the word's start.
     const char* start = at;
-    bool localOk = true;
-    while (start > done) {
-        const std::uint8_t c = ClassOf(start[-1]);
-        if (c & kSep)
-            break;
-        localOk &= (c & kLocal) != 0;
+    while (start > done && !(ClassOf(start[-1]) & kSeparator))
         --start;
-    }
-    localOk = localOk && start < at && (ClassOf(*start) & kLocalFirst) != 0;
-
-    // The domain, forwards to the word's end: labels closed by periods.
     const char* stop = at + 1;
-    bool domainOk = true;
-    bool emptyLabel = false;
-    int closedLabels = 0;
-    std::size_t labelLength = 0, closedLength = 0;
-    bool labelLetters = true, closedLetters = false;
-    for (; stop < end; ++stop) {
-        const char ch = *stop;
-        const std::uint8_t c = ClassOf(ch);
-        if (c & kSep)
-            break;
-        if (ch == '.') {
-            emptyLabel |= labelLength == 0;
-            ++closedLabels;
-            closedLength = labelLength;
-            closedLetters = labelLetters;
-            labelLength = 0;
-            labelLetters = true;
-            continue;
-        }
-        domainOk &= (c & kLabel) != 0;
-        labelLetters &= (c & kLetter) != 0;
-        ++labelLength;
-    }
+    while (stop < end && !(ClassOf(*stop) & kSeparator))
+        ++stop;
     WordAtSign word;
     word.wordEnd = stop;
-    if (!localOk || !domainOk || emptyLabel)
-        return word;
-
-    // One trailing period is dropped: the top-level label is then the last
-    // label it closed.
-    const bool trailingPeriod = labelLength == 0 && closedLabels > 0;
-    const bool valid = trailingPeriod ? closedLabels >= 2 && closedLength >= 2 && closedLetters
-                                      : closedLabels >= 1 && labelLength >= 2 && labelLetters;
-    if (valid) {
+    const char* last = stop[-1] == '.' ? stop - 1 : stop;
+    if (IsEmailAddress(std::string_view(start, static_cast<std::size_t>(last - start)))) {
         word.addressStart = start;
-        word.addressEnd = stop - trailingPeriod;
+        word.addressEnd = last;
     }
     return word;
 }
 
 inline const char* SkipToSeparator(const char* p, const char* end) {
-    while (p < end && !(ClassOf(*p) & kSep))
+    while (p < end && !(ClassOf(*p) & kSeparator))
         ++p;
     return p;
 }
@@ -179,7 +113,7 @@ inline bool ExamineWordVector(const char* begin, const char* at, const char* end
     if (notLocal == 0)
         return false;
     const char* before = at - kWindow + (31 - std::countl_zero(notLocal));
-    const bool localOk = (ClassOf(*before) & kSep) && before + 1 < at && before[1] != '.';
+    const bool localOk = (ClassOf(*before) & kSeparator) && before + 1 < at && before[1] != '.';
 
     // The domain: labels and periods up to the first other byte.
     const ByteMasks after = Classify32(at + 1);
@@ -188,7 +122,7 @@ inline bool ExamineWordVector(const char* begin, const char* at, const char* end
         return false;
     const int length = std::countr_zero(notDomain);
     const char* stop = at + 1 + length;
-    if (stop < end && !(ClassOf(*stop) & kSep)) { // a byte no address holds
+    if (stop < end && !(ClassOf(*stop) & kSeparator)) { // a byte no address holds
         word.wordEnd = SkipToSeparator(stop, end);
         return true;
     }
@@ -232,13 +166,19 @@ inline const char* FindAtSign(const char* p, const char* end) {
 
 } // namespace address_finder_detail
 
+// Which word check FindAddresses uses: the fastest the machine offers, or
+// the plain one, byte by byte (to compare the two).
+enum class WordCheck { kFastest, kScalar };
+
 // Calls onAddress for every address of text, repeats included, in text
 // order: each word that, after one trailing period is dropped, matches the
 // address pattern. Words are found from their '@' signs and checked in the
 // same pass that finds their ends; the text must hold whole words. Gives the
 // same addresses as cutting candidate words and testing IsEmailAddress on
 // each (words never hold '[' or ']', so the bracket forms cannot occur).
-template <class OnAddress> void FindAddresses(std::string_view text, OnAddress&& onAddress) {
+template <class OnAddress>
+void FindAddresses(std::string_view text, OnAddress&& onAddress,
+                   WordCheck check = WordCheck::kFastest) {
     using namespace address_finder_detail;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
@@ -249,9 +189,10 @@ template <class OnAddress> void FindAddresses(std::string_view text, OnAddress&&
             return;
         WordAtSign word;
 #ifdef ORNAVEX_FINDER_SSE2
-        if (!ExamineWordVector(begin, at, end, word))
+        if (check == WordCheck::kScalar || !ExamineWordVector(begin, at, end, word))
             word = ExamineWordScalar(done, at, end);
 #else
+        (void)check;
         word = ExamineWordScalar(done, at, end);
 #endif
         done = word.wordEnd;

@@ -1,42 +1,20 @@
 #include "engine/address_pattern.h"
 
-#include <array>
+#include "engine/character_classes.h"
 
 namespace ornavex {
 namespace {
 
-enum CharFlags : unsigned char {
-    kLetter = 1,
-    kDigit = 2,
-    kDashUnderscore = 4, // '-' and '_'
-    kDash = 8,
-    kPeriod = 16,
-};
-
-constexpr std::array<unsigned char, 256> kFlags = [] {
-    std::array<unsigned char, 256> flags{};
-    for (int c = 'a'; c <= 'z'; ++c)
-        flags[c] = kLetter;
-    for (int c = 'A'; c <= 'Z'; ++c)
-        flags[c] = kLetter;
-    for (int c = '0'; c <= '9'; ++c)
-        flags[c] = kDigit;
-    flags['_'] = kDashUnderscore;
-    flags['-'] = kDashUnderscore | kDash;
-    flags['.'] = kPeriod;
-    return flags;
-}();
-
-bool Has(char c, unsigned mask) {
-    return (kFlags[static_cast<unsigned char>(c)] & mask) != 0;
+bool Has(char c, unsigned classes) {
+    return (ClassOf(c) & classes) != 0;
 }
 
 // Local part: "[a-zA-Z0-9_-][a-zA-Z0-9_.-]*".
 bool IsLocalPart(std::string_view local) {
-    if (local.empty() || !Has(local[0], kLetter | kDigit | kDashUnderscore))
+    if (local.empty() || !Has(local[0], kLocalFirst))
         return false;
     for (char c : local.substr(1))
-        if (!Has(c, kLetter | kDigit | kDashUnderscore | kPeriod))
+        if (!Has(c, kLocal))
             return false;
     return true;
 }
@@ -59,7 +37,7 @@ bool IsLabel(std::string_view s) {
     if (s.empty())
         return false;
     for (char c : s)
-        if (!Has(c, kLetter | kDigit | kDash))
+        if (!Has(c, kLabel))
             return false;
     return true;
 }

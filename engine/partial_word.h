@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/address_finder.h"
+#include "engine/character_classes.h"
 
 #include <cstdint>
 #include <string_view>
@@ -16,7 +16,6 @@ namespace ornavex {
 class PartialWord {
 public:
     void Feed(std::string_view piece) {
-        using namespace address_finder_detail;
         length_ += piece.size();
         for (const char ch : piece) {
             const std::uint8_t c = ClassOf(ch);

@@ -4,7 +4,7 @@ namespace ornavex {
 
 std::string& ReplaceNonEmailCharacters(std::string& text) {
     for (char& c : text)
-        if (kSeparatorBytes[static_cast<unsigned char>(c)] && c != '\t' && c != '\r' && c != '\n')
+        if (IsSeparator(static_cast<unsigned char>(c)) && c != '\t' && c != '\r' && c != '\n')
             c = ' ';
     return text;
 }

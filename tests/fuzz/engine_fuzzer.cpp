@@ -1,5 +1,6 @@
 // Compares the engine with the plain reference on any bytes: the addresses
-// found, their order and spelling, and the counts must be the same.
+// found, their order and spelling, and the counts must be the same; and its
+// fastest word check with the plain one: every address, repeats included.
 #include "extract_emails.h"
 #include "test_support.h"
 
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -22,5 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     // The same text again in the same run adds nothing.
     if (!ornavex::ExtractEmailToArray(text, seen).empty())
         std::abort();
+    std::vector<std::string> fastest, scalar;
+    ornavex::FindAddresses(text, [&](std::string_view a) { fastest.emplace_back(a); });
+    ornavex::FindAddresses(
+        text, [&](std::string_view a) { scalar.emplace_back(a); }, ornavex::WordCheck::kScalar);
+    if (fastest != scalar) {
+        std::fprintf(stderr, "word checks differ: %zu vs %zu addresses\n", fastest.size(),
+                     scalar.size());
+        std::abort();
+    }
     return 0;
 }
