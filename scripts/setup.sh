@@ -12,7 +12,7 @@ packages=(
     liburing-dev
     qt6-base-dev qt6-svg-dev
     fonts-crosextra-carlito
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
 )
 
 missing=()

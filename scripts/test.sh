@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/build.sh
+scripts/build.sh -DORNAVEX_WERROR=ON
 ctest --test-dir build --output-on-failure -j2

@@ -16,6 +16,13 @@ using testing::TempDir;
 using testing::WriteFile;
 using Strings = std::vector<std::string>;
 
+// Options for a run in blocks of the given size.
+RunOptions Blocks(std::size_t size) {
+    RunOptions options;
+    options.blockSize = size;
+    return options;
+}
+
 std::vector<InputSource> Files(const std::vector<std::filesystem::path>& paths) {
     std::vector<InputSource> inputs;
     for (const auto& path : paths)
@@ -81,7 +88,7 @@ TEST(RemovalRun, ReportsProgressBeforeEachFileAndAfterEachBlockAndCanStop) {
     WriteFile(dir / "a.txt", "a@x.com " + std::string(100, ' ') + " b@x.com");
     WriteFile(dir / "b.txt", "c@x.com");
     RecordingSink sink;
-    RunSummary summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), sink, {.blockSize = 50});
+    RunSummary summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), sink, Blocks(50));
     // a.txt: progress before it and after its three blocks; b.txt: before, after one.
     EXPECT_EQ(sink.progressCalls, 6);
     EXPECT_EQ(sink.lastProgress.bytesDone, 123u);
@@ -90,7 +97,7 @@ TEST(RemovalRun, ReportsProgressBeforeEachFileAndAfterEachBlockAndCanStop) {
     // A file stopped part-way contributes nothing, as one that failed.
     RecordingSink stopping;
     stopping.stopAfterProgress = 2; // stop after the first block
-    summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), stopping, {.blockSize = 50});
+    summary = RunRemoval(Files({dir / "a.txt", dir / "b.txt"}), stopping, Blocks(50));
     EXPECT_TRUE(summary.stopped);
     EXPECT_TRUE(stopping.addresses.empty());
 }
@@ -130,7 +137,7 @@ TEST(RemovalRun, BlockSizeNeverChangesTheResults) {
 
     for (std::size_t blockSize : {1, 2, 7, 64, 4096, 30000}) {
         RecordingSink sink;
-        const RunSummary summary = RunRemoval(inputs, sink, {.blockSize = blockSize});
+        const RunSummary summary = RunRemoval(inputs, sink, Blocks(blockSize));
         ASSERT_EQ(sink.addresses, expected) << "blocks of " << blockSize;
         EXPECT_EQ(summary.bytesRead, text.size() + 5022);
     }
@@ -174,7 +181,7 @@ TEST(RemovalRun, ManyFilesOfMixedSizesKeepListOrderInAddressesAndReports) {
     for (std::size_t blockSize : {64, 30000}) {
         sink.events.clear();
         seen.clear();
-        const RunSummary summary = RunRemoval(Files(paths), sink, {.blockSize = blockSize});
+        const RunSummary summary = RunRemoval(Files(paths), sink, Blocks(blockSize));
         EXPECT_EQ(sink.events, expected) << "blocks of " << blockSize;
         EXPECT_EQ(summary.filesFailed, 8u);
         EXPECT_EQ(summary.filesRead, 292u);
@@ -251,7 +258,7 @@ TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
     } sink;
     sink.path = dir / "changing.txt";
     const RunSummary summary =
-        RunRemoval(Files({dir / "changing.txt", dir / "next.txt"}), sink, {.blockSize = 1});
+        RunRemoval(Files({dir / "changing.txt", dir / "next.txt"}), sink, Blocks(1));
     // EARLY is new in next.txt: the failed file gave its early@x.com back.
     EXPECT_EQ(sink.addresses, (Strings{"next@x.com", "EARLY@x.com"}));
     ASSERT_EQ(sink.reports.size(), 1u);
@@ -268,7 +275,7 @@ TEST(RemovalRun, StoppingALongRunEndsPromptly) {
     // Blocks of one byte: the scanner would queue two million events if it
     // did not see the stop.
     const RunSummary summary =
-        RunRemoval(Files({dir / "big.txt", dir / "big.txt"}), sink, {.blockSize = 1});
+        RunRemoval(Files({dir / "big.txt", dir / "big.txt"}), sink, Blocks(1));
     EXPECT_TRUE(summary.stopped);
     EXPECT_EQ(sink.progressCalls, 3);
     EXPECT_TRUE(sink.addresses.empty());

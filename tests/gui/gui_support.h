@@ -65,6 +65,13 @@ public:
     QStringList questions, textPrompts, proposedTexts, dialogTitles, dialogFilters;
 
 private:
+    // GCC 12 takes the copy of an optional QString here for one that may be
+    // uninitialized, which it cannot be: its false warning on std::optional
+    // (GCC bug 80635).
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ < 13
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
     template <class T> static T Next(std::deque<T>& answers, T otherwise) {
         if (answers.empty())
             return otherwise;
@@ -72,6 +79,9 @@ private:
         answers.pop_front();
         return answer;
     }
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ < 13
+#pragma GCC diagnostic pop
+#endif
 };
 
 // The addresses of a list as text.
