@@ -3,7 +3,7 @@
 #include "cli/output_writer.h"
 #include "cli/peak_memory.h"
 #include "cli/progress_bar.h"
-#include "run/file_access.h"
+#include "os/file_access.h"
 #include "run/removal_run.h"
 #include "scan/folder_scan.h"
 
@@ -99,6 +99,7 @@ void PrintStats(std::FILE* err, const RunSummary& summary, double seconds) {
     std::fprintf(err,
                  "files read: %zu\n"
                  "files failed: %zu\n"
+                 "parts read: %llu\n"
                  "bytes read: %llu\n"
                  "addresses found: %llu\n"
                  "unique addresses: %llu\n"
@@ -107,6 +108,7 @@ void PrintStats(std::FILE* err, const RunSummary& summary, double seconds) {
                  "MB/s: %.1f\n"
                  "peak memory MB: %.1f\n",
                  summary.filesRead, summary.filesFailed,
+                 static_cast<unsigned long long>(summary.partsRead),
                  static_cast<unsigned long long>(summary.bytesRead),
                  static_cast<unsigned long long>(summary.addressesFound),
                  static_cast<unsigned long long>(summary.uniqueAddresses),
@@ -147,7 +149,9 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     const bool showProgress = !options.quiet && IsTerminal(err);
     ProgressBar progress(err, showProgress ? TotalSize(inputs) : 0, showProgress);
     CliSink sink(*output, progress, err);
-    const RunSummary summary = RunRemoval(inputs, sink);
+    RunOptions runOptions;
+    runOptions.readInside = !options.raw;
+    const RunSummary summary = RunRemoval(inputs, sink, runOptions);
     progress.Finish();
 
     if (summary.failed) {

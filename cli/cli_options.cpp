@@ -30,6 +30,9 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.add_option("--ext", extensions,
                    "In folders, read only files with these extensions: txt, .txt or *.txt,\n"
                    "several joined by commas (txt,csv), * for all");
+    app.add_flag("--raw", options.raw,
+                 "Read every file as raw bytes: no documents, archives, compressed files,\n"
+                 "mail or web pages read inside");
     app.add_flag("--stats", options.stats, "Print counts, speed and memory to standard error");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar");
 

@@ -17,6 +17,7 @@ struct CliOptions {
     FileNameFilter filter = FileNameFilter::AllFiles(); // which files of a folder are read
     ExportFormat format = ExportFormat::kUnixLines;
     bool force = false;
+    bool raw = false; // every file as raw bytes, nothing read inside
     bool stats = false;
     bool quiet = false;
 };

@@ -1,7 +1,7 @@
 #include "cli/cli_app.h"
 #include "cli/heap_setup.h"
-#include "run/standard_streams.h"
-#include "run/temporary_files.h"
+#include "os/standard_streams.h"
+#include "os/temporary_files.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "cli/output_writer.h"
 
-#include "run/system_reason.h"
+#include "os/system_reason.h"
 
 #include <cerrno>
 

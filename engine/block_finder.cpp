@@ -26,8 +26,9 @@ std::size_t WholeWordsLength(std::string_view text) {
 
 } // namespace
 
-BlockFinder::BlockFinder(AddressCallback onAddress, Rereadable* rereadable)
-    : onAddress_(std::move(onAddress)), rereadable_(rereadable) {}
+BlockFinder::BlockFinder(AddressCallback onAddress, Rereadable* rereadable,
+                         std::size_t keptWordBytes)
+    : onAddress_(std::move(onAddress)), rereadable_(rereadable), keptWordBytes_(keptWordBytes) {}
 
 void BlockFinder::Scan(std::string_view wholeWords) {
     FindAddresses(wholeWords, onAddress_);
@@ -46,7 +47,8 @@ void BlockFinder::ExtendWord(std::string_view piece) {
     word_.Feed(piece);
     if (!textKept_)
         return;
-    if (word_.dead() || (rereadable_ && carry_.size() + piece.size() > kKeptWordBytes)) {
+    const std::size_t kept = carry_.size() + piece.size();
+    if (word_.dead() || (rereadable_ && kept > kKeptWordBytes) || kept > keptWordBytes_) {
         textKept_ = false;
         carry_.clear();
         carry_.shrink_to_fit();
@@ -64,7 +66,9 @@ bool BlockFinder::EndWord() {
         onAddress_(std::string_view(carry_).substr(0, length));
         return true;
     }
-    if (!rereadable_ || !rereadable_->ReadAgain(wordStart_, length, readBack_))
+    if (!rereadable_)
+        return true; // outgrew what may be kept, and cannot be read again
+    if (!rereadable_->ReadAgain(wordStart_, length, readBack_))
         return false;
     // The text read again must still be that address: a file changed in the
     // meantime is no source of addresses.

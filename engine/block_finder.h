@@ -2,6 +2,7 @@
 
 #include "engine/partial_word.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -32,8 +33,11 @@ public:
         virtual bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) = 0;
     };
 
-    // rereadable may be null: long words then keep their text.
-    explicit BlockFinder(AddressCallback onAddress, Rereadable* rereadable = nullptr);
+    // rereadable may be null: long words then keep their text, up to
+    // keptWordBytes; a word that can still become an address but outgrows
+    // that is given up.
+    explicit BlockFinder(AddressCallback onAddress, Rereadable* rereadable = nullptr,
+                         std::size_t keptWordBytes = SIZE_MAX);
 
     // False when a word's text could not be read again; the scan cannot go on.
     bool Feed(std::string_view block);
@@ -47,6 +51,7 @@ private:
 
     AddressCallback onAddress_;
     Rereadable* rereadable_;
+    std::size_t keptWordBytes_;
     std::uint64_t offset_ = 0; // where the next block starts in the text
 
     // The unfinished word at the end of the last block.

@@ -1,7 +1,7 @@
 #include "output/safe_file_writer.h"
 
-#include "run/system_reason.h"
-#include "run/temporary_files.h"
+#include "os/system_reason.h"
+#include "os/temporary_files.h"
 
 #include <cerrno>
 #include <random>

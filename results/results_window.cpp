@@ -93,10 +93,13 @@ QString ResultsWindow::statusText() const {
     return status_->text();
 }
 
-void ResultsWindow::ShowResults(std::uint64_t uniqueAddresses, std::uint64_t duplicatesRemoved) {
-    status_->setText(CountText(uniqueAddresses, "unique address found", "unique addresses found") +
-                     ", " +
-                     CountText(duplicatesRemoved, "duplicate removed", "duplicates removed") + ".");
+void ResultsWindow::ShowResults(std::uint64_t uniqueAddresses, std::uint64_t duplicatesRemoved,
+                                std::uint64_t partsRead) {
+    QString text = CountText(uniqueAddresses, "unique address found", "unique addresses found") +
+                   ", " + CountText(duplicatesRemoved, "duplicate removed", "duplicates removed");
+    if (partsRead > 0)
+        text += ", " + CountText(partsRead, "part read inside files", "parts read inside files");
+    status_->setText(text + ".");
     show();
     raise();
     activateWindow();

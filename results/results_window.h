@@ -37,7 +37,10 @@ public:
     QString statusText() const;
 
     // Shows the window with the counts of the run that filled the list.
-    void ShowResults(std::uint64_t uniqueAddresses, std::uint64_t duplicatesRemoved);
+    // partsRead counts the members and parts read inside files; it is
+    // named only when there were any.
+    void ShowResults(std::uint64_t uniqueAddresses, std::uint64_t duplicatesRemoved,
+                     std::uint64_t partsRead = 0);
 
     void CommandBars_Execute(int id);
     void Back();

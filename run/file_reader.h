@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/file_access.h"
+#include "os/file_access.h"
 #include "run/input_source.h"
 
 #include <cstddef>
@@ -35,6 +35,8 @@ public:
 
     const std::string& error() const { return error_; }
     std::uint64_t bytesRead() const { return bytesRead_; }
+    // The file's size when it was opened; 0 for the standard input.
+    std::uint64_t size() const { return file_.size(); }
 
 private:
     std::size_t blockSize_;

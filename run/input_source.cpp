@@ -1,6 +1,6 @@
 #include "run/input_source.h"
 
-#include "run/file_access.h"
+#include "os/file_access.h"
 
 namespace ornavex {
 

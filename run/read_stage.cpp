@@ -1,12 +1,15 @@
 #include "run/read_stage.h"
 
+#include "decode/decode.h"
+#include "decode/text_decoder.h"
 #include "engine/address_set.h"
 #include "engine/block_finder.h"
 #include "run/file_reader.h"
-#include "run/text_decoder.h"
 #include "run/whole_file_batch.h"
 
+#include <algorithm>
 #include <exception>
+#include <functional>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -14,103 +17,176 @@
 namespace ornavex {
 namespace {
 
-std::string ReadAgainError(const BlockReader& reader) {
-    return reader.error().empty() ? std::string("The file changed while it was read")
-                                  : reader.error();
-}
-
 // Small enough that the other reading thread's files are not held up long.
-constexpr std::size_t kBatchEvents = 64;
-constexpr std::size_t kBatchBytes = 64 << 10;
+constexpr std::size_t kParcelEvents = 64;
+constexpr std::size_t kParcelBytes = 64 << 10;
+// Decoded text between two looks at whether the run was stopped.
+constexpr std::size_t kTextBetweenChecks = 256 << 10;
+// A word of decoded text cannot be read again: one longer than this that
+// could still become an address is given up rather than held.
+constexpr std::size_t kDecodedWordBytes = 64 << 20;
+
+// The bytes of one input: its contents, when a batch read them, or its
+// blocks. Each block counts as read, and is a point where the run may stop.
+class InputBytes : public ByteSource {
+public:
+    InputBytes(const InputSource& source, std::size_t blockSize,
+               std::optional<std::string_view> contents, std::function<bool(std::size_t)> onBlock)
+        : source_(source), reader_(blockSize), contents_(contents), onBlock_(std::move(onBlock)),
+          whole_(contents.has_value()), wholeBytes_(contents.value_or(std::string_view())) {}
+
+    bool Open() {
+        if (contents_)
+            return true;
+        if (!reader_.Open(source_)) {
+            error_ = reader_.error();
+            return false;
+        }
+        return true;
+    }
+
+    bool Next(std::string_view& bytes) override {
+        if (contents_) {
+            bytes = *contents_;
+            contents_ = std::string_view(); // one block, then the end
+            read_ += bytes.size();
+        } else if (!reader_.Next(bytes)) {
+            error_ = reader_.error();
+            return false;
+        } else {
+            read_ += bytes.size();
+        }
+        if (!bytes.empty() && !onBlock_(bytes.size())) {
+            stopped_ = true;
+            error_.clear();
+            return false;
+        }
+        return true;
+    }
+    const std::string& error() const override { return error_; }
+    bool stopped() const { return stopped_; }
+
+    // Whether bytes after the first block may follow: not after a batch's
+    // whole contents, nor after a file read to its size.
+    bool MayGoOn(std::string_view first) const {
+        return !whole_ && !first.empty() &&
+               (source_.standardInput || reader_.size() == 0 || read_ < reader_.size());
+    }
+
+    bool CanReadAgain() const { return whole_ || reader_.CanReadAgain(); }
+    bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) {
+        if (!whole_)
+            return reader_.ReadAgain(offset, length, out);
+        if (offset + length > wholeBytes_.size())
+            return false;
+        out.assign(wholeBytes_.substr(offset, length));
+        return true;
+    }
+
+    std::uint64_t read() const { return read_; }
+    std::uint64_t size() const { return reader_.size(); }
+    std::string ReadAgainError() const {
+        return reader_.error().empty() ? std::string("The file changed while it was read")
+                                       : reader_.error();
+    }
+
+private:
+    const InputSource& source_;
+    BlockReader reader_;
+    std::optional<std::string_view> contents_;
+    std::function<bool(std::size_t)> onBlock_;
+    bool whole_; // the contents were read by a batch
+    std::string_view wholeBytes_;
+    std::uint64_t read_ = 0;
+    bool stopped_ = false;
+    std::string error_;
+};
+
+// A long word's text, read again from the input, where it can be.
+class TextAgain : public BlockFinder::Rereadable {
+public:
+    TextAgain(InputBytes& bytes, TextDecoder& decoder) : bytes_(bytes), decoder_(decoder) {}
+    bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) override {
+        const std::optional<TextDecoder::RawRange> range = decoder_.RawRangeOf(offset, length);
+        if (!range || !bytes_.ReadAgain(range->offset, range->length, raw_))
+            return false;
+        decoder_.DecodeDetached(raw_, out);
+        return true;
+    }
+
+private:
+    InputBytes& bytes_;
+    TextDecoder& decoder_;
+    std::string raw_;
+};
+
+// Decoded text goes to the finder; a part's end ends its last word.
+class FinderSink : public TextSink {
+public:
+    FinderSink(BlockFinder& finder, std::function<bool()> checkpoint)
+        : finder_(finder), checkpoint_(std::move(checkpoint)) {}
+    bool Text(std::string_view text) override {
+        finder_.Feed(text);
+        sinceCheck_ += text.size();
+        if (sinceCheck_ < kTextBetweenChecks)
+            return true;
+        sinceCheck_ = 0;
+        return checkpoint_();
+    }
+    bool PartEnd() override {
+        finder_.Finish();
+        return true;
+    }
+
+private:
+    BlockFinder& finder_;
+    std::function<bool()> checkpoint_;
+    std::size_t sinceCheck_ = 0;
+};
 
 class InputReader {
 public:
-    InputReader(const std::atomic<bool>& stop, ReadChannel& channel, std::uint64_t seed)
-        : stop_(stop), channel_(channel), seed_(seed) {}
+    InputReader(const std::atomic<bool>& stop, ReadChannel& channel, const ReadSettings& settings)
+        : stop_(stop), channel_(channel), settings_(settings) {}
 
-    // Reads the file and finds its addresses, from its whole contents when they were read already.
-    // False when the run was stopped.
-    bool ReadFile(std::size_t index, const InputSource& source, std::size_t blockSize,
+    // Reads the file and finds its addresses, from its whole contents when
+    // they were read already; a file whose first bytes tell a document, an
+    // archive or a compressed stream is read inside. False when the run was
+    // stopped.
+    bool ReadFile(std::size_t index, const InputSource& source,
                   std::optional<std::string_view> contents) {
         Push(ReadEvent::Kind::kFileStart, index);
-        BlockReader reader(blockSize);
-        TextDecoder decoder;
-        // A long word's text, read again: from the contents at hand, or from
-        // the file, where it can be read twice.
-        struct Rereadable : BlockFinder::Rereadable {
-            Rereadable(BlockReader& reader, TextDecoder& decoder,
-                       std::optional<std::string_view> contents)
-                : reader(reader), decoder(decoder), contents(contents) {}
-            bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) override {
-                const std::optional<TextDecoder::RawRange> range =
-                    decoder.RawRangeOf(offset, length);
-                if (!range)
-                    return false;
-                if (contents) {
-                    if (range->offset + range->length > contents->size())
-                        return false;
-                    raw.assign(contents->substr(range->offset, range->length));
-                } else if (!reader.ReadAgain(range->offset, range->length, raw)) {
-                    return false;
-                }
-                decoder.DecodeDetached(raw, out);
-                return true;
-            }
-            BlockReader& reader;
-            TextDecoder& decoder;
-            std::optional<std::string_view> contents;
-            std::string raw;
-        } rereadable(reader, decoder, contents);
-        BlockFinder finder([this](std::string_view address) { Collect(address); },
-                           contents || !source.standardInput ? &rereadable : nullptr);
+        InputBytes bytes(source, settings_.blockSize, contents, [this, index](std::size_t read) {
+            pending_.bytes += read;
+            return Checkpoint(index);
+        });
         std::string error;
-        bool stopped = false;
-        auto take = [&](std::string_view block) {
-            if (!finder.Feed(decoder.Decode(block))) {
-                error = ReadAgainError(reader);
-                return false;
-            }
-            pending_.bytes += block.size();
-            Push(ReadEvent::Kind::kAddresses, index);
-            stopped = stop_.load(std::memory_order_relaxed);
-            return !stopped;
-        };
-        if (contents) {
-            // As a read of it would: one block, none for an empty file.
-            if (!contents->empty())
-                take(*contents);
-        } else if (!reader.Open(source)) {
-            error = reader.error();
+        std::uint64_t parts = 0;
+        std::string gathered;
+        std::string_view head;
+        bool ended = false;
+        if (!bytes.Open() || !bytes.Next(head) || !Gather(bytes, head, gathered, ended)) {
+            error = bytes.error();
         } else {
-            std::string_view block;
-            while (error.empty() && !stopped) {
-                if (!reader.Next(block)) {
-                    error = reader.error();
-                    break;
-                }
-                if (block.empty())
-                    break;
-                take(block);
-            }
+            const InputKind kind = settings_.readInside ? DetectKind(head) : InputKind::kText;
+            error = kind == InputKind::kText ? ReadText(bytes, head, ended)
+                                             : ReadInside(index, kind, source, bytes, head, parts);
         }
-        if (stopped)
+        if (bytes.stopped())
             return false;
-        // The last word goes out with kFileDone.
-        if (error.empty() && (!finder.Feed(decoder.Finish()) || !finder.Finish()))
-            error = ReadAgainError(reader);
         if (!error.empty()) {
             pending_.error = error;
             DropPendingAddresses();
         }
+        pending_.parts = parts;
         Push(error.empty() ? ReadEvent::Kind::kFileDone : ReadEvent::Kind::kFileFailed, index);
         return true;
     }
 
     // Reads the inputs of the share in order, reading small files in
     // batches when asked to; returns early when the run was stopped.
-    void ReadFiles(const std::vector<InputSource>& inputs, ReadShare share, std::size_t blockSize,
-                   bool batchReads) {
-        WholeFileBatch batch(blockSize);
+    void ReadFiles(const std::vector<InputSource>& inputs, ReadShare share) {
+        WholeFileBatch batch(settings_.blockSize);
         std::vector<const InputSource*> sources;
         std::vector<std::size_t> indexes;
         for (std::size_t next = share.first; next < inputs.size();) {
@@ -121,11 +197,11 @@ public:
                 sources.push_back(&inputs[next]);
                 indexes.push_back(next);
             }
-            if (batchReads)
+            if (settings_.batchReads)
                 batch.Load(sources);
             for (std::size_t k = 0; k < indexes.size(); ++k) {
                 if (stop_.load(std::memory_order_relaxed) ||
-                    !ReadFile(indexes[k], inputs[indexes[k]], blockSize, batch.Contents(k)))
+                    !ReadFile(indexes[k], inputs[indexes[k]], batch.Contents(k)))
                     return;
             }
         }
@@ -133,8 +209,8 @@ public:
 
     void End() {
         pending_.kind = ReadEvent::Kind::kEnd;
-        batch_.events.push_back(std::move(pending_));
-        channel_.full.Push(std::move(batch_));
+        parcel_.events.push_back(std::move(pending_));
+        channel_.full.Push(std::move(parcel_));
     }
 
     // Tells the de-duplicating thread that this thread cannot go on.
@@ -147,48 +223,119 @@ public:
     }
 
 private:
+    // Enough first bytes to tell the kind, when the first read was short;
+    // ended tells that the input has no more.
+    bool Gather(InputBytes& bytes, std::string_view& head, std::string& gathered, bool& ended) {
+        ended = !bytes.MayGoOn(head);
+        if (!settings_.readInside || ended || head.size() >= kDetectionBytes)
+            return true;
+        gathered.assign(head);
+        std::string_view more;
+        while (gathered.size() < kDetectionBytes) {
+            if (!bytes.Next(more))
+                return false;
+            if (more.empty())
+                break;
+            gathered.append(more);
+        }
+        ended = more.empty();
+        head = gathered;
+        return true;
+    }
+
+    // Plain text: the file's bytes as they are, a byte-order mark decoded;
+    // a long word's text is read again from the file where it can be.
+    std::string ReadText(InputBytes& bytes, std::string_view head, bool ended) {
+        TextDecoder decoder;
+        TextAgain again(bytes, decoder);
+        BlockFinder finder([this](std::string_view address) { Collect(address); },
+                           bytes.CanReadAgain() ? &again : nullptr);
+        if (!finder.Feed(decoder.Decode(head)))
+            return bytes.ReadAgainError();
+        std::string_view block;
+        while (!ended) {
+            if (!bytes.Next(block))
+                return bytes.error();
+            if (block.empty())
+                break;
+            if (!finder.Feed(decoder.Decode(block)))
+                return bytes.ReadAgainError();
+        }
+        // The last word goes out with kFileDone.
+        if (!finder.Feed(decoder.Finish()) || !finder.Finish())
+            return bytes.ReadAgainError();
+        return {};
+    }
+
+    // A document, an archive or a compressed stream, read inside.
+    std::string ReadInside(std::size_t index, InputKind kind, const InputSource& source,
+                           InputBytes& bytes, std::string_view head, std::uint64_t& parts) {
+        BlockFinder finder([this](std::string_view address) { Collect(address); }, nullptr,
+                           kDecodedWordBytes);
+        FinderSink sink(finder, [this, index] { return Checkpoint(index); });
+        PrefixedSource whole{std::string(head), bytes};
+        DecodeContext context([&bytes] { return std::max(bytes.size(), bytes.read()); },
+                              source.standardInput ? std::optional<std::filesystem::path>()
+                                                   : source.path);
+        const DecodeResult result = DecodeKind(kind, whole, sink, context, 0);
+        parts = context.parts();
+        // What a decoder read from the file itself counts as read too.
+        if (bytes.size() > bytes.read())
+            pending_.bytes += bytes.size() - bytes.read();
+        if (result != DecodeResult::kFailed)
+            return {};
+        return context.error().empty() ? std::string("Damaged file") : context.error();
+    }
+
+    // Sends what was found so far with the progress, and tells whether the
+    // run goes on.
+    bool Checkpoint(std::size_t index) {
+        Push(ReadEvent::Kind::kAddresses, index);
+        return !stop_.load(std::memory_order_relaxed);
+    }
+
     void Collect(std::string_view address) {
-        batch_.entries.push_back({static_cast<std::uint32_t>(batch_.text.size()),
-                                  static_cast<std::uint32_t>(address.size()),
-                                  AddressSet::Hash(address, seed_)});
-        batch_.text.append(address);
+        parcel_.entries.push_back({static_cast<std::uint32_t>(parcel_.text.size()),
+                                   static_cast<std::uint32_t>(address.size()),
+                                   AddressSet::Hash(address, settings_.hashSeed)});
+        parcel_.text.append(address);
         ++pending_.entryCount;
     }
 
     void DropPendingAddresses() {
-        batch_.entries.resize(pending_.firstEntry);
-        batch_.text.resize(pendingText_);
+        parcel_.entries.resize(pending_.firstEntry);
+        parcel_.text.resize(pendingText_);
         pending_.entryCount = 0;
     }
 
     void Push(ReadEvent::Kind kind, std::size_t index) {
         pending_.kind = kind;
         pending_.fileIndex = index;
-        batch_.events.push_back(std::move(pending_));
-        if (batch_.events.size() >= kBatchEvents || batch_.text.size() >= kBatchBytes)
+        parcel_.events.push_back(std::move(pending_));
+        if (parcel_.events.size() >= kParcelEvents || parcel_.text.size() >= kParcelBytes)
             Send();
         StartEvent();
     }
 
     void StartEvent() {
         pending_ = ReadEvent{};
-        pending_.firstEntry = batch_.entries.size();
-        pendingText_ = batch_.text.size();
+        pending_.firstEntry = parcel_.entries.size();
+        pendingText_ = parcel_.text.size();
     }
 
     void Send() {
-        channel_.full.Push(std::move(batch_));
+        channel_.full.Push(std::move(parcel_));
         // A batch handled already comes back with its memory, so a long run
         // allocates for its first few batches only.
         std::optional<EventParcel> spare = channel_.spare.TryPop();
-        batch_ = spare ? std::move(*spare) : EventParcel{};
-        batch_.Clear();
+        parcel_ = spare ? std::move(*spare) : EventParcel{};
+        parcel_.Clear();
     }
 
     const std::atomic<bool>& stop_;
     ReadChannel& channel_;
-    std::uint64_t seed_;
-    EventParcel batch_;
+    ReadSettings settings_;
+    EventParcel parcel_;
     ReadEvent pending_;
     std::size_t pendingText_ = 0; // where the pending event's addresses start in the batch text
 };
@@ -197,10 +344,10 @@ private:
 
 void ReadInputs(const std::vector<InputSource>& inputs, ReadShare share,
                 const ReadSettings& settings, const std::atomic<bool>& stop, ReadChannel& channel) {
-    InputReader reader(stop, channel, settings.hashSeed);
+    InputReader reader(stop, channel, settings);
     std::string failure;
     try {
-        reader.ReadFiles(inputs, share, settings.blockSize, settings.batchReads);
+        reader.ReadFiles(inputs, share);
         reader.End();
         return;
     } catch (const std::bad_alloc&) {

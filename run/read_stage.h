@@ -20,22 +20,23 @@ struct ReadEvent {
     std::size_t fileIndex = 0;
     std::uint64_t bytes = 0; // raw bytes read since the previous event of the file
     // kAddresses, kFileDone: the valid addresses found, as the entries
-    // [firstEntry, firstEntry + entryCount) of the batch, in text order.
+    // [firstEntry, firstEntry + entryCount) of the parcel, in text order.
     std::size_t firstEntry = 0;
     std::size_t entryCount = 0;
-    std::string error; // kFileFailed, kAborted: the reason
+    std::uint64_t parts = 0; // kFileDone: the members and parts read inside the file
+    std::string error;       // kFileFailed, kAborted: the reason
 };
 
-// A valid address in its batch's text, with its AddressSet::Hash.
+// A valid address in its parcel's text, with its AddressSet::Hash.
 struct FoundAddress {
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
     std::uint64_t hash = 0;
 };
 
-// Events travel in batches, so many small files cost few thread hand-overs;
-// the addresses of all a batch's events share one text and one entry list,
-// so a batch is a handful of allocations, and none once it is reused.
+// Events travel in parcels, so many small files cost few thread hand-overs;
+// the addresses of all a parcel's events share one text and one entry list,
+// so a parcel is a handful of allocations, and none once it is reused.
 struct EventParcel {
     std::vector<ReadEvent> events;
     std::string text; // the addresses of all events, back to back
@@ -44,7 +45,7 @@ struct EventParcel {
     std::string_view Address(const FoundAddress& entry) const {
         return std::string_view(text).substr(entry.offset, entry.length);
     }
-    // Empties the batch for reuse, keeping its memory.
+    // Empties the parcel for reuse, keeping its memory.
     void Clear() {
         events.clear();
         text.clear();
@@ -53,7 +54,7 @@ struct EventParcel {
 };
 
 // The queues between one reading thread and the de-duplicating thread:
-// batches to handle, and handled batches that come back to be filled again.
+// parcels to handle, and handled parcels that come back to be filled again.
 struct ReadChannel {
     explicit ReadChannel(std::size_t capacity) : full(capacity), spare(capacity) {}
 
@@ -71,11 +72,12 @@ struct ReadSettings {
     std::size_t blockSize = 0;
     std::uint64_t hashSeed = 0;
     bool batchReads = true;
+    bool readInside = true; // documents, archives, compressed files, mail, web pages
 };
 
 // Reads the inputs of its share in order, finds their valid addresses
 // (repeats included) and hashes them with the seed, and pushes the events to
-// the channel in batches; ends with kEnd, or with kAborted when it cannot go
+// the channel in parcels; ends with kEnd, or with kAborted when it cannot go
 // on (out of memory). Stops early when stop is set. Runs on its own thread.
 void ReadInputs(const std::vector<InputSource>& inputs, ReadShare share,
                 const ReadSettings& settings, const std::atomic<bool>& stop, ReadChannel& channel);

@@ -154,6 +154,7 @@ private:
         case ReadEvent::Kind::kFileDone:
             AddNew(event, batch);
             ++summary_.filesRead;
+            summary_.partsRead += event.parts;
             AppendHeldBack();
             break;
         case ReadEvent::Kind::kFileFailed:
@@ -242,6 +243,7 @@ RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
     settings.blockSize = options.blockSize == 0 ? kReadBlockSize : options.blockSize;
     settings.hashSeed = options.hashSeed ? *options.hashSeed : ChooseHashSeed();
     settings.batchReads = options.batchReads;
+    settings.readInside = options.readInside;
     return Run(inputs, sink, settings).Execute();
 }
 

@@ -42,7 +42,8 @@ struct RunSummary {
     std::uint64_t bytesRead = 0;
     std::uint64_t addressesFound = 0;
     std::uint64_t uniqueAddresses = 0;
-    bool stopped = false; // Progress asked to stop before the end
+    std::uint64_t partsRead = 0; // members of archives, parts of mail, pages of PDF
+    bool stopped = false;        // Progress asked to stop before the end
     // The run could not go on (out of memory): what it gave is not the whole
     // result. It was reported through Error.
     bool failed = false;
@@ -55,6 +56,9 @@ struct RunOptions {
     // The address set's hash seed; none: ChooseHashSeed().
     std::optional<std::uint64_t> hashSeed;
     bool batchReads = true; // read small files in batches where the system can
+    // Read inside documents, archives, compressed files, mail and web pages;
+    // false reads every file as raw bytes.
+    bool readInside = true;
 };
 
 // A fresh seed for each run, so nobody can prepare addresses that collide;

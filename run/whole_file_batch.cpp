@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #if ORNAVEX_HAVE_IO_URING
-#include "run/posix_path_anchor.h"
+#include "os/posix_path_anchor.h"
 
 #include <cerrno>
 #include <climits>

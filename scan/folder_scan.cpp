@@ -1,7 +1,7 @@
 #include "scan/folder_scan.h"
 
-#include "run/file_access.h"
-#include "run/system_reason.h"
+#include "os/file_access.h"
+#include "os/system_reason.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,7 +11,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "run/posix_path_anchor.h"
+#include "os/posix_path_anchor.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Ornavex
 # need, skipping those already there: Carlito stands in for the Calibri font
-# of the windows, clang builds the fuzzers. Needs root (or sudo) only when
+# of the windows, clang builds the fuzzers, libarchive, expat, poppler and
+# GMime read inside archives, documents, PDF and mail. Needs root (or sudo) only when
 # something is missing.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev
     libcli11-dev
     liburing-dev
+    libarchive-dev libexpat1-dev libpoppler-cpp-dev libgmime-3.0-dev
     qt6-base-dev qt6-svg-dev
     fonts-crosextra-carlito
     clang libclang-rt-14-dev clang-format

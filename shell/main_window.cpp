@@ -188,7 +188,9 @@ void MainWindow::Start() {
     if (run_.running())
         return; // a second Start while a run goes on is ignored
     progress_->ShowRunStarting();
-    run_.Start(files_.Snapshot());
+    RunOptions options;
+    options.readInside = readInside_->isChecked();
+    run_.Start(files_.Snapshot(), options);
     UpdateBusyState();
 }
 
@@ -199,7 +201,8 @@ void MainWindow::RunFinished(const RunResult& result) {
     if (result.summary.stopped || result.summary.failed || !result.hadFiles)
         return;
     results_->model().Show(result.addresses);
-    results_->ShowResults(result.summary.uniqueAddresses, result.summary.DuplicatesRemoved());
+    results_->ShowResults(result.summary.uniqueAddresses, result.summary.DuplicatesRemoved(),
+                          result.summary.partsRead);
     hide();
 }
 

@@ -76,6 +76,7 @@ private:
     FileListModel files_;
     FileListView* list_ = nullptr;
     QToolBar* toolbar_ = nullptr;
+    QAction* readInside_ = nullptr; // Options: read inside documents and archives
     ProgressPanel* progress_ = nullptr;
     QTimer* progressDelay_ = nullptr;
     std::unique_ptr<ResultsWindow> results_;

@@ -6,7 +6,7 @@
 
 namespace ornavex {
 
-// The File and Help menus. Items carry their historical object names m1 to
+// The File, Options and Help menus. Items carry their historical object names m1 to
 // m21 (some numbers were never used).
 void MainWindow::CreateMenus() {
     QMenuBar* bar = menuBar();
@@ -31,6 +31,14 @@ void MainWindow::CreateMenus() {
     item(file, "m6", QStringLiteral("Clear All Files"), [this] { ClearList(); });
     separator(file, "m7");
     item(file, "m8", QStringLiteral("&Exit"), [this] { Exit(); });
+
+    // Whether files are read inside: on at each start, never stored.
+    QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+    options->menuAction()->setObjectName(QStringLiteral("optionsMenu"));
+    readInside_ = options->addAction(QStringLiteral("Read Inside Documents and Archives"));
+    readInside_->setObjectName(QStringLiteral("readInside"));
+    readInside_->setCheckable(true);
+    readInside_->setChecked(true);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->menuAction()->setObjectName(QStringLiteral("m15"));

@@ -108,19 +108,20 @@ RunController::~RunController() {
         watcher_.waitForFinished();
 }
 
-void RunController::Start(std::vector<InputSource> inputs) {
+void RunController::Start(std::vector<InputSource> inputs, RunOptions options) {
     if (running_)
         return;
     running_ = true;
     waiting_ = std::make_shared<Waiting>();
-    watcher_.setFuture(QtConcurrent::run([this, inputs = std::move(inputs), waiting = waiting_] {
-        Sink sink(*this, waiting, TotalSize(inputs));
-        RunResult result;
-        result.summary = RunRemoval(inputs, sink);
-        result.addresses = sink.TakeAddresses();
-        result.hadFiles = !inputs.empty();
-        return result;
-    }));
+    watcher_.setFuture(
+        QtConcurrent::run([this, inputs = std::move(inputs), options, waiting = waiting_] {
+            Sink sink(*this, waiting, TotalSize(inputs));
+            RunResult result;
+            result.summary = RunRemoval(inputs, sink, options);
+            result.addresses = sink.TakeAddresses();
+            result.hadFiles = !inputs.empty();
+            return result;
+        }));
 }
 
 void RunController::Cancel() {

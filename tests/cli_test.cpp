@@ -1,4 +1,5 @@
 #include "cli/cli_app.h"
+#include "fixtures.h"
 #include "test_support.h"
 
 #include <cstdio>
@@ -307,6 +308,23 @@ TEST_F(CommandLine, StatsCountWhatTheRunDid) {
                              "addresses found: 5\n", "unique addresses: 3\n",
                              "duplicates removed: 2\n", "seconds: ", "MB/s: ", "peak memory MB: "})
         EXPECT_NE(result.err.find(line), std::string::npos) << line << " in:\n" << result.err;
+}
+
+TEST_F(CommandLine, ReadsInsideFilesAndStandardInputUnlessRaw) {
+    const std::string text = "ann@example.com x BOB@example.org ann@EXAMPLE.com";
+    WriteFile(dir / "a.txt.gz", testing::Compress(text, testing::Compression::kGzip));
+    WriteFile(dir / "two.zip", testing::MakeArchive(testing::ArchiveFormat::kZip,
+                                                    {{"1", "carl@example.net"}, {"2", text}}));
+    ProcessResult result = Cli({"--stats", Path("a.txt.gz"), Path("two.zip")});
+    EXPECT_EQ(result.out, "ann@example.com\nBOB@example.org\ncarl@example.net\n");
+    EXPECT_NE(result.err.find("parts read: 3\n"), std::string::npos) << result.err;
+    result = CliProcess("-", testing::Compress(text, testing::Compression::kXz));
+    EXPECT_EQ(result.out, "ann@example.com\nBOB@example.org\n");
+    // Raw: the compressed bytes as they are, which hold none of them.
+    result = Cli({"--raw", "--stats", Path("a.txt.gz"), Path("two.zip")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out.find("ann@"), std::string::npos);
+    EXPECT_NE(result.err.find("parts read: 0\n"), std::string::npos) << result.err;
 }
 
 TEST_F(CommandLine, HelpVersionAndUsageErrors) {

@@ -1,6 +1,6 @@
+#include "decode/text_decoder.h"
 #include "run/file_reader.h"
 #include "run/removal_run.h"
-#include "run/text_decoder.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

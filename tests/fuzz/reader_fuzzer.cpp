@@ -1,7 +1,7 @@
 // Feeds the same bytes through the decoder and the block finder whole
 // and cut into random blocks: the addresses must not depend on the cuts.
+#include "decode/text_decoder.h"
 #include "engine/block_finder.h"
-#include "run/text_decoder.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -141,10 +141,16 @@ TEST_F(MainWindowTest, MenusHaveEveryItemWithItsName) {
         ASSERT_NE(MenuItem(name), nullptr) << name;
         EXPECT_TRUE(MenuItem(name)->isSeparator()) << name;
     }
+    // Options sits between File and Help, its one item on at start.
     const QList<QAction*> titles = window.menuBar()->actions();
-    ASSERT_EQ(titles.size(), 2);
+    ASSERT_EQ(titles.size(), 3);
     EXPECT_EQ(titles[0]->menu()->actions().size(), 7);
-    EXPECT_EQ(titles[1]->menu()->actions().size(), 6);
+    EXPECT_EQ(titles[1]->text(), "&Options");
+    ASSERT_EQ(titles[1]->menu()->actions().size(), 1);
+    QAction* readInside = titles[1]->menu()->actions()[0];
+    EXPECT_EQ(readInside->text(), "Read Inside Documents and Archives");
+    EXPECT_TRUE(readInside->isCheckable() && readInside->isChecked());
+    EXPECT_EQ(titles[2]->menu()->actions().size(), 6);
 }
 
 TEST_F(MainWindowTest, MenuItemsDoWhatTheToolbarDoes) {

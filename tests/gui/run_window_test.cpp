@@ -113,6 +113,25 @@ TEST_F(RunWindowTest, FilesWithoutAddressesStillOpenTheResultsWindow) {
     EXPECT_EQ(window.results().statusText(), "0 unique addresses found, 0 duplicates removed.");
 }
 
+TEST_F(RunWindowTest, OptionsItemSwitchesReadingInsideFilesForTheNextRun) {
+    WriteFile(dir / "page.html", "<!DOCTYPE html><p>ann&#64;example.com</p>");
+    window.files().Append(Q(dir / "page.html"));
+    window.Start();
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    EXPECT_EQ(ResultRows(), QStringList{"ann@example.com"});
+    EXPECT_EQ(window.results().statusText(),
+              "1 unique address found, 0 duplicates removed, 1 part read inside files.");
+
+    window.results().CommandBars_Execute(1000);
+    QAction* readInside = window.findChild<QAction*>("readInside");
+    ASSERT_NE(readInside, nullptr);
+    readInside->trigger(); // off: the page is raw bytes again
+    window.Start();
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
+    EXPECT_TRUE(ResultRows().isEmpty());
+    EXPECT_EQ(window.results().statusText(), "0 unique addresses found, 0 duplicates removed.");
+}
+
 TEST_F(RunWindowTest, WhileARunWaitsStartIsIgnoredAndEscCancelsIt) {
     // The report for the missing first file holds the run; meanwhile the user
     // presses Start again, clears the list and presses Esc.

@@ -1,6 +1,6 @@
-#include "run/file_access.h"
+#include "os/file_access.h"
 
-#include "run/system_reason.h"
+#include "os/system_reason.h"
 
 #include <utility>
 

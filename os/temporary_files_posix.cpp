@@ -1,4 +1,4 @@
-#include "run/temporary_files.h"
+#include "os/temporary_files.h"
 
 #include <csignal>
 #include <unistd.h>

@@ -1,5 +1,5 @@
-#include "run/file_access.h"
-#include "run/system_reason.h"
+#include "os/file_access.h"
+#include "os/system_reason.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -28,6 +28,27 @@ int StatPath(const std::filesystem::path& path, FileStatus& status) {
         return errno;
     status = StatusOf(info);
     return 0;
+}
+
+std::FILE* OpenFileStream(const std::filesystem::path& path) {
+    return _wfopen(path.c_str(), L"rbN");
+}
+
+std::int64_t SeekFileStream(std::FILE* stream, std::int64_t offset, int whence) {
+    if (::_fseeki64(stream, offset, whence) != 0)
+        return -1;
+    return ::_ftelli64(stream);
+}
+
+std::FILE* OpenNewFileStream(const std::filesystem::path& path) {
+    const int fd = _wopen(path.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* stream = _fdopen(fd, "w+b");
+    if (stream == nullptr)
+        _close(fd);
+    return stream;
 }
 
 int StatStandardInput(FileStatus& status) {

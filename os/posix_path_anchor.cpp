@@ -1,4 +1,4 @@
-#include "run/posix_path_anchor.h"
+#include "os/posix_path_anchor.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,6 +1,6 @@
-#include "run/file_access.h"
-#include "run/posix_path_anchor.h"
-#include "run/system_reason.h"
+#include "os/file_access.h"
+#include "os/posix_path_anchor.h"
+#include "os/system_reason.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -33,6 +33,36 @@ int StatPath(const std::filesystem::path& path, FileStatus& status) {
         return errno;
     status = StatusOf(info);
     return 0;
+}
+
+std::FILE* OpenFileStream(const std::filesystem::path& path) {
+    int error = 0;
+    const PathAnchor anchor(path.native(), error);
+    const int fd = error != 0 ? -1 : ::openat(anchor.folder(), anchor.rest(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        errno = error != 0 ? error : errno;
+        return nullptr;
+    }
+    std::FILE* stream = ::fdopen(fd, "rb");
+    if (stream == nullptr)
+        ::close(fd);
+    return stream;
+}
+
+std::int64_t SeekFileStream(std::FILE* stream, std::int64_t offset, int whence) {
+    if (::fseeko(stream, static_cast<off_t>(offset), whence) != 0)
+        return -1;
+    return ::ftello(stream);
+}
+
+std::FILE* OpenNewFileStream(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* stream = ::fdopen(fd, "w+b");
+    if (stream == nullptr)
+        ::close(fd);
+    return stream;
 }
 
 int StatStandardInput(FileStatus& status) {

@@ -1,4 +1,4 @@
-#include "run/text_decoder.h"
+#include "decode/text_decoder.h"
 
 namespace ornavex {
 namespace {

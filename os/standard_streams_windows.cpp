@@ -1,4 +1,4 @@
-#include "run/standard_streams.h"
+#include "os/standard_streams.h"
 
 #include <cstdio>
 #include <io.h>

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -35,6 +36,15 @@ int StatStandardInput(FileStatus& status);
 
 // The reason to refuse a file of this kind for reading, or nullptr.
 const char* RefusalFor(FileStatus::Kind kind);
+
+// Opens a file as a C stream for reading; nullptr with errno set on failure.
+std::FILE* OpenFileStream(const std::filesystem::path& path);
+// Creates a new file for writing and reading back, readable by its owner
+// only, failing when it exists; nullptr with errno set on failure.
+std::FILE* OpenNewFileStream(const std::filesystem::path& path);
+// Moves a stream's position with 64-bit offsets (whence: SEEK_SET, SEEK_CUR,
+// SEEK_END); returns the new position, or -1.
+std::int64_t SeekFileStream(std::FILE* stream, std::int64_t offset, int whence);
 
 // A file open for reading, closed when this goes.
 class InputFile {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+namespace ornavex {
+
+// Where decoded text goes: the text of a part, in pieces, and where a part
+// (a member, a mail part, a page) ends, which ends any word too.
+class TextSink {
+public:
+    virtual ~TextSink() = default;
+    // False when the reading should stop (the run was stopped).
+    virtual bool Text(std::string_view text) = 0;
+    virtual bool PartEnd() = 0;
+};
+
+} // namespace ornavex

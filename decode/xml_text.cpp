@@ -1,0 +1,224 @@
+#include "decode/xml_text.h"
+
+#include "decode/link_target.h"
+#include "decode/shown_spaces.h"
+
+#include <algorithm>
+#include <cstring>
+#include <expat.h>
+#include <memory>
+#include <vector>
+
+namespace ornavex {
+namespace {
+
+using Names = std::vector<std::string_view>;
+
+bool In(std::string_view name, const Names& names) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// An element's or attribute's name without its namespace prefix.
+std::string_view LocalName(const char* name) {
+    const std::string_view full(name);
+    const std::size_t colon = full.rfind(':');
+    return colon == std::string_view::npos ? full : full.substr(colon + 1);
+}
+
+bool EndsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// What the dialect makes of elements.
+struct Rules {
+    bool anyText = true; // false: no character data counts, only link targets
+    Names text;          // character data counts only in these; empty: everywhere
+    Names scopes;        // character data counts only inside these; empty: everywhere
+    Names breaks;        // a word ends where these start and where they end
+    Names spaces;        // these stand for a space (OpenDocument's text:s, text:tab)
+};
+
+Rules RulesOf(XmlDialect dialect) {
+    Rules rules;
+    switch (dialect) {
+    case XmlDialect::kWordProcessing:
+        rules.text = {"t"};
+        rules.breaks = {"p", "tc", "tr", "br", "cr", "tab", "txbxContent"};
+        break;
+    case XmlDialect::kPresentation:
+        rules.text = {"t"};
+        rules.breaks = {"p", "br", "tab", "tc", "tr"};
+        break;
+    case XmlDialect::kSpreadsheet:
+        rules.text = {"t", "v"};
+        rules.breaks = {"si", "c", "row"};
+        break;
+    case XmlDialect::kOpenDocument:
+        rules.scopes = {"p", "h"};
+        rules.breaks = {"p", "h", "line-break", "table-cell", "list-item"};
+        rules.spaces = {"s", "tab"};
+        break;
+    case XmlDialect::kRelationships:
+        rules.anyText = false;
+        break;
+    case XmlDialect::kGeneric:
+        break;
+    }
+    return rules;
+}
+
+class XmlReader {
+public:
+    XmlReader(XmlDialect dialect, TextSink& sink)
+        : dialect_(dialect), rules_(RulesOf(dialect)), sink_(sink),
+          parser_(XML_ParserCreate(nullptr), XML_ParserFree) {
+        XML_SetUserData(parser_.get(), this);
+        XML_SetElementHandler(parser_.get(), &XmlReader::OnStart, &XmlReader::OnEnd);
+        XML_SetCharacterDataHandler(parser_.get(), &XmlReader::OnText);
+    }
+
+    // False when the XML is damaged (error set) or the sink stopped.
+    bool Parse(std::string_view bytes, bool last) {
+        if (XML_Parse(parser_.get(), bytes.data(), static_cast<int>(bytes.size()), last) ==
+            XML_STATUS_ERROR) {
+            if (!stopped_)
+                error_ = "Damaged document";
+            return false;
+        }
+        if (last && !sink_.Flush())
+            stopped_ = true;
+        return !stopped_;
+    }
+    bool stopped() const { return stopped_; }
+    const std::string& error() const { return error_; }
+
+private:
+    static void OnStart(void* data, const char* name, const char** attributes) {
+        auto* self = static_cast<XmlReader*>(data);
+        const std::string_view local = LocalName(name);
+        self->elements_.push_back(std::string(local));
+        if (In(local, self->rules_.breaks) || In(local, self->rules_.spaces))
+            self->Write(" ");
+        if (In(local, self->rules_.scopes))
+            ++self->scopeDepth_;
+        self->Links(local, attributes);
+    }
+
+    static void OnEnd(void* data, const char* name) {
+        auto* self = static_cast<XmlReader*>(data);
+        const std::string_view local = LocalName(name);
+        if (In(local, self->rules_.breaks))
+            self->Write(" ");
+        if (In(local, self->rules_.scopes) && self->scopeDepth_ > 0)
+            --self->scopeDepth_;
+        if (!self->elements_.empty())
+            self->elements_.pop_back();
+    }
+
+    static void OnText(void* data, const char* text, int length) {
+        auto* self = static_cast<XmlReader*>(data);
+        if (self->Counts())
+            self->Write(std::string_view(text, static_cast<std::size_t>(length)));
+    }
+
+    // Whether character data here is text the document shows.
+    bool Counts() const {
+        if (!rules_.anyText)
+            return false;
+        if (rules_.text.size() > 0)
+            return !elements_.empty() && In(elements_.back(), rules_.text);
+        if (rules_.scopes.size() > 0)
+            return scopeDepth_ > 0;
+        return true;
+    }
+
+    // Link targets: xlink:href anywhere, and the external targets of
+    // relationships.
+    void Links(std::string_view element, const char** attributes) {
+        const char* target = nullptr;
+        bool external = false;
+        for (const char** at = attributes; at[0] != nullptr; at += 2) {
+            const std::string_view attribute(at[0]);
+            if (attribute == "xlink:href")
+                WriteLink(at[1]);
+            else if (dialect_ == XmlDialect::kRelationships && element == "Relationship" &&
+                     attribute == "Target")
+                target = at[1];
+            else if (attribute == "TargetMode")
+                external = std::strcmp(at[1], "External") == 0;
+        }
+        if (target != nullptr && external)
+            WriteLink(target);
+    }
+
+    void WriteLink(std::string_view target) {
+        Write(" ");
+        Write(DecodedLinkTarget(target));
+        Write(" ");
+    }
+
+    void Write(std::string_view text) {
+        if (stopped_ || text.empty())
+            return;
+        if (!sink_.Text(text)) {
+            stopped_ = true;
+            XML_StopParser(parser_.get(), XML_FALSE);
+        }
+    }
+
+    XmlDialect dialect_;
+    Rules rules_;
+    ShownSpaces sink_; // no-break spaces end words, as they look
+    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser_;
+    std::vector<std::string> elements_; // open elements, innermost last
+    int scopeDepth_ = 0;
+    bool stopped_ = false;
+    std::string error_;
+};
+
+} // namespace
+
+std::optional<XmlDialect> OfficeDialect(std::string_view path) {
+    if (EndsWith(path, ".rels"))
+        return XmlDialect::kRelationships;
+    if (!EndsWith(path, ".xml"))
+        return std::nullopt;
+    if (path.starts_with("word/"))
+        return XmlDialect::kWordProcessing;
+    if (path.starts_with("ppt/"))
+        return XmlDialect::kPresentation;
+    if (path.starts_with("xl/drawings/") || path.starts_with("xl/charts/"))
+        return XmlDialect::kPresentation;
+    if (path.starts_with("xl/"))
+        return XmlDialect::kSpreadsheet;
+    if (path == "content.xml" || path == "styles.xml")
+        return XmlDialect::kOpenDocument;
+    return XmlDialect::kGeneric;
+}
+
+DecodeResult DecodeXml(ByteSource& source, XmlDialect dialect, TextSink& sink,
+                       DecodeContext& context) {
+    XmlReader reader(dialect, sink);
+    std::string_view bytes;
+    for (;;) {
+        if (!source.Next(bytes)) {
+            context.Fail(source.error());
+            return DecodeResult::kFailed;
+        }
+        const bool last = bytes.empty();
+        if (!reader.Parse(bytes, last)) {
+            if (reader.stopped())
+                return DecodeResult::kStopped;
+            context.Fail(reader.error());
+            return DecodeResult::kFailed;
+        }
+        if (last)
+            break;
+    }
+    if (!sink.PartEnd())
+        return DecodeResult::kStopped;
+    context.CountPart();
+    return DecodeResult::kDone;
+}
+
+} // namespace ornavex

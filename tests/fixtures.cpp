@@ -1,0 +1,184 @@
+#include "fixtures.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <memory>
+#include <stdexcept>
+
+namespace ornavex::testing {
+namespace {
+
+using Writer = std::unique_ptr<archive, decltype(&archive_write_free)>;
+
+la_ssize_t Append(archive*, void* data, const void* buffer, size_t length) {
+    static_cast<std::string*>(data)->append(static_cast<const char*>(buffer), length);
+    return static_cast<la_ssize_t>(length);
+}
+
+void Check(archive* writer, int status) {
+    if (status < ARCHIVE_WARN)
+        throw std::runtime_error(archive_error_string(writer));
+}
+
+void AddCompression(archive* writer, Compression compression) {
+    switch (compression) {
+    case Compression::kNone:
+        break;
+    case Compression::kGzip:
+        Check(writer, archive_write_add_filter_gzip(writer));
+        break;
+    case Compression::kBzip2:
+        Check(writer, archive_write_add_filter_bzip2(writer));
+        break;
+    case Compression::kXz:
+        Check(writer, archive_write_add_filter_xz(writer));
+        break;
+    case Compression::kZstd:
+        Check(writer, archive_write_add_filter_zstd(writer));
+        break;
+    }
+}
+
+void WriteMember(archive* writer, const Member& member) {
+    std::unique_ptr<archive_entry, decltype(&archive_entry_free)> entry(archive_entry_new(),
+                                                                        archive_entry_free);
+    archive_entry_set_pathname(entry.get(), member.name.c_str());
+    archive_entry_set_filetype(entry.get(), AE_IFREG);
+    archive_entry_set_perm(entry.get(), 0644);
+    archive_entry_set_size(entry.get(), static_cast<la_int64_t>(member.bytes.size()));
+    archive_entry_set_mtime(entry.get(), 1700000000, 0);
+    Check(writer, archive_write_header(writer, entry.get()));
+    if (!member.bytes.empty() &&
+        archive_write_data(writer, member.bytes.data(), member.bytes.size()) < 0)
+        throw std::runtime_error(archive_error_string(writer));
+}
+
+std::string Written(Writer& writer, std::string& out) {
+    Check(writer.get(), archive_write_close(writer.get()));
+    return out;
+}
+
+std::string EscapePdfText(std::string_view text) {
+    std::string escaped;
+    for (char c : text) {
+        if (c == '(' || c == ')' || c == '\\')
+            escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace
+
+std::string MakeArchive(ArchiveFormat format, const std::vector<Member>& members,
+                        Compression compression, const char* password) {
+    std::string out;
+    Writer writer(archive_write_new(), archive_write_free);
+    switch (format) {
+    case ArchiveFormat::kZip:
+        Check(writer.get(), archive_write_set_format_zip(writer.get()));
+        break;
+    case ArchiveFormat::kTar:
+        Check(writer.get(), archive_write_set_format_pax_restricted(writer.get()));
+        break;
+    case ArchiveFormat::kSevenZip:
+        Check(writer.get(), archive_write_set_format_7zip(writer.get()));
+        break;
+    }
+    AddCompression(writer.get(), compression);
+    if (password != nullptr) {
+        Check(writer.get(), archive_write_set_options(writer.get(), "zip:encryption=zipcrypt"));
+        Check(writer.get(), archive_write_set_passphrase(writer.get(), password));
+    }
+    archive_write_set_bytes_in_last_block(writer.get(), 1);
+    Check(writer.get(),
+          archive_write_open2(writer.get(), &out, nullptr, &Append, nullptr, nullptr));
+    for (const Member& member : members)
+        WriteMember(writer.get(), member);
+    return Written(writer, out);
+}
+
+std::string Compress(std::string_view bytes, Compression compression) {
+    std::string out;
+    Writer writer(archive_write_new(), archive_write_free);
+    Check(writer.get(), archive_write_set_format_raw(writer.get()));
+    AddCompression(writer.get(), compression);
+    archive_write_set_bytes_in_last_block(writer.get(), 1);
+    Check(writer.get(),
+          archive_write_open2(writer.get(), &out, nullptr, &Append, nullptr, nullptr));
+    WriteMember(writer.get(), {"data", std::string(bytes)});
+    return Written(writer, out);
+}
+
+std::string MakeDocx(const std::vector<std::string>& paragraphs, std::string_view relationships) {
+    std::string body;
+    for (const std::string& paragraph : paragraphs)
+        body += "<w:p>" + paragraph + "</w:p>";
+    const std::string w =
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+    return MakeArchive(
+        ArchiveFormat::kZip,
+        {{"[Content_Types].xml",
+          "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+          "content-types\"/>"},
+         {"word/document.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document " + w +
+                                   "><w:body>" + body + "</w:body></w:document>"},
+         {"word/_rels/document.xml.rels",
+          "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/"
+          "package/2006/relationships\">" +
+              std::string(relationships) + "</Relationships>"}});
+}
+
+std::string MakeOdt(std::string_view body) {
+    return MakeArchive(
+        ArchiveFormat::kZip,
+        {{"mimetype", "application/vnd.oasis.opendocument.text"},
+         {"content.xml", "<?xml version=\"1.0\"?><office:document-content "
+                         "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                         "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                         "xmlns:xlink=\"http://www.w3.org/1999/xlink\"><office:body><office:text>" +
+                             std::string(body) +
+                             "</office:text></office:body></office:document-content>"}});
+}
+
+std::string MakePdf(const std::vector<std::vector<std::string>>& pages) {
+    // Objects: 1 catalog, 2 page tree, 3 font, then a page and its content
+    // stream for each page.
+    std::vector<std::string> objects(3);
+    std::string kids;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const std::size_t page = 4 + 2 * i;
+        kids += std::to_string(page) + " 0 R ";
+        std::string stream = "BT /F1 12 Tf 14 TL 72 760 Td\n";
+        for (const std::string& line : pages[i])
+            stream += "(" + EscapePdfText(line) + ") Tj T*\n";
+        stream += "ET\n";
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << "
+                          "/Font << /F1 3 0 R >> >> /Contents " +
+                          std::to_string(page + 1) + " 0 R >>");
+        objects.push_back("<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream +
+                          "endstream");
+    }
+    objects[0] = "<< /Type /Catalog /Pages 2 0 R >>";
+    objects[1] =
+        "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>";
+    objects[2] = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
+
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) {
+        const std::string number = std::to_string(offset);
+        pdf += std::string(10 - number.size(), '0') + number + " 00000 n \n";
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+} // namespace ornavex::testing
