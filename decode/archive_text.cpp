@@ -120,12 +120,16 @@ bool IsOfficeDocument(std::string_view firstMember) {
     return firstMember == "[Content_Types].xml" || firstMember == "mimetype";
 }
 
-Archive NewReader(bool raw) {
+// A compressed stream is decompressed as one member, whose kind is then
+// told by its own first bytes: libarchive's guess would take some plain
+// texts for archives (mtree lists).
+Archive NewReader(bool compressed) {
     Archive reader(archive_read_new(), archive_read_free);
     archive_read_support_filter_all(reader.get());
-    archive_read_support_format_all(reader.get());
-    if (raw) // a compressed stream that holds no archive is one member
+    if (compressed)
         archive_read_support_format_raw(reader.get());
+    else
+        archive_read_support_format_all(reader.get());
     return reader;
 }
 

@@ -12,6 +12,7 @@ namespace ornavex {
 namespace {
 
 using testing::ArchiveFormat;
+using testing::Base64;
 using testing::Compression;
 using testing::MakeArchive;
 using testing::RecordingSink;
@@ -104,6 +105,10 @@ TEST_F(ReadInside, EveryContainerGivesWhatItsTextGives) {
         EXPECT_TRUE(outcome.errors.empty()) << kind << ": " << outcome.errors[0];
         EXPECT_EQ(outcome.parts, 1u) << kind;
     }
+    // What a compressed stream holds is told by our signatures alone.
+    EXPECT_EQ(RunOne("s.gz", testing::Compress("#mtree\nann@example.com\n", Compression::kGzip))
+                  .addresses,
+              Strings{"ann@example.com"});
     // Unless asked to, none of them is read inside.
     EXPECT_TRUE(Run({Put("raw.gz", containers[0].second)}, false).addresses.empty());
 }
@@ -201,22 +206,6 @@ TEST_F(ReadInside, WebPagesAreReadAsABrowserShowsThem) {
               Strings{"a@b.cd"});
 }
 
-std::string Base64(std::string_view bytes) {
-    static const char* kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
-        std::uint32_t v = 0;
-        for (std::size_t k = 0; k < 3; ++k)
-            v = v << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0);
-        for (std::size_t k = 0; k < 4; ++k)
-            out += k <= n ? kDigits[(v >> (18 - 6 * k)) & 63] : '=';
-        if ((i / 3 + 1) % 19 == 0)
-            out += "\r\n";
-    }
-    return out;
-}
-
 TEST_F(ReadInside, MailPartsAreDecodedAndAttachmentsOpened) {
     const std::string docx = testing::MakeDocx({"<w:r><w:t>doc@example.com</w:t></w:r>"});
     const std::string zip =
@@ -250,6 +239,12 @@ TEST_F(ReadInside, MailPartsAreDecodedAndAttachmentsOpened) {
     EXPECT_EQ(RunOne("box", mbox).addresses,
               (Strings{"ann@example.com", "x@example.org", "bounce@example.com", "bob@example.org",
                        "gil@example.net"}));
+
+    // Both reading threads decode mail at once.
+    std::vector<std::filesystem::path> many;
+    for (int i = 0; i < 8; ++i)
+        many.push_back(Put("m" + std::to_string(i) + ".eml", message));
+    EXPECT_EQ(Run(many).addresses, mail.addresses);
 }
 
 TEST_F(ReadInside, PdfPagesAreReadInOrder) {
@@ -262,6 +257,12 @@ TEST_F(ReadInside, PdfPagesAreReadInOrder) {
     // Inside an archive it is read from a copy.
     EXPECT_EQ(RunOne("p.zip", MakeArchive(ArchiveFormat::kZip, {{"a.pdf", pdf}})).addresses,
               outcome.addresses);
+    // Both reading threads decode documents at once.
+    std::vector<std::filesystem::path> many;
+    for (int i = 0; i < 8; ++i)
+        many.push_back(Put("p" + std::to_string(i) + ".pdf", pdf));
+    EXPECT_EQ(Run(many).addresses, outcome.addresses);
+    EXPECT_EQ(Run(many).parts, 16u);
 }
 
 TEST_F(ReadInside, AFailingFileGivesNothingAndNamesTheMember) {
