@@ -115,6 +115,22 @@ paths_line="The 10,000 small files named one by one on the command line: ${t_pat
 collisions=$(for n in 20000 80000; do "$bin/collision_bench" "$n" | awk -v n="$n" '/ns per key/ {printf "%s keys: %s ns per key; ", n, $4}'; done)
 collision_line="Keys that all share one hash (collision_bench): ${collisions% ; }."
 
+# Reading inside files. A gzip file against the same bytes decompressed by
+# zcat into standard input; 2,000 Word documents against their text as plain
+# files (the rest is unzipping and XML).
+[ -f "$data/sparse.txt.gz" ] || gzip -c "$data/sparse.txt" >"$data/sparse.txt.gz"
+[ -d "$data/docs" ] || "$bin/make_documents" docx "$data/docs" 2000
+if ! cmp -s <("$bin/ornavex-cli" -q "$data/sparse.txt.gz") "$data/sparse.ornavex" ||
+    ! cmp -s <("$bin/ornavex-cli" -q "$data/docs") <("$bin/ornavex-cli" -q "$data/docs-text"); then
+    echo "MISMATCH: a compressed file or a document gives other addresses than its text" >&2
+    exit 1
+fi
+t_gz=$(best_of_three "$bin/ornavex-cli" -q "$data/sparse.txt.gz")
+t_zcat=$(best_of_three bash -c 'zcat "$1" | "$2" -q -' _ "$data/sparse.txt.gz" "$bin/ornavex-cli")
+t_docs=$(best_of_three "$bin/ornavex-cli" -q "$data/docs")
+t_text=$(best_of_three "$bin/ornavex-cli" -q "$data/docs-text")
+inside_line="Compressed: the sparse corpus as gzip, $(($(stat -c %s "$data/sparse.txt.gz") / 1000000)) MB: ${t_gz} s; zcat into ornavex-cli - ${t_zcat} s ($(ratio "$t_gz" "$t_zcat") x). Documents: 2,000 Word documents (30 KB of XML each): ${t_docs} s, $(awk -v t="$t_docs" 'BEGIN {printf "%.0f", 2000 / t}') documents per second; their text as plain files ${t_text} s."
+
 gui_line=""
 if [ -x "$bin/gui_run_bench" ]; then
     # Best time of three runs, as for the command line; the longest pause of all three.
@@ -128,6 +144,9 @@ if [ "$memory" = 1 ]; then
     file="$data/sparse-1g.txt"
     peak=$( { /usr/bin/time -f %M "$bin/ornavex-cli" -q "$file" >/dev/null; } 2>&1 | tail -1)
     memory_line="Peak resident memory on a $(($(stat -c %s "$file") / 1000000)) MB sparse file: $((peak / 1024)) MB."
+    [ -f "$data/big.pdf" ] || "$bin/make_documents" pdf "$data/big.pdf" 100
+    peak=$( { /usr/bin/time -f %M "$bin/ornavex-cli" -q "$data/big.pdf" >/dev/null; } 2>&1 | tail -1)
+    memory_line+=" On a $(($(stat -c %s "$data/big.pdf") / 1000000)) MB PDF: $((peak / 1024)) MB."
 fi
 
 {
@@ -147,6 +166,8 @@ fi
     echo "$paths_line"
     echo
     echo "$collision_line"
+    echo
+    echo "$inside_line"
     [ -n "$gui_line" ] && { echo; echo "$gui_line"; }
     [ -n "${memory_line:-}" ] && { echo; echo "$memory_line"; }
     echo

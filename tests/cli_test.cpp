@@ -347,6 +347,14 @@ TEST_F(CommandLine, ShippedSamplesGiveTheirAddresses) {
     const ProcessResult result = CliProcess(ShellQuote(ORNAVEX_SAMPLES_DIR));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_GT(std::count(result.out.begin(), result.out.end(), '\n'), 10);
+    // One address from inside each sample document, mail and archive.
+    for (const char* inside : {"lena.ho@quarry-books.example", "ida.sund@nordlys-cloud.example",
+                               "tomas.ruiz@cedar-grove.example", "ada.moss@fjordtech.example",
+                               "rosa.vik@quarry-books.example"})
+        EXPECT_NE(result.out.find(std::string(inside) + "\n"), std::string::npos) << inside;
+    const std::string raw = CliProcess("--raw " + ShellQuote(ORNAVEX_SAMPLES_DIR)).out;
+    EXPECT_LT(std::count(raw.begin(), raw.end(), '\n'),
+              std::count(result.out.begin(), result.out.end(), '\n'));
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "fixtures.h"
 
+#include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 
@@ -115,7 +117,8 @@ std::string MakeDocx(const std::vector<std::string>& paragraphs, std::string_vie
     for (const std::string& paragraph : paragraphs)
         body += "<w:p>" + paragraph + "</w:p>";
     const std::string w =
-        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
     return MakeArchive(
         ArchiveFormat::kZip,
         {{"[Content_Types].xml",
@@ -179,6 +182,22 @@ std::string MakePdf(const std::vector<std::vector<std::string>>& pages) {
     pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
            " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
     return pdf;
+}
+
+std::string Base64(std::string_view bytes) {
+    static const char* kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        std::uint32_t v = 0;
+        for (std::size_t k = 0; k < 3; ++k)
+            v = v << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0);
+        for (std::size_t k = 0; k < 4; ++k)
+            out += k <= n ? kDigits[(v >> (18 - 6 * k)) & 63] : '=';
+        if ((i / 3 + 1) % 19 == 0)
+            out += "\r\n";
+    }
+    return out;
 }
 
 } // namespace ornavex::testing

@@ -37,4 +37,7 @@ std::string MakeOdt(std::string_view body);
 // A PDF whose pages each show their lines of text, in the standard font.
 std::string MakePdf(const std::vector<std::vector<std::string>>& pages);
 
+// Base64 in lines of 76 characters, as mail carries it.
+std::string Base64(std::string_view bytes);
+
 } // namespace ornavex::testing
