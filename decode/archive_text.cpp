@@ -163,8 +163,16 @@ DecodeResult ReadMembers(archive* reader, const Pull& pull, TextSink& sink, Deco
         MemberSource member(reader, pull, context);
         const std::optional<XmlDialect> dialect =
             office ? OfficeDialect(name) : std::optional<XmlDialect>();
-        const DecodeResult result = dialect ? DecodeXml(member, *dialect, sink, context)
-                                            : DecodeMember(member, sink, context, depth + 1);
+        DecodeResult result;
+        if (dialect) {
+            result = DecodeXml(member, *dialect, sink, context);
+        } else {
+            // An office document's parts are the document; other members
+            // are files of their own.
+            sink.Member(context.EnterMember(name));
+            result = DecodeMember(member, sink, context, depth + 1);
+            sink.Member(context.LeaveMember());
+        }
         if (result == DecodeResult::kFailed)
             context.FailedIn(name);
         if (result != DecodeResult::kDone)

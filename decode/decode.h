@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ornavex {
 
@@ -51,7 +52,20 @@ public:
             error_ = member + ": " + error_;
     }
 
+    // Enters a member, giving its whole path; leaving gives the path of the
+    // member it is in. A compressed stream's one member has no name.
+    const std::string& EnterMember(const std::string& name) {
+        const std::string outer = members_.empty() ? std::string() : members_.back();
+        members_.push_back(outer.empty() || name.empty() ? outer + name : outer + ": " + name);
+        return members_.back();
+    }
+    std::string LeaveMember() {
+        members_.pop_back();
+        return members_.empty() ? std::string() : members_.back();
+    }
+
 private:
+    std::vector<std::string> members_;
     std::function<std::uint64_t()> storedBytes_;
     std::optional<std::filesystem::path> file_;
     DecodeLimits limits_;

@@ -249,11 +249,13 @@ private:
             return DecodeResult::kFailed;
         }
         FileSource source(file);
+        const char* filename = g_mime_part_get_filename(part);
+        const std::string name = filename != nullptr ? filename : "attachment";
+        sink_.Member(context_.EnterMember(name));
         const DecodeResult result = DecodeMember(source, sink_, context_, depth_ + 1);
-        if (result == DecodeResult::kFailed) {
-            const char* name = g_mime_part_get_filename(part);
-            context_.FailedIn(name != nullptr ? name : "attachment");
-        }
+        sink_.Member(context_.LeaveMember());
+        if (result == DecodeResult::kFailed)
+            context_.FailedIn(name);
         return result;
     }
 

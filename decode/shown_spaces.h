@@ -17,6 +17,7 @@ public:
 
     bool Text(std::string_view text) override;
     bool PartEnd() override { return Flush() && sink_.PartEnd(); }
+    void Member(std::string_view path) override { sink_.Member(path); }
     // Writes out the start of a character held back at the end of a piece.
     bool Flush();
 

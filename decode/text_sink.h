@@ -12,6 +12,9 @@ public:
     // False when the reading should stop (the run was stopped).
     virtual bool Text(std::string_view text) = 0;
     virtual bool PartEnd() = 0;
+    // The text from here on is in this member of an archive or attachment of
+    // a mail (nested ones joined by ": "; "" for the file itself).
+    virtual void Member(std::string_view path) { (void)path; }
 };
 
 } // namespace ornavex

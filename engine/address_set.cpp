@@ -102,7 +102,34 @@ std::string_view AddressSet::Key(KeyReference reference) const {
     const char* record = KeyRecord(reference);
     std::uint32_t length;
     std::memcpy(&length, record, kLengthBytes);
-    return {record + kLengthBytes, length};
+    return {record + kHeaderBytes, length};
+}
+
+void AddressSet::Count(std::uint32_t reference) {
+    char* record = const_cast<char*>(KeyRecord(reference)) + kLengthBytes;
+    Tally tally;
+    std::memcpy(&tally, record, sizeof tally);
+    if (tally.group != group_) {
+        if (Voided(tally.group))
+            tally.count = tally.groupBefore;
+        tally.group = group_;
+        tally.groupBefore = tally.count;
+    }
+    if (tally.count != UINT32_MAX)
+        ++tally.count;
+    std::memcpy(record, &tally, sizeof tally);
+}
+
+void AddressSet::VoidGroup(std::uint32_t group) {
+    if (voided_.size() <= group)
+        voided_.resize(group + 1);
+    voided_[group] = true;
+}
+
+std::uint32_t AddressSet::Occurrences(KeyReference reference) const {
+    Tally tally;
+    std::memcpy(&tally, KeyRecord(reference) + kLengthBytes, sizeof tally);
+    return Voided(tally.group) ? tally.groupBefore : tally.count;
 }
 
 AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) const {
@@ -127,7 +154,7 @@ AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) 
         const char* record = KeyRecord(slot.key);
         std::uint32_t length;
         std::memcpy(&length, record, kLengthBytes);
-        if (length == address.size() && EqualsFolded(record + kLengthBytes, address)) {
+        if (length == address.size() && EqualsFolded(record + kHeaderBytes, address)) {
             probe.found = true;
             probe.slot = i;
             return probe;
@@ -148,9 +175,13 @@ bool AddressSet::InOverflow(std::string_view address) const {
 bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) {
     const std::uint32_t tag = Tag(hash);
     const Probe probe = Find(address, tag);
-    if (probe.found)
+    if (probe.found) {
+        Count(probe.inOverflow ? overflow_.find(LowerCased(address))->second
+                               : slots_[probe.slot].key);
         return false;
+    }
     const std::uint32_t key = StoreLowerCased(address);
+    Count(key);
     lastKey_ = key;
     // Keep the slots in use, erased ones included, at or below 3/4.
     const std::size_t used = count_ - overflow_.size() + tombstones_;
@@ -208,7 +239,7 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
     if (address.size() > UINT32_MAX)
         throw std::length_error("address too long to hold");
     const std::size_t need =
-        (kLengthBytes + address.size() + kRecordAlign - 1) / kRecordAlign * kRecordAlign;
+        (kHeaderBytes + address.size() + kRecordAlign - 1) / kRecordAlign * kRecordAlign;
     auto newChunk = [&](std::size_t bytes) {
         if (chunkStarts_.size() == kMaxChunks)
             throw std::length_error("too many distinct addresses to hold");
@@ -248,7 +279,9 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
     char* record = chunkStarts_.back() + offset;
     const auto length = static_cast<std::uint32_t>(address.size());
     std::memcpy(record, &length, kLengthBytes);
-    char* stored = record + kLengthBytes;
+    const Tally fresh;
+    std::memcpy(record + kLengthBytes, &fresh, sizeof fresh);
+    char* stored = record + kHeaderBytes;
     for (std::size_t i = 0; i < address.size(); ++i) {
         const char c = address[i];
         stored[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;

@@ -75,6 +75,14 @@ public:
 
     std::size_t size() const { return count_; }
 
+    // Occurrences. Every insert, new or not, counts one occurrence of its key
+    // in the current group (the run's file being read). A voided group's
+    // occurrences stop counting: a file that failed part-way gives nothing.
+    // Counts stop at UINT32_MAX.
+    void SetGroup(std::uint32_t group) { group_ = group; }
+    void VoidGroup(std::uint32_t group);
+    std::uint32_t Occurrences(KeyReference reference) const;
+
     // The longest distance, in slots, of a key from its home slot: what the
     // worst lookup costs. Never more than kMaxProbe.
     std::size_t LongestProbe() const;
@@ -123,7 +131,17 @@ private:
     static constexpr std::uint32_t kEmptyKey = 0;
     static constexpr std::uint32_t kErasedKey = 0xFFFFFFFF;
 
-    // A stored key: a 32-bit length, then the bytes.
+    // A stored key: a 32-bit length, its Tally, then the bytes.
+    struct Tally {
+        std::uint32_t count = 0;       // occurrences, those of a voided group taken off
+        std::uint32_t group = 0;       // the group of the last occurrence
+        std::uint32_t groupBefore = 0; // count before that group's first occurrence
+    };
+    static constexpr std::size_t kHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
+    void Count(std::uint32_t reference);
+    bool Voided(std::uint32_t group) const {
+        return group < voided_.size() && voided_[group];
+    }
     const char* KeyRecord(std::uint32_t reference) const {
         return chunkStarts_[reference >> kOffsetBits] +
                (reference & ((1u << kOffsetBits) - 1)) * kRecordAlign;
@@ -136,6 +154,8 @@ private:
 
     std::uint64_t seed_;
     KeyReference lastKey_ = 0;
+    std::uint32_t group_ = 0;
+    std::vector<bool> voided_;
     LargeBlock slotMemory_;
     Slot* slots_ = nullptr;
     std::size_t capacity_ = 0;   // a power of two

@@ -21,10 +21,11 @@ public:
     void Add(std::string_view address);
     std::size_t size() const { return entries_.size(); }
 
-    // Every address held back, in order, spelled as it was written.
+    // Every address held back, in order, spelled as it was written, with
+    // its key in the set.
     template <class OnAddress> void ForEach(OnAddress&& onAddress) {
         for (const Entry& entry : entries_)
-            onAddress(Spelling(entry));
+            onAddress(Spelling(entry), entry.key);
     }
     // The set forgets the addresses held back again.
     void GiveBack();

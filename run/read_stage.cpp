@@ -5,6 +5,7 @@
 #include "engine/address_set.h"
 #include "engine/block_finder.h"
 #include "run/file_reader.h"
+#include "run/line_counter.h"
 #include "run/whole_file_batch.h"
 
 #include <algorithm>
@@ -123,10 +124,12 @@ private:
 // Decoded text goes to the finder; a part's end ends its last word.
 class FinderSink : public TextSink {
 public:
-    FinderSink(BlockFinder& finder, std::function<bool()> checkpoint)
-        : finder_(finder), checkpoint_(std::move(checkpoint)) {}
+    FinderSink(std::function<void(std::string_view)> feed, BlockFinder& finder,
+               std::function<bool()> checkpoint, std::function<void(std::string_view)> member)
+        : feed_(std::move(feed)), finder_(finder), checkpoint_(std::move(checkpoint)),
+          member_(std::move(member)) {}
     bool Text(std::string_view text) override {
-        finder_.Feed(text);
+        feed_(text);
         sinceCheck_ += text.size();
         if (sinceCheck_ < kTextBetweenChecks)
             return true;
@@ -137,10 +140,13 @@ public:
         finder_.Finish();
         return true;
     }
+    void Member(std::string_view path) override { member_(path); }
 
 private:
+    std::function<void(std::string_view)> feed_;
     BlockFinder& finder_;
     std::function<bool()> checkpoint_;
+    std::function<void(std::string_view)> member_;
     std::size_t sinceCheck_ = 0;
 };
 
@@ -156,6 +162,7 @@ public:
     bool ReadFile(std::size_t index, const InputSource& source,
                   std::optional<std::string_view> contents) {
         Push(ReadEvent::Kind::kFileStart, index);
+        lines_.Reset();
         InputBytes bytes(source, settings_.blockSize, contents, [this, index](std::size_t read) {
             pending_.bytes += read;
             return Checkpoint(index);
@@ -250,7 +257,7 @@ private:
         TextAgain again(bytes, decoder);
         BlockFinder finder([this](std::string_view address) { Collect(address); },
                            bytes.CanReadAgain() ? &again : nullptr);
-        if (!finder.Feed(decoder.Decode(head)))
+        if (!Feed(finder, decoder.Decode(head)))
             return bytes.ReadAgainError();
         std::string_view block;
         while (!ended) {
@@ -258,13 +265,31 @@ private:
                 return bytes.error();
             if (block.empty())
                 break;
-            if (!finder.Feed(decoder.Decode(block)))
+            if (!Feed(finder, decoder.Decode(block)))
                 return bytes.ReadAgainError();
         }
         // The last word goes out with kFileDone.
-        if (!finder.Feed(decoder.Finish()) || !finder.Finish())
+        if (!Feed(finder, decoder.Finish()) || !finder.Finish())
             return bytes.ReadAgainError();
         return {};
+    }
+
+    bool Feed(BlockFinder& finder, std::string_view text) {
+        if (!settings_.lines)
+            return finder.Feed(text);
+        lines_.Block(text);
+        const bool fed = finder.Feed(text);
+        lines_.EndBlock();
+        return fed;
+    }
+
+    // The addresses from here on are in another member: those found so far
+    // go out first.
+    void Member(std::size_t index, std::string_view path) {
+        Push(ReadEvent::Kind::kAddresses, index);
+        pending_.member.assign(path);
+        Push(ReadEvent::Kind::kMember, index);
+        lines_.Reset();
     }
 
     // A document, an archive or a compressed stream, read inside.
@@ -272,7 +297,9 @@ private:
                            InputBytes& bytes, std::string_view head, std::uint64_t& parts) {
         BlockFinder finder([this](std::string_view address) { Collect(address); }, nullptr,
                            kDecodedWordBytes);
-        FinderSink sink(finder, [this, index] { return Checkpoint(index); });
+        FinderSink sink([this, &finder](std::string_view text) { Feed(finder, text); }, finder,
+                        [this, index] { return Checkpoint(index); },
+                        [this, index](std::string_view path) { Member(index, path); });
         PrefixedSource whole{std::string(head), bytes};
         DecodeContext context([&bytes] { return std::max(bytes.size(), bytes.read()); },
                               source.standardInput ? std::optional<std::filesystem::path>()
@@ -297,7 +324,8 @@ private:
     void Collect(std::string_view address) {
         parcel_.entries.push_back({static_cast<std::uint32_t>(parcel_.text.size()),
                                    static_cast<std::uint32_t>(address.size()),
-                                   AddressSet::Hash(address, settings_.hashSeed)});
+                                   AddressSet::Hash(address, settings_.hashSeed),
+                                   settings_.lines ? lines_.LineOf(address) : 0});
         parcel_.text.append(address);
         ++pending_.entryCount;
     }
@@ -337,6 +365,7 @@ private:
     ReadSettings settings_;
     EventParcel parcel_;
     ReadEvent pending_;
+    LineCounter lines_;
     std::size_t pendingText_ = 0; // where the pending event's addresses start in the batch text
 };
 

@@ -14,7 +14,7 @@ namespace ornavex {
 
 // What a reading thread tells the thread that de-duplicates, in order.
 struct ReadEvent {
-    enum class Kind { kFileStart, kAddresses, kFileDone, kFileFailed, kEnd, kAborted };
+    enum class Kind { kFileStart, kAddresses, kMember, kFileDone, kFileFailed, kEnd, kAborted };
 
     Kind kind = Kind::kEnd;
     std::size_t fileIndex = 0;
@@ -25,6 +25,10 @@ struct ReadEvent {
     std::size_t entryCount = 0;
     std::uint64_t parts = 0; // kFileDone: the members and parts read inside the file
     std::string error;       // kFileFailed, kAborted: the reason
+    // kMember: the member of an archive or the attachment the addresses after
+    // it are in ("" once they are in the file itself again); nested ones are
+    // joined by ": ".
+    std::string member;
 };
 
 // A valid address in its parcel's text, with its AddressSet::Hash.
@@ -32,6 +36,7 @@ struct FoundAddress {
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
     std::uint64_t hash = 0;
+    std::uint64_t line = 0; // where it starts in its file or member, when lines are counted
 };
 
 // Events travel in parcels, so many small files cost few thread hand-overs;
@@ -73,6 +78,7 @@ struct ReadSettings {
     std::uint64_t hashSeed = 0;
     bool batchReads = true;
     bool readInside = true; // documents, archives, compressed files, mail, web pages
+    bool lines = false;     // count the line each address is on
 };
 
 // Reads the inputs of its share in order, finds their valid addresses

@@ -81,10 +81,14 @@ public:
                     break;
             }
             if (summary_.stopped)
-                break;
+                return summary_;
         }
+        if (wantDetails_)
+            GiveDetails();
         return summary_;
     }
+
+    void AskForDetails() { wantDetails_ = true; }
 
 private:
     // A reading thread and the events it sent that this thread has yet to handle.
@@ -145,7 +149,13 @@ private:
         summary_.bytesRead += event.bytes;
         switch (event.kind) {
         case ReadEvent::Kind::kFileStart:
+            seen_.SetGroup(Group(event.fileIndex));
+            member_ = 0;
             ReportProgress();
+            break;
+        case ReadEvent::Kind::kMember:
+            if (wantDetails_)
+                member_ = MemberIndex(event.member);
             break;
         case ReadEvent::Kind::kAddresses:
             AddNew(event, batch);
@@ -155,10 +165,13 @@ private:
             AddNew(event, batch);
             ++summary_.filesRead;
             summary_.partsRead += event.parts;
+            sink_.FileRead(FileTally{event.fileIndex, foundInFile_, heldBack_.size(), false});
             AppendHeldBack();
             break;
         case ReadEvent::Kind::kFileFailed:
             ++summary_.filesFailed;
+            sink_.FileRead(FileTally{event.fileIndex, 0, 0, true});
+            seen_.VoidGroup(Group(event.fileIndex));
             GiveBackHeldBack();
             sink_.Error(ErrorReport{std::string(kStartLocation), kReadFileStatement, event.error,
                                     progress_.current->DisplayName()});
@@ -178,23 +191,55 @@ private:
             lookups_.push_back({batch.Address(entry), entry.hash});
         }
         foundInFile_ += event.entryCount;
-        InsertNewInOrder(seen_, lookups_,
-                         [&](std::size_t i) { heldBack_.Add(lookups_[i].address); });
+        InsertNewInOrder(seen_, lookups_, [&](std::size_t i) {
+            heldBack_.Add(lookups_[i].address);
+            if (wantDetails_)
+                heldSources_.push_back(AddressSource{0, event.fileIndex, member_,
+                                                     batch.entries[event.firstEntry + i].line});
+        });
     }
 
     // The file was read to its end: its new addresses go out.
     void AppendHeldBack() {
         summary_.addressesFound += foundInFile_;
         summary_.uniqueAddresses += heldBack_.size();
-        heldBack_.ForEach([&](std::string_view address) { Append(address); });
+        heldBack_.ForEach([&](std::string_view address, AddressSet::KeyReference key) {
+            Append(address);
+            if (wantDetails_)
+                keys_.push_back(key);
+        });
         heldBack_.Clear();
         foundInFile_ = 0;
+        details_.sources.insert(details_.sources.end(), heldSources_.begin(), heldSources_.end());
+        heldSources_.clear();
     }
 
     // The file failed: the set forgets its new addresses again.
     void GiveBackHeldBack() {
         heldBack_.GiveBack();
+        heldSources_.clear();
         foundInFile_ = 0;
+    }
+
+    // A file's occurrences are counted in a group of their own, so a file
+    // that fails can take them back.
+    static std::uint32_t Group(std::size_t fileIndex) {
+        return static_cast<std::uint32_t>(fileIndex + 1);
+    }
+
+    std::uint32_t MemberIndex(const std::string& path) {
+        if (path.empty())
+            return 0;
+        if (details_.members.back() != path)
+            details_.members.push_back(path);
+        return static_cast<std::uint32_t>(details_.members.size() - 1);
+    }
+
+    // The counts are final only now: later files repeat earlier addresses.
+    void GiveDetails() {
+        for (std::size_t i = 0; i < keys_.size(); ++i)
+            details_.sources[i].count = seen_.Occurrences(keys_[i]);
+        sink_.Details(std::move(details_));
     }
 
     void Append(std::string_view address) {
@@ -224,6 +269,13 @@ private:
     HeldBack heldBack_{seen_};      // the new addresses of the file being read
     std::uint64_t foundInFile_ = 0; // its addresses so far, repeats included
     std::vector<HashedAddress> lookups_;
+    // With details: the sources of the addresses given and held back, and
+    // the keys of those given.
+    bool wantDetails_ = false;
+    RunDetails details_;
+    std::vector<AddressSource> heldSources_;
+    std::vector<AddressSet::KeyReference> keys_;
+    std::uint32_t member_ = 0;
     RunSummary summary_;
     RunProgress progress_;
 };
@@ -244,7 +296,11 @@ RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
     settings.hashSeed = options.hashSeed ? *options.hashSeed : ChooseHashSeed();
     settings.batchReads = options.batchReads;
     settings.readInside = options.readInside;
-    return Run(inputs, sink, settings).Execute();
+    settings.lines = options.details && options.lines;
+    Run run(inputs, sink, settings);
+    if (options.details)
+        run.AskForDetails();
+    return run.Execute();
 }
 
 } // namespace ornavex

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,28 @@ struct RunProgress {
     const InputSource* current = nullptr;
 };
 
+// One input's share of a run, told when it has been read.
+struct FileTally {
+    std::size_t fileIndex = 0;
+    std::uint64_t found = 0; // valid addresses, repeats included
+    std::uint64_t added = 0; // addresses new to the run
+    bool failed = false;     // then it added nothing
+};
+
+// Where an address first occurred, and how often it occurred in all.
+struct AddressSource {
+    std::uint32_t count = 0;   // every spelling; stops at UINT32_MAX
+    std::size_t fileIndex = 0; // into the run's inputs
+    std::uint32_t member = 0;  // into RunDetails::members; 0: the file itself
+    std::uint64_t line = 0;    // counted from 1 in its file or member; 0: not counted
+};
+
+// The sources of a run's addresses, in the order the addresses were given.
+struct RunDetails {
+    std::vector<AddressSource> sources;
+    std::vector<std::string> members{""}; // paths of members inside files
+};
+
 // What a run reports to the program that drives it: the desktop window, the
 // command line and the tests each supply one.
 class RunSink {
@@ -34,6 +57,10 @@ public:
     virtual void Notice(std::string_view text) = 0;
     // Called before each file and after each block; false stops the run.
     virtual bool Progress(const RunProgress& progress) = 0;
+    // After each input.
+    virtual void FileRead(const FileTally& tally) { (void)tally; }
+    // At the end of a run that asked for details and was not stopped.
+    virtual void Details(RunDetails&& details) { (void)details; }
 };
 
 struct RunSummary {
@@ -59,6 +86,10 @@ struct RunOptions {
     // Read inside documents, archives, compressed files, mail and web pages;
     // false reads every file as raw bytes.
     bool readInside = true;
+    // Keep each address's count and first file and member (Details), and
+    // with lines the line it was first found on.
+    bool details = false;
+    bool lines = false;
 };
 
 // A fresh seed for each run, so nobody can prepare addresses that collide;

@@ -7,12 +7,14 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <random>
+#include <tuple>
 
 namespace ornavex {
 namespace {
 
 using testing::ArchiveFormat;
 using testing::Base64;
+using testing::Compress;
 using testing::Compression;
 using testing::MakeArchive;
 using testing::RecordingSink;
@@ -134,6 +136,24 @@ TEST_F(ReadInside, MembersComeInStoredOrderAndEachEndsItsLastWord) {
     EXPECT_EQ(outcome.addresses,
               (Strings{"ann@example.co", "carl@example.net", "bob@example.org"}));
     EXPECT_EQ(outcome.parts, 3u);
+}
+
+TEST_F(ReadInside, FirstOccurrencesNameTheirMemberAndItsLine) {
+    const std::string inner = MakeArchive(ArchiveFormat::kTar, {{"b.txt", "\n\nbob@example.org"}});
+    const std::string zip =
+        MakeArchive(ArchiveFormat::kZip, {{"a.txt", "x\nann@example.com"},
+                                          {"sub.tar.gz", Compress(inner, Compression::kGzip)},
+                                          {"c.txt", "BOB@example.org\n\n\ncarl@example.net"}});
+    RecordingSink sink;
+    RunOptions options;
+    options.details = options.lines = true;
+    RunRemoval({InputSource::File(Put("p.zip", zip))}, sink, options);
+    ASSERT_EQ(sink.details.sources.size(), 3u);
+    std::vector<std::tuple<std::string, std::uint64_t, std::uint32_t>> got;
+    for (const AddressSource& source : sink.details.sources)
+        got.emplace_back(sink.details.members[source.member], source.line, source.count);
+    EXPECT_EQ(got, (std::vector<std::tuple<std::string, std::uint64_t, std::uint32_t>>{
+                       {"a.txt", 2, 1}, {"sub.tar.gz: b.txt", 3, 2}, {"c.txt", 4, 1}}));
 }
 
 TEST_F(ReadInside, OfficeDocumentsAreReadAsTheyAreShown) {

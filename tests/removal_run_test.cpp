@@ -3,9 +3,11 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <new>
 #include <random>
 #include <set>
+#include <tuple>
 
 namespace ornavex {
 namespace {
@@ -143,6 +145,48 @@ TEST(RemovalRun, BlockSizeNeverChangesTheResults) {
     }
 }
 
+// Counts, first file and first line, against what the text was made of: one
+// address per line, in random letter case, across files and block cuts.
+TEST(RemovalRun, DetailsCountEveryOccurrenceAndFindTheFirstLine) {
+    TempDir dir;
+    std::mt19937 random(7);
+    std::map<std::string, AddressSource> expected;
+    std::vector<std::string> order;
+    std::vector<std::filesystem::path> paths;
+    for (std::size_t file = 0; file < 3; ++file) {
+        std::string text = file == 1 ? "\n\n" : "";
+        for (std::uint64_t line = file == 1 ? 3 : 1; line < 200; ++line) {
+            std::string address = "user" + std::to_string(random() % 120) + "@example.org";
+            const std::string key = address;
+            for (char& c : address)
+                c = random() % 3 == 0 ? static_cast<char>(std::toupper(c)) : c;
+            text += "line " + std::to_string(line) + ": " + address + (line % 2 ? "\r\n" : "\n");
+            auto [at, added] = expected.try_emplace(key, AddressSource{0, file, 0, line});
+            ++at->second.count;
+            if (added)
+                order.push_back(key);
+        }
+        paths.push_back(dir / ("f" + std::to_string(file) + ".txt"));
+        WriteFile(paths.back(), text);
+    }
+    for (std::size_t blockSize : {7, 30000}) {
+        RecordingSink sink;
+        RunOptions options = Blocks(blockSize);
+        options.details = options.lines = true;
+        RunRemoval(Files(paths), sink, options);
+        ASSERT_EQ(sink.details.sources.size(), order.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const AddressSource& want = expected[order[i]];
+            const AddressSource& got = sink.details.sources[i];
+            EXPECT_EQ(std::tie(got.count, got.fileIndex, got.line, got.member),
+                      std::tie(want.count, want.fileIndex, want.line, want.member))
+                << order[i] << " in blocks of " << blockSize;
+        }
+        ASSERT_EQ(sink.tallies.size(), 3u);
+        EXPECT_EQ(sink.tallies[2].found, 199u);
+    }
+}
+
 // Files are read on more than one thread; what the sink see must not show it.
 TEST(RemovalRun, ManyFilesOfMixedSizesKeepListOrderInAddressesAndReports) {
     TempDir dir;
@@ -238,14 +282,15 @@ TEST(RemovalRun, HeldBackAddressesKeepTheirSpelling) {
 TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
     TempDir dir;
     const std::string longAddress = std::string(100000, 'a') + "@x.com";
-    WriteFile(dir / "changing.txt", "early@x.com " + longAddress + " late@x.com");
+    WriteFile(dir / "first.txt", "first@x.com");
+    WriteFile(dir / "changing.txt", "early@x.com first@x.com " + longAddress + " late@x.com");
     WriteFile(dir / "next.txt", "next@x.com EARLY@x.com");
     // Blocks of one byte: when the run has seen a few hundred, the scanning
     // thread, held back by its full queue, is still far from the word's end.
     struct ChangingSink : RecordingSink {
         bool Progress(const RunProgress& progress) override {
             if (progressCalls == 300)
-                WriteFileAt(path, 20, "+");
+                WriteFileAt(path, 30, "+");
             return RecordingSink::Progress(progress);
         }
         static void WriteFileAt(const std::filesystem::path& file, long offset, const char* text) {
@@ -257,14 +302,20 @@ TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
         std::filesystem::path path;
     } sink;
     sink.path = dir / "changing.txt";
-    const RunSummary summary =
-        RunRemoval(Files({dir / "changing.txt", dir / "next.txt"}), sink, Blocks(1));
-    // EARLY is new in next.txt: the failed file gave its early@x.com back.
-    EXPECT_EQ(sink.addresses, (Strings{"next@x.com", "EARLY@x.com"}));
+    RunOptions options = Blocks(1);
+    options.details = true;
+    const RunSummary summary = RunRemoval(
+        Files({dir / "first.txt", dir / "changing.txt", dir / "next.txt"}), sink, options);
+    // EARLY is new in next.txt: the failed file gave its early@x.com back,
+    // and its first@x.com does not count.
+    EXPECT_EQ(sink.addresses, (Strings{"first@x.com", "next@x.com", "EARLY@x.com"}));
     ASSERT_EQ(sink.reports.size(), 1u);
     EXPECT_EQ(sink.reports[0].description, "The file changed while it was read");
     EXPECT_EQ(summary.filesFailed, 1u);
-    EXPECT_EQ(summary.uniqueAddresses, 2u);
+    EXPECT_EQ(summary.uniqueAddresses, 3u);
+    ASSERT_EQ(sink.details.sources.size(), 3u);
+    EXPECT_EQ(sink.details.sources[0].count, 1u);
+    EXPECT_TRUE(sink.tallies[1].failed);
 }
 
 TEST(RemovalRun, StoppingALongRunEndsPromptly) {

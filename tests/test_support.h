@@ -40,6 +40,8 @@ public:
         lastProgress = progress;
         return progressCalls < stopAfterProgress;
     }
+    void FileRead(const FileTally& tally) override { tallies.push_back(tally); }
+    void Details(RunDetails&& given) override { details = std::move(given); }
 
     std::vector<std::string> addresses;
     std::vector<ErrorReport> reports;
@@ -47,6 +49,8 @@ public:
     int progressCalls = 0;
     int stopAfterProgress = 1 << 30;
     RunProgress lastProgress;
+    std::vector<FileTally> tallies;
+    RunDetails details;
 };
 
 // A plain, obviously correct extraction to compare the engine with: replace
