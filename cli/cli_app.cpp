@@ -1,8 +1,10 @@
 #include "cli/cli_app.h"
 
+#include "cli/file_report.h"
 #include "cli/output_writer.h"
 #include "cli/peak_memory.h"
 #include "cli/progress_bar.h"
+#include "cli/whole_list.h"
 #include "os/file_access.h"
 #include "run/removal_run.h"
 #include "scan/folder_scan.h"
@@ -69,10 +71,21 @@ bool OutputIsAnInput(const fs::path& output, const std::vector<InputSource>& inp
 
 class CliSink : public RunSink {
 public:
-    CliSink(OutputWriter& output, ProgressBar& progress, std::FILE* err)
-        : output_(output), progress_(progress), err_(err) {}
+    // With a whole list, the addresses are gathered there instead of written.
+    CliSink(OutputWriter& output, ProgressBar& progress, std::FILE* err, WholeList* whole)
+        : output_(output), progress_(progress), err_(err), whole_(whole) {}
 
-    void Address(std::string_view address) override { output_.Append(address); }
+    void Address(std::string_view address) override {
+        if (whole_ != nullptr)
+            whole_->addresses.Append(address);
+        else
+            output_.Append(address);
+    }
+    void FileRead(const FileTally& tally) override { tallies.push_back(tally); }
+    void Details(RunDetails&& details) override {
+        if (whole_ != nullptr)
+            whole_->details = std::move(details);
+    }
 
     void Error(const ErrorReport& report) override {
         progress_.Finish();
@@ -88,11 +101,55 @@ public:
         return !output_.failed(); // no point reading on when the output is lost
     }
 
+    std::vector<FileTally> tallies;
+
 private:
     OutputWriter& output_;
     ProgressBar& progress_;
     std::FILE* err_;
+    WholeList* whole_;
 };
+
+// The do-not-mail files, read before anything else: a list cleaned with
+// one of them missing would mail those it should not.
+bool LoadDoNotMail(const CliOptions& options, DoNotMail& doNotMail, std::FILE* err) {
+    std::vector<InputSource> files;
+    bool complete = true;
+    for (const std::string& argument : options.excludeFiles) {
+        ScanResult scan = ExpandPath(PathFromArgument(argument), FileNameFilter::AllFiles());
+        for (const FolderError& error : scan.errors)
+            Complain(err, InputSource::File(error.folder).DisplayName(), error.reason);
+        complete = complete && scan.errors.empty();
+        for (fs::path& file : scan.files)
+            files.push_back(InputSource::File(std::move(file)));
+    }
+    std::vector<std::string> failures;
+    doNotMail.Load(files, !options.raw, failures);
+    for (const std::string& failure : failures)
+        std::fprintf(err, "%s: %s (a do-not-mail list)\n", kProgramName, failure.c_str());
+    return complete && failures.empty();
+}
+
+// Writes the report to standard error or its file; false when the file
+// could not be written.
+bool WriteReport(const CliOptions& options, const std::string& report, std::FILE* err) {
+    if (options.reportFile->empty()) {
+        std::fputs(report.c_str(), err);
+        return true;
+    }
+    OutputWriter file(PathFromArgument(*options.reportFile), ExportFormat::kUnixLines,
+                      options.force ? SafeFileWriter::Replace::kExisting
+                                    : SafeFileWriter::Replace::kNever);
+    if (file.Open()) {
+        file.AppendText(report);
+        if (file.Close())
+            return true;
+    }
+    Complain(err, *options.reportFile,
+             file.openErrorNumber() == EEXIST ? "file exists (use --force to replace it)"
+                                              : file.error());
+    return false;
+}
 
 void PrintStats(std::FILE* err, const RunSummary& summary, double seconds) {
     const double megabytes = static_cast<double>(summary.bytesRead) / 1e6;
@@ -124,6 +181,17 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     std::vector<InputSource> inputs;
     const bool inputsComplete = CollectInputs(options, inputs, err);
 
+    if (options.reportFile && !options.reportFile->empty()) {
+        const fs::path report = PathFromArgument(*options.reportFile);
+        FileStatus status;
+        const bool exists = StatPath(report, status) == 0;
+        if (exists && (!options.force || OutputIsAnInput(report, inputs))) {
+            Complain(err, *options.reportFile,
+                     options.force ? "is also an input; it is not replaced"
+                                   : "file exists (use --force to replace it)");
+            return kExitUsage;
+        }
+    }
     std::unique_ptr<OutputWriter> output;
     const std::string outputName = options.outputFile.value_or("standard output");
     if (options.outputFile) {
@@ -145,12 +213,24 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
         return error == EEXIST || error == EISDIR ? kExitUsage : kExitFileFailed;
     }
 
+    DoNotMail doNotMail;
+    if (!LoadDoNotMail(options, doNotMail, err)) {
+        output->Abandon();
+        std::fprintf(err, "%s: nothing was written\n", kProgramName);
+        return kExitFileFailed;
+    }
+
     // Sizing every input costs a look-up per file: only for a visible bar.
     const bool showProgress = !options.quiet && IsTerminal(err);
     ProgressBar progress(err, showProgress ? TotalSize(inputs) : 0, showProgress);
-    CliSink sink(*output, progress, err);
+    std::unique_ptr<WholeList> whole;
+    if (options.WholeListFirst())
+        whole = std::make_unique<WholeList>();
+    CliSink sink(*output, progress, err, whole.get());
     RunOptions runOptions;
     runOptions.readInside = !options.raw;
+    runOptions.details = NeedsDetails(options);
+    runOptions.lines = NeedsLines(options);
     const RunSummary summary = RunRemoval(inputs, sink, runOptions);
     progress.Finish();
 
@@ -162,15 +242,22 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
                                         : "the addresses written are not all of them");
         return kExitFileFailed;
     }
+    std::optional<CleaningOutcome> cleaning;
+    if (whole)
+        cleaning = WriteWholeList(options, doNotMail, inputs, *whole, *output);
     if (!output->Close()) {
         Complain(err, outputName, output->error());
         return kExitFileFailed;
     }
+    const bool reported =
+        !options.reportFile || WriteReport(options, FileReport(inputs, sink.tallies), err);
     if (options.stats) {
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
         PrintStats(err, summary, elapsed.count());
+        if (cleaning)
+            PrintCleaningStats(err, *cleaning);
     }
-    return summary.filesFailed > 0 || !inputsComplete ? kExitFileFailed : kExitSuccess;
+    return summary.filesFailed > 0 || !inputsComplete || !reported ? kExitFileFailed : kExitSuccess;
 }
 
 int CliMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {

@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include "clean/list_cleaner.h"
+
 #include <CLI/CLI.hpp>
 #include <sstream>
 
@@ -33,7 +35,37 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.add_flag("--raw", options.raw,
                  "Read every file as raw bytes: no documents, archives, compressed files,\n"
                  "mail or web pages read inside");
-    app.add_flag("--stats", options.stats, "Print counts, speed and memory to standard error");
+    app.add_flag("--check-domains", options.checkDomains,
+                 "Drop addresses whose last label is no top-level domain of the public\n"
+                 "suffix list (logo@2x.png); bracketed IP domains are kept");
+    app.add_option("--exclude", options.excludeFiles,
+                   "Drop the addresses of this do-not-mail FILE (one per line, or any file\n"
+                   "the extractor reads), in any letter case; may be repeated")
+        ->type_name("FILE");
+    app.add_option("--only-domain", options.onlyDomains,
+                   "Keep only addresses at this domain or its subdomains; may be repeated")
+        ->type_name("DOMAIN");
+    app.add_option("--drop-domain", options.dropDomains,
+                   "Drop addresses at this domain or its subdomains; may be repeated")
+        ->type_name("DOMAIN");
+    app.add_flag("--drop-roles", options.dropRoles,
+                 "Drop role accounts (noreply, postmaster, abuse, webmaster, ...)");
+    std::string sort = "first";
+    app.add_option("--sort", sort,
+                   "Order: first (first occurrence, the default), address, domain, or count\n"
+                   "(most frequent first); letter case ignored, equals in first-occurrence order")
+        ->check(CLI::IsMember({"first", "address", "domain", "count"}));
+    app.add_flag("--counts", options.counts,
+                 "Start each line with how often the address occurred and a TAB");
+    app.add_flag("--csv", options.csv,
+                 "Write CSV for spreadsheets: address,count,first_file,first_line");
+    app.add_option("--report", options.reportFile,
+                   "Per input: addresses found, new addresses, read or failed; to standard\n"
+                   "error, or to FILE (a path right after --report is taken as FILE)")
+        ->expected(0, 1)
+        ->type_name("[FILE]");
+    app.add_flag("--stats", options.stats,
+                 "Print counts, speed, memory and what cleaning removed to standard error");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar");
 
     std::ostringstream outText, errText;
@@ -42,6 +74,20 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
         app.parse(argc, argv);
         if (crlf && commas)
             throw CLI::ValidationError("--commas", "cannot be combined with --crlf");
+        if (options.csv && (crlf || commas || options.counts))
+            throw CLI::ValidationError("--csv",
+                                       "has its own format: no --crlf, --commas or --counts");
+        if (options.counts && commas)
+            throw CLI::ValidationError("--counts", "cannot be combined with --commas");
+        for (const auto* domains : {&options.onlyDomains, &options.dropDomains})
+            for (const std::string& domain : *domains)
+                if (NormalizedDomain(domain).find_first_not_of('.') == std::string::npos)
+                    throw CLI::ValidationError(domains == &options.onlyDomains ? "--only-domain"
+                                                                               : "--drop-domain",
+                                               "no domain given");
+        if (options.reportFile && options.outputFile && *options.reportFile == *options.outputFile)
+            throw CLI::ValidationError("--report", "cannot write to the -o file");
+        options.sort = *SortOrderNamed(sort);
         if (extensions) {
             options.filter = FileNameFilter::ForExtensions(*extensions);
             if (options.filter.empty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clean/sort_order.h"
 #include "output/export_formats.h"
 #include "scan/folder_scan.h"
 
@@ -20,6 +21,24 @@ struct CliOptions {
     bool raw = false; // every file as raw bytes, nothing read inside
     bool stats = false;
     bool quiet = false;
+
+    // Cleaning and ordering the list, which is then written at the end.
+    bool checkDomains = false;
+    std::vector<std::string> excludeFiles; // do-not-mail lists
+    std::vector<std::string> onlyDomains;
+    std::vector<std::string> dropDomains;
+    bool dropRoles = false;
+    SortOrder sort = SortOrder::kFirstOccurrence;
+    bool counts = false; // each line starts with the count and a TAB
+    bool csv = false;
+    // Per input: found, new, failed. "" for standard error.
+    std::optional<std::string> reportFile;
+
+    bool WholeListFirst() const {
+        return checkDomains || !excludeFiles.empty() || !onlyDomains.empty() ||
+               !dropDomains.empty() || dropRoles || sort != SortOrder::kFirstOccurrence || counts ||
+               csv;
+    }
 };
 
 inline constexpr int kExitSuccess = 0;

@@ -38,6 +38,13 @@ void OutputWriter::Append(std::string_view address) {
         Flush();
 }
 
+void OutputWriter::AppendText(std::string_view text) {
+    buffer_.append(text);
+    first_ = false;
+    if (buffer_.size() >= kFlushBytes)
+        Flush();
+}
+
 bool OutputWriter::Flush() {
     if (failed()) {
         buffer_.clear();

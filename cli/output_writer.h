@@ -24,6 +24,8 @@ public:
 
     bool Open();
     void Append(std::string_view address);
+    // Text written as it is, whatever the format.
+    void AppendText(std::string_view text);
     // Writes what is left; for a file, moves it into place.
     bool Close();
     // Gives up: a file is not written at all.

@@ -343,6 +343,48 @@ TEST_F(CommandLine, HelpVersionAndUsageErrors) {
     fs::current_path(was);
 }
 
+TEST_F(CommandLine, CleansSortsCountsAndWritesCsv) {
+    WriteFile(dir / "c.txt", "logo@2x.png noreply@x.com carol@Y.net ann@example.org carol@y.net");
+    // The do-not-mail file is read as any input is: any text, any letter case.
+    WriteFile(dir / "dnm.txt", "Unsubscribed on Monday: BOB@X.COM, and nobody else.");
+    const std::vector<std::string> files = {Path("a.txt"), Path("b.txt"), Path("c.txt")};
+    auto with = [&](std::vector<std::string> options) {
+        options.insert(options.end(), files.begin(), files.end());
+        return Cli(options);
+    };
+    EXPECT_EQ(with({"--check-domains", "--exclude", Path("dnm.txt"), "--drop-roles", "--counts",
+                    "--sort", "count"})
+                  .out,
+              "3\tAnn@Example.org\n3\tcarol@y.net\n");
+    EXPECT_EQ(
+        with({"--drop-domain", "EXAMPLE.org", "--only-domain", "x.com", "--sort", "address"}).out,
+        "bob@x.com\nnoreply@x.com\n");
+    const ProcessResult stats = with({"--exclude", Path("dnm.txt"), "--report", "--stats"});
+    EXPECT_NE(stats.err.find("removed, do-not-mail: 1\n"), std::string::npos);
+    EXPECT_NE(stats.err.find("2\t1\tread\t" + Path("b.txt") + "\n"), std::string::npos);
+
+    // A file name that needs quoting, and the line of each first occurrence.
+    const std::string odd = Path("we, \"the\"\nfiles.txt");
+    WriteFile(odd, "\n\nzed@z.org\n");
+    EXPECT_EQ(Cli({"--csv", Path("b.txt"), odd}).out,
+              "address,count,first_file,first_line\r\ncarol@y.net,1," + Path("b.txt") +
+                  ",1\r\nBOB@X.COM,1," + Path("b.txt") + ",1\r\nzed@z.org,1,\"" +
+                  Path("we, \"\"the\"\"\nfiles.txt") + "\",3\r\n");
+
+    // Options that make no sense together, and a do-not-mail file that is missing.
+    for (const std::vector<std::string>& usage : {std::vector<std::string>{"--csv", "--counts"},
+                                                  {"--csv", "--crlf"},
+                                                  {"--counts", "--commas"},
+                                                  {"--sort", "size"},
+                                                  {"--only-domain", "@."},
+                                                  {"-o", Path("x"), "--report", Path("x")},
+                                                  {"--report", Path("a.txt")}})
+        EXPECT_EQ(with(usage).exitCode, 2) << usage[0] << " " << usage[1];
+    const ProcessResult missing = with({"--exclude", Path("none.txt"), "-o", Path("out.txt")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(Path("out.txt")));
+}
+
 TEST_F(CommandLine, ShippedSamplesGiveTheirAddresses) {
     const ProcessResult result = CliProcess(ShellQuote(ORNAVEX_SAMPLES_DIR));
     EXPECT_EQ(result.exitCode, 0);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "run/input_source.h"
+#include "run/removal_run.h"
+
+#include <string>
+#include <vector>
+
+namespace ornavex {
+
+// What --report writes: a line per input read, TAB-separated, under a
+// header: the addresses found (repeats included), those new to the run,
+// "read" or "failed", and the input's name.
+std::string FileReport(const std::vector<InputSource>& inputs,
+                       const std::vector<FileTally>& tallies);
+
+} // namespace ornavex

@@ -1,0 +1,124 @@
+#include "clean/list_cleaner.h"
+#include "clean/role_accounts.h"
+#include "clean/sort_order.h"
+#include "output/csv_rows.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace ornavex {
+namespace {
+
+std::vector<std::string> Kept(const ListCleaner& cleaner, const std::vector<std::string>& list) {
+    const CleaningOutcome outcome =
+        cleaner.Clean(list.size(), [&](std::size_t i) { return std::string_view(list[i]); });
+    std::vector<std::string> kept;
+    for (const std::uint32_t i : outcome.kept)
+        kept.push_back(list[i]);
+    EXPECT_EQ(outcome.RemovedInAll() + kept.size(), list.size());
+    return kept;
+}
+
+TEST(CleanList, RealDomainsAreThoseOfThePublicSuffixList) {
+    CleaningRules rules;
+    rules.realDomains = true;
+    const ListCleaner cleaner(rules);
+    // Valid by the pattern, but file names and versions, not addresses.
+    for (const char* fake : {"logo@2x.png", "jquery@3.6.0.min.js", "icon@3x.webp", "a@b.localhost",
+                             "user@host.invalid", "x@mail.example", "style@1.2.scss"})
+        EXPECT_EQ(cleaner.RuleAgainst(fake), CleaningRule::kNotARealDomain) << fake;
+    for (const char* real :
+         {"ann@example.com", "Ann@EXAMPLE.COM", "eve@bund.de", "a@studio.photography", "b@x.co.uk",
+          "c@shop.berlin", "d@kunst.museum", "e@x.io", "f@[10.0.0.1]"})
+        EXPECT_EQ(cleaner.RuleAgainst(real), std::nullopt) << real;
+}
+
+TEST(CleanList, DomainsMatchTheirSubdomainsAndRulesCountInOrder) {
+    EXPECT_EQ(NormalizedDomain("@.Example.COM."), "example.com");
+    EXPECT_TRUE(InDomain("a@example.com", "example.com"));
+    EXPECT_TRUE(InDomain("a@Mail.EXAMPLE.com", "example.com"));
+    EXPECT_FALSE(InDomain("a@badexample.com", "example.com"));
+    EXPECT_FALSE(InDomain("a@example.com.au", "example.com"));
+
+    DoNotMail doNotMail; // empty: the rule removes nothing
+    CleaningRules rules;
+    rules.doNotMail = &doNotMail;
+    rules.onlyDomains = {"example.com", "@example.org"};
+    rules.dropDomains = {"spam.example.com"};
+    rules.dropRoles = true;
+    const std::vector<std::string> list = {"ann@example.com",     "x@spam.example.com",
+                                           "NoReply@example.org", "bob@sub.example.org",
+                                           "carl@example.net",    "Postmaster@example.com"};
+    const ListCleaner cleaner(rules);
+    EXPECT_EQ(Kept(cleaner, list),
+              (std::vector<std::string>{"ann@example.com", "bob@sub.example.org"}));
+    const CleaningOutcome outcome =
+        cleaner.Clean(list.size(), [&](std::size_t i) { return std::string_view(list[i]); });
+    EXPECT_EQ(outcome.removed[static_cast<std::size_t>(CleaningRule::kDomainFilter)], 2u);
+    EXPECT_EQ(outcome.removed[static_cast<std::size_t>(CleaningRule::kRoleAccount)], 2u);
+    EXPECT_FALSE(IsRoleAccount("noreplyx@example.com"));
+}
+
+// Each order against a plain stable sort of the same rows by the same key.
+TEST(CleanList, EverySortIgnoresCaseAndKeepsFirstOccurrenceOrderAmongEquals) {
+    std::mt19937 random(3);
+    std::vector<std::string> list;
+    std::vector<std::uint64_t> counts;
+    const std::vector<std::string> domains = {"b.com", "B.com.au", "a.org", "mail.a.org"};
+    for (int i = 0; i < 500; ++i) {
+        std::string local =
+            std::string(1, static_cast<char>('a' + random() % 4)) + std::to_string(random() % 5);
+        if (random() % 2)
+            local[0] = static_cast<char>(std::toupper(local[0]));
+        list.push_back(local + "@" + domains[random() % domains.size()]);
+        counts.push_back(random() % 4);
+    }
+    const auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), ::tolower);
+        return text;
+    };
+    const auto domain = [&](std::uint32_t i) {
+        return lower(list[i].substr(list[i].find('@') + 1));
+    };
+    const std::vector<std::pair<SortOrder, std::function<bool(std::uint32_t, std::uint32_t)>>>
+        orders = {
+            {SortOrder::kFirstOccurrence, [](std::uint32_t, std::uint32_t) { return false; }},
+            {SortOrder::kAddress,
+             [&](std::uint32_t a, std::uint32_t b) { return lower(list[a]) < lower(list[b]); }},
+            {SortOrder::kDomain,
+             [&](std::uint32_t a, std::uint32_t b) {
+                 return std::make_pair(domain(a), lower(list[a])) <
+                        std::make_pair(domain(b), lower(list[b]));
+             }},
+            {SortOrder::kCount,
+             [&](std::uint32_t a, std::uint32_t b) { return counts[a] > counts[b]; }},
+        };
+    for (const auto& [order, less] : orders) {
+        std::vector<std::uint32_t> expected(list.size());
+        for (std::uint32_t i = 0; i < expected.size(); ++i)
+            expected[i] = i;
+        std::stable_sort(expected.begin(), expected.end(), less);
+        std::vector<std::uint32_t> got = expected;
+        std::shuffle(got.begin(), got.end(), random);
+        SortIndexes(
+            got, order, [&](std::uint32_t i) { return std::string_view(list[i]); },
+            [&](std::uint32_t i) { return counts[i]; });
+        EXPECT_EQ(got, expected) << static_cast<int>(order);
+    }
+}
+
+TEST(CleanList, CsvQuotesOnlyWhatNeedsIt) {
+    std::string out;
+    AppendCsvHeader(out);
+    AppendCsvRow(out, {"a@b.cd", 3, "plain.txt", 12});
+    AppendCsvRow(out, {"x@y.zz", 1, "we, \"the\"\nfiles.txt: m.txt", 0});
+    EXPECT_EQ(out, "address,count,first_file,first_line\r\n"
+                   "a@b.cd,3,plain.txt,12\r\n"
+                   "x@y.zz,1,\"we, \"\"the\"\"\nfiles.txt: m.txt\",\r\n");
+}
+
+} // namespace
+} // namespace ornavex
