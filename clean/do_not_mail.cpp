@@ -35,7 +35,7 @@ void DoNotMail::Load(const std::vector<InputSource>& files, bool readInside,
 }
 
 bool DoNotMail::Contains(std::string_view address) const {
-    return addresses_.count(LowerCased(address)) != 0;
+    return !addresses_.empty() && addresses_.count(LowerCased(address)) != 0;
 }
 
 } // namespace ornavex

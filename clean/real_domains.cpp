@@ -24,9 +24,13 @@ bool RealDomains::Has(std::string_view address) const {
     const std::size_t dot = domain.rfind('.');
     const std::string label =
         LowerCased(dot == std::string_view::npos ? domain : domain.substr(dot + 1));
+    const auto [known, added] = known_.try_emplace(label, false);
     // Without the "*" rule every unknown label would count as a suffix.
-    return list_ != nullptr && !label.empty() &&
-           psl_is_public_suffix2(list_, label.c_str(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE) != 0;
+    if (added)
+        known->second =
+            list_ != nullptr && !label.empty() &&
+            psl_is_public_suffix2(list_, label.c_str(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE) != 0;
+    return known->second;
 }
 
 } // namespace ornavex

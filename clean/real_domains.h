@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 struct psl_ctx_st;
 
@@ -17,10 +19,13 @@ public:
     RealDomains(const RealDomains&) = delete;
     RealDomains& operator=(const RealDomains&) = delete;
 
+    // Not to be called from two threads at once.
     bool Has(std::string_view address) const;
 
 private:
     psl_ctx_st* list_;
+    // Lists hold few top-level domains many times over: each is asked once.
+    mutable std::unordered_map<std::string, bool> known_;
 };
 
 } // namespace ornavex

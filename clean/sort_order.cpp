@@ -52,14 +52,28 @@ void SortIndexes(std::vector<std::uint32_t>& indexes, SortOrder order,
                     [&](std::uint32_t a, std::uint32_t b) { return counts[a] > counts[b]; });
         return;
     }
-    // Lower-cased keys, made once: folding in every comparison costs more.
-    std::vector<std::string> keys(indexes.size());
+    // Lower-cased keys, made once and back to back: folding in every
+    // comparison costs more. By domain, the key is the domain, a zero byte
+    // (below every character, so a.com comes before a.com.au) and the address.
+    std::string keyText;
+    std::vector<std::size_t> keyStarts(indexes.size() + 1);
     for (std::size_t i = 0; i < indexes.size(); ++i) {
         const std::string_view text = address(indexes[i]);
-        keys[i] = order == SortOrder::kDomain ? LowerCased(DomainOf(text)) + '\0' + LowerCased(text)
-                                              : LowerCased(text);
+        if (order == SortOrder::kDomain) {
+            keyText.append(DomainOf(text));
+            keyText.push_back('\0');
+        }
+        keyText.append(text);
+        keyStarts[i + 1] = keyText.size();
     }
-    StableOrder(indexes, [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+    for (char& c : keyText)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    const std::string_view keys(keyText);
+    const auto key = [&](std::uint32_t i) {
+        return keys.substr(keyStarts[i], keyStarts[i + 1] - keyStarts[i]);
+    };
+    StableOrder(indexes, [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
 }
 
 } // namespace ornavex

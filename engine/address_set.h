@@ -82,6 +82,7 @@ public:
     void SetGroup(std::uint32_t group) { group_ = group; }
     void VoidGroup(std::uint32_t group);
     std::uint32_t Occurrences(KeyReference reference) const;
+    void PrefetchOccurrences(KeyReference reference) const { Prefetch(KeyRecord(reference)); }
 
     // The longest distance, in slots, of a key from its home slot: what the
     // worst lookup costs. Never more than kMaxProbe.

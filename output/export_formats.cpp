@@ -24,16 +24,16 @@ void AppendExportItem(std::string& out, ExportFormat format, std::string_view ad
     }
 }
 
-std::string WriteAddressesFile(const std::filesystem::path& path, const AddressList& addresses,
-                               ExportFormat format, bool replaceExisting) {
+std::string WriteExportFile(const std::filesystem::path& path, bool replaceExisting,
+                            std::size_t items, const ItemWriter& append) {
     constexpr std::size_t kChunk = 1 << 20;
     SafeFileWriter writer(path, replaceExisting ? SafeFileWriter::Replace::kExisting
                                                 : SafeFileWriter::Replace::kNever);
     if (!writer.Open())
         return writer.error();
     std::string chunk;
-    for (std::size_t i = 0; i < addresses.size(); ++i) {
-        AppendExportItem(chunk, format, addresses[i], i == 0);
+    for (std::size_t i = 0; i < items; ++i) {
+        append(chunk, i);
         if (chunk.size() >= kChunk) {
             if (!writer.Write(chunk))
                 return writer.error();
@@ -45,15 +45,34 @@ std::string WriteAddressesFile(const std::filesystem::path& path, const AddressL
     return {};
 }
 
-std::string ClipboardLines(const AddressList& addresses) {
+std::string WriteAddressesFile(const std::filesystem::path& path, std::size_t count,
+                               const AddressAt& address, ExportFormat format,
+                               bool replaceExisting) {
+    return WriteExportFile(path, replaceExisting, count, [&](std::string& out, std::size_t i) {
+        AppendExportItem(out, format, address(i), i == 0);
+    });
+}
+
+std::string WriteAddressesFile(const std::filesystem::path& path, const AddressList& addresses,
+                               ExportFormat format, bool replaceExisting) {
+    return WriteAddressesFile(
+        path, addresses.size(), [&](std::size_t i) { return addresses[i]; }, format,
+        replaceExisting);
+}
+
+std::string ClipboardLines(std::size_t count, const AddressAt& address) {
     std::size_t bytes = 0;
-    for (std::size_t i = 0; i < addresses.size(); ++i)
-        bytes += addresses[i].size() + 2;
+    for (std::size_t i = 0; i < count; ++i)
+        bytes += address(i).size() + 2;
     std::string text;
     text.reserve(bytes);
-    for (std::size_t i = 0; i < addresses.size(); ++i)
-        AppendExportItem(text, ExportFormat::kLines, addresses[i], i == 0);
+    for (std::size_t i = 0; i < count; ++i)
+        AppendExportItem(text, ExportFormat::kLines, address(i), i == 0);
     return text;
+}
+
+std::string ClipboardLines(const AddressList& addresses) {
+    return ClipboardLines(addresses.size(), [&](std::size_t i) { return addresses[i]; });
 }
 
 std::string BuildClipboardText(std::size_t rows, std::size_t columns, const CellText& cell) {

@@ -21,14 +21,23 @@ enum class ExportFormat {
 // list's first item. Lists of any length can be written item by item.
 void AppendExportItem(std::string& out, ExportFormat format, std::string_view address, bool first);
 
-// Writes the list to path in the given format through a temporary file that
-// replaces the target only once complete. Returns the failure's reason, or an
-// empty string on success.
+// Writes items to path through a temporary file that replaces the target
+// only once complete, append(out, i) adding item i. Returns the failure's
+// reason, or an empty string on success.
+using ItemWriter = std::function<void(std::string& out, std::size_t i)>;
+std::string WriteExportFile(const std::filesystem::path& path, bool replaceExisting,
+                            std::size_t items, const ItemWriter& append);
+
+// Writes the list, or count addresses given by address(i), in the format.
+using AddressAt = std::function<std::string_view(std::size_t i)>;
 std::string WriteAddressesFile(const std::filesystem::path& path, const AddressList& addresses,
                                ExportFormat format, bool replaceExisting);
+std::string WriteAddressesFile(const std::filesystem::path& path, std::size_t count,
+                               const AddressAt& address, ExportFormat format, bool replaceExisting);
 
 // The list as clipboard text: one line per address, each ended by CR LF.
 std::string ClipboardLines(const AddressList& addresses);
+std::string ClipboardLines(std::size_t count, const AddressAt& address);
 
 // The text of the cell at (row, column).
 using CellText = std::function<std::string_view(std::size_t row, std::size_t column)>;

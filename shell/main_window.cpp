@@ -190,6 +190,8 @@ void MainWindow::Start() {
     progress_->ShowRunStarting();
     RunOptions options;
     options.readInside = readInside_->isChecked();
+    // For the results window's Count, First File and Line columns.
+    options.details = options.lines = true;
     run_.Start(files_.Snapshot(), options);
     UpdateBusyState();
 }
@@ -200,7 +202,7 @@ void MainWindow::RunFinished(const RunResult& result) {
     // list is shown as if it were the result; the main window stays.
     if (result.summary.stopped || result.summary.failed || !result.hadFiles)
         return;
-    results_->model().Show(result.addresses);
+    results_->model().Show(ResultsList{result.addresses, result.details, result.fileNames});
     results_->ShowResults(result.summary.uniqueAddresses, result.summary.DuplicatesRemoved(),
                           result.summary.partsRead);
     hide();

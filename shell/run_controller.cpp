@@ -66,7 +66,12 @@ public:
         return !waiting_->cancelled;
     }
 
+    void Details(RunDetails&& details) override {
+        details_ = std::make_shared<const RunDetails>(std::move(details));
+    }
+
     std::shared_ptr<const AddressList> TakeAddresses() { return std::move(found_); }
+    std::shared_ptr<const RunDetails> TakeDetails() { return std::move(details_); }
 
 private:
     // Shows a modal message on the window's thread and waits until it is
@@ -94,6 +99,7 @@ private:
     std::shared_ptr<Waiting> waiting_;
     std::uint64_t totalBytes_;
     std::shared_ptr<AddressList> found_ = std::make_shared<AddressList>();
+    std::shared_ptr<const RunDetails> details_;
     Clock::time_point lastReport_ = Clock::now();
 };
 
@@ -119,6 +125,12 @@ void RunController::Start(std::vector<InputSource> inputs, RunOptions options) {
             RunResult result;
             result.summary = RunRemoval(inputs, sink, options);
             result.addresses = sink.TakeAddresses();
+            result.details = sink.TakeDetails();
+            auto names = std::make_shared<std::vector<std::string>>();
+            names->reserve(inputs.size());
+            for (const InputSource& input : inputs)
+                names->push_back(input.DisplayName());
+            result.fileNames = std::move(names);
             result.hadFiles = !inputs.empty();
             return result;
         }));

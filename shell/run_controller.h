@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -19,7 +20,9 @@ class Prompts;
 // All a run hands to the window when it ends.
 struct RunResult {
     RunSummary summary;
-    std::shared_ptr<const AddressList> addresses; // every new address, in order
+    std::shared_ptr<const AddressList> addresses;              // every new address, in order
+    std::shared_ptr<const RunDetails> details;                 // when the run kept them
+    std::shared_ptr<const std::vector<std::string>> fileNames; // of the inputs
     bool hadFiles = false;
 };
 

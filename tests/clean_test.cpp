@@ -1,5 +1,6 @@
 #include "clean/list_cleaner.h"
 #include "clean/role_accounts.h"
+#include "clean/shown_rows.h"
 #include "clean/sort_order.h"
 #include "output/csv_rows.h"
 
@@ -108,6 +109,49 @@ TEST(CleanList, EverySortIgnoresCaseAndKeepsFirstOccurrenceOrderAmongEquals) {
             [&](std::uint32_t i) { return counts[i]; });
         EXPECT_EQ(got, expected) << static_cast<int>(order);
     }
+}
+
+// Cleaning, order and filter together against the plain way: clean, sort,
+// keep the rows whose lower-cased address holds the text; while typing and
+// deleting.
+TEST(CleanList, ShownRowsAreTheCleanedSortedRowsThatHoldTheFilter) {
+    std::mt19937 random(5);
+    std::vector<std::string> list;
+    std::vector<std::uint64_t> counts;
+    for (int i = 0; i < 300; ++i) {
+        list.push_back("Us" + std::to_string(random() % 1000) + "@" +
+                       (random() % 3 ? "Mail.Example.com" : "other.org"));
+        counts.push_back(random() % 3);
+    }
+    const auto address = [&](std::size_t i) { return std::string_view(list[i]); };
+    CleaningRules rules;
+    rules.dropDomains = {"other.org"};
+    const ListCleaner cleaner(rules);
+    ShownRows shown;
+    shown.Reset(list.size(), address, [&](std::size_t i) { return counts[i]; });
+    EXPECT_TRUE(shown.all());
+    shown.Clean(&cleaner);
+    shown.Sort(SortOrder::kCount, true);
+    std::vector<std::uint32_t> ordered = cleaner.Clean(list.size(), address).kept;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return counts[a] < counts[b]; });
+    for (const char* typed : {"u", "US1", "us12", "us1", "", "@mail", "xyz", "m"}) {
+        shown.Filter(typed);
+        std::string lower = typed;
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+        std::vector<std::uint32_t> expected;
+        for (const std::uint32_t i : ordered) {
+            std::string text = list[i];
+            std::transform(text.begin(), text.end(), text.begin(), ::tolower);
+            if (text.find(lower) != std::string::npos)
+                expected.push_back(i);
+        }
+        std::vector<std::uint32_t> got;
+        for (std::size_t row = 0; row < shown.size(); ++row)
+            got.push_back(static_cast<std::uint32_t>(shown.At(row)));
+        EXPECT_EQ(got, expected) << typed;
+    }
+    EXPECT_EQ(shown.cleanedAway(), list.size() - ordered.size());
 }
 
 TEST(CleanList, CsvQuotesOnlyWhatNeedsIt) {

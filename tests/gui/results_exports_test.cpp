@@ -3,7 +3,15 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace ornavex {
@@ -36,6 +44,64 @@ TEST_F(ResultsExportsTest, SavesLinesAndCommasByteForByte) {
     EXPECT_TRUE(prompts.questions.isEmpty()); // new files: no overwrite question
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+// The filter, the Clean List dialog and the header's orders decide the rows
+// shown, and every export writes those rows.
+TEST_F(ResultsExportsTest, FilterCleaningAndOrderShapeWhatTheExportsWrite) {
+    auto details = std::make_shared<RunDetails>();
+    details->members.push_back("in.zip: list.txt");
+    details->sources = {{1, 0, 0, 2}, {5, 0, 0, 3}, {2, 1, 0, 1}, {3, 1, 0, 4}, {3, 1, 1, 7}};
+    window.model().Show(ResultsList{std::make_shared<AddressList>(AddressList{
+                                        "Ann@example.com", "noreply@example.com", "logo@2x.png",
+                                        "bob@b.org", "carl@sub.example.com"}),
+                                    details,
+                                    std::make_shared<std::vector<std::string>>(
+                                        std::vector<std::string>{"a, \"b\".txt", "c.txt"})});
+    window.ShowResults(5, 9);
+    EXPECT_EQ(window.statusText(), "5 unique addresses found, 9 duplicates removed.");
+
+    window.filterField()->setText("EXAMPLE");
+    EXPECT_EQ(window.model().rowCount(), 3);
+    EXPECT_TRUE(window.statusText().endsWith(" 3 rows shown."));
+
+    window.CommandBars_Execute(kCleanListId);
+    auto* dialog = window.findChild<CleanListDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QCheckBox*>("realDomains")->setChecked(true);
+    dialog->findChild<QCheckBox*>("dropRoles")->setChecked(true);
+    auto* preview = dialog->findChild<QLabel*>("cleanPreview");
+    // Counted over the whole list, before anything is applied.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return preview->text().contains("1 role accounts; 3"); }))
+        << preview->text().toStdString();
+    EXPECT_TRUE(preview->text().contains("1 without a real domain"));
+    EXPECT_EQ(window.model().rowCount(), 3);
+    dialog->findChild<QPushButton*>("applyCleaning")->click();
+    EXPECT_EQ(window.model().rowCount(), 2);
+    EXPECT_TRUE(window.statusText().endsWith(" 2 rows shown, 2 addresses cleaned away."));
+
+    window.HeaderMenu()->findChild<QAction*>("countOrder")->trigger();
+    window.HeaderMenu()->findChild<QAction*>("showCount")->setChecked(true);
+    EXPECT_FALSE(window.list()->horizontalHeader()->isSectionHidden(ResultsModel::kCountColumn));
+    prompts.saveAnswers = {Q(dir / "lines.txt"), Q(dir / "list.csv")};
+    window.CommandBars_Execute(kSaveResultsId);
+    window.CommandBars_Execute(kSaveCsvId);
+    EXPECT_EQ(ReadFile(dir / "lines.txt"), "carl@sub.example.com\r\nAnn@example.com\r\n");
+    EXPECT_EQ(ReadFile(dir / "list.csv"), "address,count,first_file,first_line\r\n"
+                                          "carl@sub.example.com,3,c.txt: in.zip: list.txt,7\r\n"
+                                          "Ann@example.com,1,\"a, \"\"b\"\".txt\",2\r\n");
+    // A click on the header sorts by the column, a second turns it round.
+    window.list()->horizontalHeader()->sectionClicked(ResultsModel::kAddressColumn);
+    window.list()->horizontalHeader()->sectionClicked(ResultsModel::kAddressColumn);
+    EXPECT_EQ(window.model().data(window.model().index(0, 0), Qt::DisplayRole),
+              "carl@sub.example.com");
+
+    // Back undoes it all: the next list shows whole.
+    window.Back();
+    window.model().Show(AddressList{"x@y.zz", "noreply@y.zz"});
+    window.ShowResults(2, 0);
+    EXPECT_EQ(window.model().rowCount(), 2);
+    EXPECT_TRUE(window.filterField()->text().isEmpty());
 }
 
 TEST_F(ResultsExportsTest, EmptyListWritesEmptyFiles) {

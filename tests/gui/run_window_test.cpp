@@ -4,6 +4,8 @@
 #include "shell/main_window.h"
 #include "test_support.h"
 
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -39,8 +41,12 @@ TEST_F(RunWindowTest, ResultsWindowIsLoadedHiddenWithItsToolbar) {
     ResultsWindow& results = window.results();
     EXPECT_FALSE(results.isVisible());
     EXPECT_EQ(results.windowTitle(), "Ornavex");
-    EXPECT_EQ(results.size(), QSize(608, 296 + 24));
-    EXPECT_EQ(results.list()->geometry(), QRect(8, 84, 592, 209));
+    // The design size, wider when the toolbar needs it, and the filter
+    // field above the list.
+    const int width = std::max(608, results.toolbar()->sizeHint().width());
+    EXPECT_EQ(results.size(), QSize(width, 296 + 24 + 28));
+    EXPECT_EQ(results.list()->geometry(), QRect(8, 84 + 28, width - 16, 209));
+    EXPECT_LT(results.filterField()->geometry().bottom(), results.list()->geometry().top());
     EXPECT_EQ(results.list()->model()->headerData(0, Qt::Horizontal), "Results");
     QStringList captions;
     QList<int> ids;
@@ -49,8 +55,11 @@ TEST_F(RunWindowTest, ResultsWindowIsLoadedHiddenWithItsToolbar) {
         ids.append(action->data().toInt());
     }
     EXPECT_EQ(captions, (QStringList{"Back", "Save Results", "Save Results With Commas",
-                                     "Save Results To Clipboard"}));
-    EXPECT_EQ(ids, (QList<int>{1000, 1001, 1002, 1003}));
+                                     "Save Results To Clipboard", "Save As CSV...", "Clean List"}));
+    EXPECT_EQ(ids, (QList<int>{1000, 1001, 1002, 1003, 1004, 1005}));
+    // Only the address column shows at start.
+    for (int column = 1; column < results.list()->model()->columnCount(); ++column)
+        EXPECT_TRUE(results.list()->horizontalHeader()->isSectionHidden(column)) << column;
     for (QAction* action : results.toolbar()->actions())
         EXPECT_FALSE(action->icon().pixmap(48, 48).isNull()) << action->text().toStdString();
 }

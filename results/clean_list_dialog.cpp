@@ -1,0 +1,192 @@
+#include "results/clean_list_dialog.h"
+
+#include "ui/prompts.h"
+#include "ui/qt_paths.h"
+#include "ui/window_helpers.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace ornavex {
+namespace {
+
+std::vector<std::string> Domains(const QString& text) {
+    std::vector<std::string> domains;
+    for (const QString& part :
+         text.split(QRegularExpression(QStringLiteral("[,;\\s]+")), Qt::SkipEmptyParts))
+        if (!NormalizedDomain(part.toStdString()).empty())
+            domains.push_back(part.toStdString());
+    return domains;
+}
+
+QString Number(std::uint64_t n) {
+    return QLocale().toString(static_cast<qulonglong>(n));
+}
+
+} // namespace
+
+bool CleanChoices::any() const {
+    return Rules().any();
+}
+
+CleaningRules CleanChoices::Rules() const {
+    CleaningRules rules;
+    rules.realDomains = realDomains;
+    rules.doNotMail = doNotMail.get();
+    rules.onlyDomains = Domains(onlyDomains);
+    rules.dropDomains = Domains(dropDomains);
+    rules.dropRoles = dropRoles;
+    return rules;
+}
+
+CleanListDialog::CleanListDialog(Prompts& prompts, CleanChoices choices, Preview preview,
+                                 bool readInside, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), choices_(std::move(choices)),
+      preview_(std::move(preview)), readInside_(readInside) {
+    setObjectName(QStringLiteral("cleanListDialog"));
+    setWindowTitle(QStringLiteral("Clean List"));
+    setWindowModality(Qt::WindowModal);
+
+    realDomains_ = new QCheckBox(QStringLiteral("Drop addresses without a real top-level domain "
+                                                "(logo@2x.png)"),
+                                 this);
+    realDomains_->setObjectName(QStringLiteral("realDomains"));
+    realDomains_->setChecked(choices_.realDomains);
+
+    files_ = new QListWidget(this);
+    files_->setObjectName(QStringLiteral("doNotMailFiles"));
+    files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    files_->addItems(choices_.doNotMailFiles);
+    files_->setMaximumHeight(90);
+    auto* add = new QPushButton(QStringLiteral("Add..."), this);
+    add->setObjectName(QStringLiteral("addDoNotMail"));
+    auto* remove = new QPushButton(QStringLiteral("Remove"), this);
+    remove->setObjectName(QStringLiteral("removeDoNotMail"));
+    auto* fileButtons = new QVBoxLayout;
+    fileButtons->addWidget(add);
+    fileButtons->addWidget(remove);
+    fileButtons->addStretch();
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(files_);
+    fileRow->addLayout(fileButtons);
+
+    onlyDomains_ = new QLineEdit(choices_.onlyDomains, this);
+    onlyDomains_->setObjectName(QStringLiteral("onlyDomains"));
+    onlyDomains_->setPlaceholderText(QStringLiteral("all; or example.com, example.org"));
+    dropDomains_ = new QLineEdit(choices_.dropDomains, this);
+    dropDomains_->setObjectName(QStringLiteral("dropDomains"));
+    dropDomains_->setPlaceholderText(QStringLiteral("none; or example.net"));
+    dropRoles_ = new QCheckBox(
+        QStringLiteral("Drop role accounts (noreply, postmaster, abuse, webmaster, ...)"), this);
+    dropRoles_->setObjectName(QStringLiteral("dropRoles"));
+    dropRoles_->setChecked(choices_.dropRoles);
+
+    previewLabel_ = new QLabel(this);
+    previewLabel_->setObjectName(QStringLiteral("cleanPreview"));
+    previewLabel_->setWordWrap(true);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::AcceptRole)
+        ->setObjectName(QStringLiteral("applyCleaning"));
+
+    auto* form = new QFormLayout;
+    form->addRow(realDomains_);
+    form->addRow(QStringLiteral("Do-not-mail lists:"), fileRow);
+    form->addRow(QStringLiteral("Keep only domains:"), onlyDomains_);
+    form->addRow(QStringLiteral("Drop domains:"), dropDomains_);
+    form->addRow(dropRoles_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(previewLabel_);
+    layout->addWidget(buttons);
+
+    // The preview runs over the whole list: once typing pauses.
+    previewTimer_ = new QTimer(this);
+    previewTimer_->setSingleShot(true);
+    previewTimer_->setInterval(150);
+    connect(previewTimer_, &QTimer::timeout, this, &CleanListDialog::ShowPreview);
+    connect(realDomains_, &QCheckBox::toggled, this, &CleanListDialog::Changed);
+    connect(dropRoles_, &QCheckBox::toggled, this, &CleanListDialog::Changed);
+    connect(onlyDomains_, &QLineEdit::textChanged, this, &CleanListDialog::Changed);
+    connect(dropDomains_, &QLineEdit::textChanged, this, &CleanListDialog::Changed);
+    connect(add, &QPushButton::clicked, this, &CleanListDialog::AddFiles);
+    connect(remove, &QPushButton::clicked, this, &CleanListDialog::RemoveFiles);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    ShowPreview();
+}
+
+void CleanListDialog::AddFiles() {
+    const QStringList chosen = prompts_.ChooseFilesToOpen(this, QStringLiteral("Do-Not-Mail Lists"),
+                                                          QStringLiteral("All Files (*)"));
+    if (chosen.isEmpty())
+        return;
+    for (const QString& file : chosen)
+        if (!choices_.doNotMailFiles.contains(file))
+            choices_.doNotMailFiles.append(file);
+    ReadDoNotMailFiles();
+}
+
+void CleanListDialog::RemoveFiles() {
+    for (const QListWidgetItem* item : files_->selectedItems())
+        choices_.doNotMailFiles.removeAll(item->text());
+    ReadDoNotMailFiles();
+}
+
+// The files are read whole again, as the run reads any input.
+void CleanListDialog::ReadDoNotMailFiles() {
+    files_->clear();
+    files_->addItems(choices_.doNotMailFiles);
+    std::vector<InputSource> inputs;
+    for (const QString& file : choices_.doNotMailFiles)
+        inputs.push_back(InputSource::File(ToFsPath(file)));
+    auto doNotMail = std::make_shared<DoNotMail>();
+    std::vector<std::string> failures;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    doNotMail->Load(inputs, readInside_, failures);
+    QApplication::restoreOverrideCursor();
+    choices_.doNotMail = std::move(doNotMail);
+    if (!failures.empty()) {
+        QString text = QStringLiteral("These do-not-mail lists could not be read; what they hold "
+                                      "is not removed:\n");
+        for (const std::string& failure : failures)
+            text += "\n" + QString::fromStdString(failure);
+        prompts_.ShowMessage(this, text, kApplicationTitle, Prompts::Icon::kWarning);
+    }
+    ShowPreview();
+}
+
+void CleanListDialog::Changed() {
+    choices_.realDomains = realDomains_->isChecked();
+    choices_.onlyDomains = onlyDomains_->text();
+    choices_.dropDomains = dropDomains_->text();
+    choices_.dropRoles = dropRoles_->isChecked();
+    previewTimer_->start();
+}
+
+void CleanListDialog::ShowPreview() {
+    previewTimer_->stop();
+    const CleaningOutcome outcome = preview_(ListCleaner(choices_.Rules()));
+    const auto removed = [&](CleaningRule rule) {
+        return Number(outcome.removed[static_cast<std::size_t>(rule)]);
+    };
+    previewLabel_->setText(
+        QStringLiteral("Would remove: %1 without a real domain, %2 on do-not-mail lists, %3 by "
+                       "domain, %4 role accounts; %5 addresses stay.")
+            .arg(removed(CleaningRule::kNotARealDomain), removed(CleaningRule::kDoNotMail),
+                 removed(CleaningRule::kDomainFilter), removed(CleaningRule::kRoleAccount),
+                 Number(outcome.kept.size())));
+}
+
+} // namespace ornavex
