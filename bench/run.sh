@@ -131,6 +131,13 @@ t_docs=$(best_of_three "$bin/ornavex-cli" -q "$data/docs")
 t_text=$(best_of_three "$bin/ornavex-cli" -q "$data/docs-text")
 inside_line="Compressed: the sparse corpus as gzip, $(($(stat -c %s "$data/sparse.txt.gz") / 1000000)) MB: ${t_gz} s; zcat into ornavex-cli - ${t_zcat} s ($(ratio "$t_gz" "$t_zcat") x). Documents: 2,000 Word documents (30 KB of XML each): ${t_docs} s, $(awk -v t="$t_docs" 'BEGIN {printf "%.0f", 2000 / t}') documents per second; their text as plain files ${t_text} s."
 
+# Cleaning: counts and first occurrences on the dense corpus, then the list
+# cleaned, sorted and filtered (clean_bench).
+t_counts=$(best_of_three "$bin/ornavex-cli" -q --counts "$data/dense.txt")
+t_csv=$(best_of_three "$bin/ornavex-cli" -q --csv "$data/dense.txt")
+t_clean=$(best_of_three "$bin/ornavex-cli" -q --check-domains --drop-roles --sort domain "$data/dense.txt")
+clean_line="Cleaning, dense corpus: plain ${dense_cli} s; --counts ${t_counts} s; --csv (counts, first file and line) ${t_csv} s; --check-domains --drop-roles --sort domain ${t_clean} s. $("$bin/clean_bench" | tr '\n' ' ')"
+
 gui_line=""
 if [ -x "$bin/gui_run_bench" ]; then
     # Best time of three runs, as for the command line; the longest pause of all three.
@@ -168,6 +175,8 @@ fi
     echo "$collision_line"
     echo
     echo "$inside_line"
+    echo
+    echo "$clean_line"
     [ -n "$gui_line" ] && { echo; echo "$gui_line"; }
     [ -n "${memory_line:-}" ] && { echo; echo "$memory_line"; }
     echo

@@ -21,11 +21,10 @@ public:
     void Add(std::string_view address);
     std::size_t size() const { return entries_.size(); }
 
-    // Every address held back, in order, spelled as it was written, with
-    // its key in the set.
+    // Every address held back, in order, spelled as it was written.
     template <class OnAddress> void ForEach(OnAddress&& onAddress) {
         for (const Entry& entry : entries_)
-            onAddress(Spelling(entry), entry.key);
+            onAddress(Spelling(entry));
     }
     // The set forgets the addresses held back again.
     void GiveBack();

@@ -193,9 +193,13 @@ private:
         foundInFile_ += event.entryCount;
         InsertNewInOrder(seen_, lookups_, [&](std::size_t i) {
             heldBack_.Add(lookups_[i].address);
-            if (wantDetails_)
-                heldSources_.push_back(AddressSource{0, event.fileIndex, member_,
-                                                     batch.entries[event.firstEntry + i].line});
+            // Kept at once, and taken back should the file fail.
+            if (wantDetails_) {
+                details_.sources.push_back(
+                    AddressSource{0, static_cast<std::uint32_t>(event.fileIndex), member_,
+                                  batch.entries[event.firstEntry + i].line});
+                keys_.push_back(seen_.LastKey());
+            }
         });
     }
 
@@ -203,21 +207,17 @@ private:
     void AppendHeldBack() {
         summary_.addressesFound += foundInFile_;
         summary_.uniqueAddresses += heldBack_.size();
-        heldBack_.ForEach([&](std::string_view address, AddressSet::KeyReference key) {
-            Append(address);
-            if (wantDetails_)
-                keys_.push_back(key);
-        });
+        heldBack_.ForEach([&](std::string_view address) { Append(address); });
         heldBack_.Clear();
         foundInFile_ = 0;
-        details_.sources.insert(details_.sources.end(), heldSources_.begin(), heldSources_.end());
-        heldSources_.clear();
+        keptBefore_ = keys_.size();
     }
 
     // The file failed: the set forgets its new addresses again.
     void GiveBackHeldBack() {
         heldBack_.GiveBack();
-        heldSources_.clear();
+        details_.sources.resize(keptBefore_);
+        keys_.resize(keptBefore_);
         foundInFile_ = 0;
     }
 
@@ -275,11 +275,11 @@ private:
     std::uint64_t foundInFile_ = 0; // its addresses so far, repeats included
     std::vector<HashedAddress> lookups_;
     // With details: the sources of the addresses given and held back, and
-    // the keys of those given.
+    // their keys.
     bool wantDetails_ = false;
     RunDetails details_;
-    std::vector<AddressSource> heldSources_;
-    std::vector<AddressSet::KeyReference> keys_;
+    std::vector<AddressSet::KeyReference> keys_; // of the addresses with sources
+    std::size_t keptBefore_ = 0;                 // sources of the files before this one
     std::uint32_t member_ = 0;
     RunSummary summary_;
     RunProgress progress_;

@@ -32,10 +32,10 @@ struct FileTally {
 
 // Where an address first occurred, and how often it occurred in all.
 struct AddressSource {
-    std::uint32_t count = 0;   // every spelling; stops at UINT32_MAX
-    std::size_t fileIndex = 0; // into the run's inputs
-    std::uint32_t member = 0;  // into RunDetails::members; 0: the file itself
-    std::uint64_t line = 0;    // counted from 1 in its file or member; 0: not counted
+    std::uint32_t count = 0;     // every spelling; stops at UINT32_MAX
+    std::uint32_t fileIndex = 0; // into the run's inputs
+    std::uint32_t member = 0;    // into RunDetails::members; 0: the file itself
+    std::uint64_t line = 0;      // counted from 1 in its file or member; 0: not counted
 };
 
 // The sources of a run's addresses, in the order the addresses were given.

@@ -161,7 +161,8 @@ TEST(RemovalRun, DetailsCountEveryOccurrenceAndFindTheFirstLine) {
             for (char& c : address)
                 c = random() % 3 == 0 ? static_cast<char>(std::toupper(c)) : c;
             text += "line " + std::to_string(line) + ": " + address + (line % 2 ? "\r\n" : "\n");
-            auto [at, added] = expected.try_emplace(key, AddressSource{0, file, 0, line});
+            auto [at, added] = expected.try_emplace(
+                key, AddressSource{0, static_cast<std::uint32_t>(file), 0, line});
             ++at->second.count;
             if (added)
                 order.push_back(key);
