@@ -12,17 +12,10 @@ namespace {
 // A member that is plain text: its bytes, a byte-order mark decoded.
 DecodeResult DecodePlain(ByteSource& source, TextSink& sink, DecodeContext& context) {
     TextDecoder decoder;
-    std::string_view bytes;
-    for (;;) {
-        if (!source.Next(bytes)) {
-            context.Fail(source.error());
-            return DecodeResult::kFailed;
-        }
-        if (bytes.empty())
-            break;
-        if (!sink.Text(decoder.Decode(bytes)))
-            return DecodeResult::kStopped;
-    }
+    const DecodeResult fed = FeedAll(
+        source, context, [&](std::string_view bytes) { return sink.Text(decoder.Decode(bytes)); });
+    if (fed != DecodeResult::kDone)
+        return fed;
     if (!sink.Text(decoder.Finish()) || !sink.PartEnd())
         return DecodeResult::kStopped;
     context.CountPart();

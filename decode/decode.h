@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ornavex {
@@ -77,6 +78,24 @@ private:
 enum class DecodeResult { kDone, kFailed, kStopped };
 
 inline constexpr const char* kExpandsTooFar = "Expands too far";
+
+// Gives every piece of source to feed until the source ends: kFailed, the
+// reason told to context, when a read fails; kStopped when feed returns
+// false.
+template <class Feed>
+DecodeResult FeedAll(ByteSource& source, DecodeContext& context, Feed&& feed) {
+    std::string_view bytes;
+    for (;;) {
+        if (!source.Next(bytes)) {
+            context.Fail(source.error());
+            return DecodeResult::kFailed;
+        }
+        if (bytes.empty())
+            return DecodeResult::kDone;
+        if (!feed(bytes))
+            return DecodeResult::kStopped;
+    }
+}
 
 // Reads source, a file or a member of one whose first bytes say it is of
 // kind, and writes its text to sink, part by part. depth counts the

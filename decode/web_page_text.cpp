@@ -335,17 +335,10 @@ bool WebPageText::Finish() {
 
 DecodeResult DecodeWebPage(ByteSource& source, TextSink& sink, DecodeContext& context) {
     WebPageText page(sink);
-    std::string_view bytes;
-    for (;;) {
-        if (!source.Next(bytes)) {
-            context.Fail(source.error());
-            return DecodeResult::kFailed;
-        }
-        if (bytes.empty())
-            break;
-        if (!page.Feed(bytes))
-            return DecodeResult::kStopped;
-    }
+    const DecodeResult fed =
+        FeedAll(source, context, [&](std::string_view bytes) { return page.Feed(bytes); });
+    if (fed != DecodeResult::kDone)
+        return fed;
     if (!page.Finish() || !sink.PartEnd())
         return DecodeResult::kStopped;
     context.CountPart();
