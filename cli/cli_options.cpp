@@ -41,13 +41,22 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.add_option("--exclude", options.excludeFiles,
                    "Drop the addresses of this do-not-mail FILE (one per line, or any file\n"
                    "the extractor reads), in any letter case; may be repeated")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--only-domain", options.onlyDomains,
                    "Keep only addresses at this domain or its subdomains; may be repeated")
-        ->type_name("DOMAIN");
+        ->type_name("DOMAIN")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--drop-domain", options.dropDomains,
                    "Drop addresses at this domain or its subdomains; may be repeated")
-        ->type_name("DOMAIN");
+        ->type_name("DOMAIN")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_flag("--drop-roles", options.dropRoles,
                  "Drop role accounts (noreply, postmaster, abuse, webmaster, ...)");
     std::string sort = "first";

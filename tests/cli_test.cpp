@@ -359,6 +359,8 @@ TEST_F(CommandLine, CleansSortsCountsAndWritesCsv) {
     EXPECT_EQ(
         with({"--drop-domain", "EXAMPLE.org", "--only-domain", "x.com", "--sort", "address"}).out,
         "bob@x.com\nnoreply@x.com\n");
+    // Each of these options takes one value: what follows is an input.
+    EXPECT_EQ(Cli({"--exclude", Path("dnm.txt"), Path("b.txt")}).out, "carol@y.net\n");
     const ProcessResult stats = with({"--exclude", Path("dnm.txt"), "--report", "--stats"});
     EXPECT_NE(stats.err.find("removed, do-not-mail: 1\n"), std::string::npos);
     EXPECT_NE(stats.err.find("2\t1\tread\t" + Path("b.txt") + "\n"), std::string::npos);
