@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -14,5 +15,13 @@ int QtOptionsEnd(int argc, char** argv);
 // of the part before "--" (argv[1] to argv[leftByQt - 1]), then every
 // argument after "--".
 std::vector<std::filesystem::path> NamedPaths(int leftByQt, char** argv, int optionsEnd, int argc);
+
+// The program's name and version, as --version and the About box give it.
+const char* ProgramVersion();
+
+// Answers --help (-h) or --version among the options before "--" on out;
+// true when one was answered and the program is done. Nothing else of the
+// command line is looked at, and no window is needed.
+bool AnswerInformationOptions(int optionsEnd, char** argv, std::FILE* out);
 
 } // namespace ornavex

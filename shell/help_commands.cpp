@@ -58,6 +58,15 @@ void ShowContactMessage(QWidget& parent, Prompts& prompts) {
                         kApplicationTitle, Prompts::Icon::kNone);
 }
 
+void ShowAbout(QWidget& parent, Prompts& prompts) {
+    prompts.ShowMessage(&parent,
+                        QStringLiteral("Ornavex %1\n\nGives back every distinct e-mail address in "
+                                       "your files, once each, in the order and letter case of "
+                                       "its first occurrence.\n\n%2")
+                            .arg(QStringLiteral(ORNAVEX_VERSION), MainPageAddress()),
+                        QStringLiteral("About Ornavex"), Prompts::Icon::kNone);
+}
+
 void OpenFaqPage() {
     Opener()(FaqPageAddress(), true);
 }

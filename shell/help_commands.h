@@ -22,6 +22,8 @@ using TargetOpener = std::function<void(const QString& target, bool isUrl)>;
 void SetTargetOpener(TargetOpener opener);
 
 void ShowContactMessage(QWidget& parent, Prompts& prompts);
+// The About box: the program, its version and what it does.
+void ShowAbout(QWidget& parent, Prompts& prompts);
 void OpenFaqPage();
 void OpenMainPage();
 // The first file of the Video folder beside the program, or the folder.

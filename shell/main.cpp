@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
 
     // Qt sees only what stands before "--", and takes its own options out.
     const int optionsEnd = ornavex::QtOptionsEnd(argc, argv);
+    if (ornavex::AnswerInformationOptions(optionsEnd, argv, stdout))
+        return 0;
     int leftByQt = optionsEnd;
     QApplication app(leftByQt, argv);
     QApplication::setApplicationName(QStringLiteral("Ornavex"));

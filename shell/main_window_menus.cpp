@@ -49,6 +49,9 @@ void MainWindow::CreateMenus() {
     separator(help, "m19");
     item(help, "m20", QStringLiteral("FAQ"), [] { OpenFaqPage(); });
     item(help, "m21", QStringLiteral("Visit Velquarn Main Page"), [] { OpenMainPage(); });
+    separator(help, "aboutSeparator");
+    item(help, "aboutItem", QStringLiteral("About Ornavex"),
+         [this] { ShowAbout(*this, prompts_); });
 }
 
 void MainWindow::Help() {

@@ -150,7 +150,15 @@ TEST_F(MainWindowTest, MenusHaveEveryItemWithItsName) {
     QAction* readInside = titles[1]->menu()->actions()[0];
     EXPECT_EQ(readInside->text(), "Read Inside Documents and Archives");
     EXPECT_TRUE(readInside->isCheckable() && readInside->isChecked());
-    EXPECT_EQ(titles[2]->menu()->actions().size(), 6);
+    // Help keeps its items first; About comes after them, with the version.
+    const QList<QAction*> help = titles[2]->menu()->actions();
+    ASSERT_EQ(help.size(), 8);
+    EXPECT_EQ(help[5]->objectName(), "m21");
+    EXPECT_TRUE(help[6]->isSeparator());
+    EXPECT_EQ(help[7]->text(), "About Ornavex");
+    help[7]->trigger();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.startsWith("Ornavex " ORNAVEX_VERSION "\n"));
 }
 
 TEST_F(MainWindowTest, MenuItemsDoWhatTheToolbarDoes) {

@@ -68,6 +68,18 @@ TEST(CommandLineOfTheWindow, FilesNamedLikeQtOptionsAreFiles) {
     EXPECT_EQ(run.exitCode, 124) << run.err; // still running when the time was up
 }
 
+// --help and --version need no display; after "--" they are file names.
+TEST(CommandLineOfTheWindow, HelpAndVersionAnswerWithoutAWindow) {
+    const std::string program = "env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY timeout 3 " +
+                                testing::ShellQuote(ORNAVEX_GUI_PATH);
+    const testing::ProcessResult version = testing::RunCommand(program + " --version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "ornavex " ORNAVEX_VERSION "\n");
+    const testing::ProcessResult help = testing::RunCommand(program + " --help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("Usage: ornavex [QT OPTIONS] [--] [PATH...]"), std::string::npos);
+}
+
 // A dark desktop: the skin takes its colours from the palette, so the list,
 // its header, the menus and the toolbar are all dark, and so is the text's
 // opposite.
