@@ -6,11 +6,13 @@ build=$1
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for file in bin/ornavex-cli share/ornavex/Samples share/ornavex/HAND-M.CUR share/ornavex/Video; do
+for file in bin/ornavex-cli share/ornavex/Samples share/ornavex/HAND-M.CUR share/ornavex/Video \
+    share/bash-completion/completions/ornavex-cli share/doc/ornavex/copyright; do
     [ -e "$prefix/$file" ] || { echo "missing after install: $file" >&2; exit 1; }
 done
 if [ -e "$build/bin/ornavex" ]; then
-    for file in bin/ornavex share/applications/ornavex.desktop \
+    for file in bin/ornavex share/applications/com.velquarn.Ornavex.desktop \
+        share/metainfo/com.velquarn.Ornavex.metainfo.xml \
         share/icons/hicolor/scalable/apps/ornavex.svg; do
         [ -e "$prefix/$file" ] || { echo "missing after install: $file" >&2; exit 1; }
     done
