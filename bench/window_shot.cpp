@@ -3,7 +3,8 @@
 //
 //   window_shot PREFIX [light|dark] [WIDTH]
 //
-// writes PREFIX-main.png and PREFIX-results.png; dark gives the application
+// writes PREFIX-main.png, PREFIX-results.png and PREFIX-clean.png (the
+// Clean List dialog); dark gives the application
 // a dark palette, as a dark desktop theme does; WIDTH narrows the main
 // window. Run with QT_QPA_PLATFORM=offscreen, or under xvfb-run.
 #include "results/results_window.h"
@@ -11,6 +12,7 @@
 #include "ui/prompts.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QTimer>
@@ -66,9 +68,12 @@ int main(int argc, char** argv) {
     window.results().model().Show(
         ornavex::AddressList{"ann@example.org", "bob@x.com", "carol@y.net"});
     window.results().ShowResults(3, 2);
+    window.results().CommandBars_Execute(ornavex::kCleanListId);
     QTimer::singleShot(500, [&] {
         window.grab().save(prefix + "-main.png");
         window.results().grab().save(prefix + "-results.png");
+        if (auto* dialog = window.results().findChild<QDialog*>(QStringLiteral("cleanListDialog")))
+            dialog->grab().save(prefix + "-clean.png");
         QApplication::quit();
     });
     return QApplication::exec();
