@@ -2,6 +2,8 @@
 
 #include "output/csv_rows.h"
 
+#include <charconv>
+
 namespace ornavex {
 
 bool NeedsDetails(const CliOptions& options) {
@@ -45,7 +47,10 @@ CleaningOutcome WriteWholeList(const CliOptions& options, const DoNotMail& doNot
             AppendCsvRow(text, CsvRow{list.addresses[i], source.count, firstFile, source.line});
             output.AppendText(text);
         } else if (options.counts) {
-            text = std::to_string(count(i)) + '\t';
+            char digits[24];
+            const auto end = std::to_chars(digits, digits + sizeof digits, count(i)).ptr;
+            text.assign(digits, end);
+            text.push_back('\t');
             text.append(list.addresses[i]);
             output.Append(text);
         } else {
