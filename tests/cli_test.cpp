@@ -373,6 +373,11 @@ TEST_F(CommandLine, CleansSortsCountsAndWritesCsv) {
                   ",1\r\nBOB@X.COM,1," + Path("b.txt") + ",1\r\nzed@z.org,1,\"" +
                   Path("we, \"\"the\"\"\nfiles.txt") + "\",3\r\n");
 
+    // In the report a name keeps to its row.
+    EXPECT_NE(
+        Cli({"--report", "--", odd}).err.find("1\t1\tread\t" + Path("we, \"the\"\\nfiles.txt\n")),
+        std::string::npos);
+
     // Options that make no sense together, and a do-not-mail file that is missing.
     for (const std::vector<std::string>& usage : {std::vector<std::string>{"--csv", "--counts"},
                                                   {"--csv", "--crlf"},
