@@ -198,7 +198,6 @@ void ResultsWindow::ShowResults(std::uint64_t uniqueAddresses, std::uint64_t dup
     list_->horizontalHeader()->setSortIndicatorShown(false);
     cleanChoices_ = CleanChoices();
     cleaner_.reset();
-    cleaned_ = CleaningOutcome();
     UpdateStatus();
     show();
     raise();
@@ -260,7 +259,7 @@ void ResultsWindow::CleanList() {
 void ResultsWindow::ApplyCleaning(const CleanChoices& choices) {
     cleanChoices_ = choices;
     cleaner_ = choices.any() ? std::make_unique<ListCleaner>(choices.Rules()) : nullptr;
-    cleaned_ = model_.Clean(cleaner_.get());
+    model_.Clean(cleaner_.get());
     UpdateStatus();
 }
 

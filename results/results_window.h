@@ -99,7 +99,6 @@ private:
     QString countText_; // the run's counts, as the status line starts
     CleanChoices cleanChoices_;
     std::unique_ptr<ListCleaner> cleaner_;
-    CleaningOutcome cleaned_;
     bool readInside_ = true;
     std::optional<QCursor> customPointer_; // loaded when shipped; never switched to
     QFutureWatcher<QString> copying_;      // the clipboard text being built
