@@ -6,6 +6,7 @@
 #include "cli/progress_bar.h"
 #include "cli/whole_list.h"
 #include "os/file_access.h"
+#include "os/terminal.h"
 #include "run/removal_run.h"
 #include "scan/folder_scan.h"
 

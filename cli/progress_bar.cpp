@@ -2,12 +2,6 @@
 
 #include <string>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace ornavex {
 namespace {
 
@@ -20,14 +14,6 @@ double Megabytes(std::uint64_t bytes) {
 }
 
 } // namespace
-
-bool IsTerminal(std::FILE* stream) {
-#ifdef _WIN32
-    return _isatty(_fileno(stream)) != 0;
-#else
-    return ::isatty(::fileno(stream)) != 0;
-#endif
-}
 
 ProgressBar::ProgressBar(std::FILE* terminal, std::uint64_t totalBytes, bool enabled)
     : terminal_(terminal), totalBytes_(totalBytes), enabled_(enabled), start_(Clock::now()) {}

@@ -28,7 +28,4 @@ private:
     Clock::time_point lastDraw_;
 };
 
-// Whether the stream is an interactive terminal.
-bool IsTerminal(std::FILE* stream);
-
 } // namespace ornavex

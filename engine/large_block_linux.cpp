@@ -1,13 +1,11 @@
+// Large blocks as huge-page mappings (Linux).
 #include "engine/large_block.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-
-#ifdef __linux__
 #include <sys/mman.h>
-#endif
 
 namespace ornavex {
 namespace {
@@ -18,7 +16,6 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 LargeBlock::LargeBlock(std::size_t bytes) {
     void* memory = nullptr;
-#ifdef __linux__
     if (bytes >= kHugePage) {
         // Fresh anonymous pages come zeroed from the kernel: no second fill.
         const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
@@ -39,7 +36,6 @@ LargeBlock::LargeBlock(std::size_t bytes) {
             return;
         }
     }
-#endif
     if (memory == nullptr)
         memory = std::calloc(bytes == 0 ? 1 : bytes, 1);
     if (memory == nullptr)
@@ -48,12 +44,10 @@ LargeBlock::LargeBlock(std::size_t bytes) {
 }
 
 void LargeBlock::Free::operator()(void* memory) const {
-#ifdef __linux__
     if (mappedBytes > 0) {
         ::munmap(memory, mappedBytes);
         return;
     }
-#endif
     std::free(memory);
 }
 

@@ -1,17 +1,12 @@
 #include "cli/heap_setup.h"
 
-#include <cstdlib> // defines __GLIBC__ where glibc is the C library
-
-#if defined(__linux__) && defined(__GLIBC__)
 #include <cstdint>
+#include <cstdlib>
 #include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
-#endif
 
 namespace ornavex {
-
-#if defined(__linux__) && defined(__GLIBC__)
 
 void SetUpHeapForRun() {
     constexpr std::size_t kHugePage = std::size_t{2} << 20;
@@ -34,11 +29,5 @@ void SetUpHeapForRun() {
         madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
     std::free(grow);
 }
-
-#else
-
-void SetUpHeapForRun() {}
-
-#endif
 
 } // namespace ornavex
