@@ -13,6 +13,10 @@ RealDomains::RealDomains() : list_(psl_latest(nullptr)) {
         list_ = const_cast<psl_ctx_t*>(psl_builtin()); // psl_free leaves it alone
 }
 
+bool RealDomains::Available() {
+    return true;
+}
+
 RealDomains::~RealDomains() {
     psl_free(list_);
 }

@@ -19,6 +19,10 @@ public:
     RealDomains(const RealDomains&) = delete;
     RealDomains& operator=(const RealDomains&) = delete;
 
+    // Whether this build can tell: false without libpsl, and then the check
+    // is not offered.
+    static bool Available();
+
     // Not to be called from two threads at once.
     bool Has(std::string_view address) const;
 

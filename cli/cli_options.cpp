@@ -13,6 +13,8 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
                  "in the order and letter case of its first occurrence.",
                  "ornavex-cli"};
     app.set_version_flag("--version", std::string("ornavex-cli ") + ORNAVEX_VERSION);
+    // Windows-style /options would take paths from the root for options.
+    app.allow_windows_style_options(false);
     app.add_option("PATH", options.paths,
                    "Files to read in this order; a folder is read with all its subfolders\n"
                    "(names starting with \"~\" skipped); \"-\" or no PATH reads standard input;\n"
@@ -35,9 +37,10 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.add_flag("--raw", options.raw,
                  "Read every file as raw bytes: no documents, archives, compressed files,\n"
                  "mail or web pages read inside");
-    app.add_flag("--check-domains", options.checkDomains,
-                 "Drop addresses whose last label is no top-level domain of the public\n"
-                 "suffix list (logo@2x.png); bracketed IP domains are kept");
+    if (RealDomains::Available())
+        app.add_flag("--check-domains", options.checkDomains,
+                     "Drop addresses whose last label is no top-level domain of the public\n"
+                     "suffix list (logo@2x.png); bracketed IP domains are kept");
     app.add_option("--exclude", options.excludeFiles,
                    "Drop the addresses of this do-not-mail FILE (one per line, or any file\n"
                    "the extractor reads), in any letter case; may be repeated")

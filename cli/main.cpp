@@ -1,9 +1,12 @@
 #include "cli/cli_app.h"
 #include "cli/heap_setup.h"
+#include "os/program_arguments.h"
 #include "os/standard_streams.h"
 #include "os/temporary_files.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
     // Before anything is opened: a closed standard stream would otherwise
@@ -11,5 +14,9 @@ int main(int argc, char** argv) {
     ornavex::OpenClosedStandardStreams();
     ornavex::RemoveTemporaryFilesOnInterruption();
     ornavex::SetUpHeapForRun();
-    return ornavex::CliMain(argc, argv, stdout, stderr);
+    const std::vector<std::string> arguments = ornavex::ProgramArguments(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments)
+        pointers.push_back(argument.c_str());
+    return ornavex::CliMain(static_cast<int>(pointers.size()), pointers.data(), stdout, stderr);
 }

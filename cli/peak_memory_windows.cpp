@@ -1,7 +1,8 @@
 #include "cli/peak_memory.h"
 
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs the types of windows.h.
+#include <psapi.h>
 
 namespace ornavex {
 

@@ -62,7 +62,8 @@ CleanListDialog::CleanListDialog(Prompts& prompts, CleanChoices choices, Preview
                                                 "(logo@2x.png)"),
                                  this);
     realDomains_->setObjectName(QStringLiteral("realDomains"));
-    realDomains_->setChecked(choices_.realDomains);
+    realDomains_->setChecked(choices_.realDomains && RealDomains::Available());
+    realDomains_->setVisible(RealDomains::Available()); // a build without libpsl
 
     files_ = new QListWidget(this);
     files_->setObjectName(QStringLiteral("doNotMailFiles"));

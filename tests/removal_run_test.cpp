@@ -2,6 +2,7 @@
 #include "run/removal_run.h"
 #include "test_support.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <new>
@@ -295,10 +296,9 @@ TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
             return RecordingSink::Progress(progress);
         }
         static void WriteFileAt(const std::filesystem::path& file, long offset, const char* text) {
-            std::FILE* stream = std::fopen(file.c_str(), "r+b");
-            std::fseek(stream, offset, SEEK_SET);
-            std::fputs(text, stream);
-            std::fclose(stream);
+            std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
+            stream.seekp(offset);
+            stream << text;
         }
         std::filesystem::path path;
     } sink;

@@ -67,6 +67,14 @@ struct ProcessResult {
     std::string err;
 };
 
+// Hides a file or folder as the system's listings tell it: on Windows the
+// hidden attribute; elsewhere a dot name already is hidden, and this does
+// nothing.
+void MarkHidden(const std::filesystem::path& path);
+
+// POSIX only (test_support_posix.cpp): processes through the shell, deep
+// trees and dropped rights.
+
 // Runs a shell command with standard input from stdinText and captures both
 // output streams.
 ProcessResult RunCommand(const std::string& command, std::string_view stdinText = {});
