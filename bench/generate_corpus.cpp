@@ -2,7 +2,11 @@
 //   generate_corpus sparse FILE MEGABYTES   prose with one address in many lines
 //   generate_corpus dense FILE LINES UNIQUE  an address list with repeats and case variants
 //   generate_corpus many FOLDER COUNT        COUNT files of about 4 KB of mixed text
+//   generate_corpus scale FILE UNIQUE        UNIQUE addresses of 25-35 bytes, each 2-3 times
+//                                            in random letter case, shuffled, one per line
 // The output depends only on the arguments, so runs are comparable.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -107,13 +111,45 @@ void WriteMany(const std::string& folder, std::uint64_t count) {
     }
 }
 
+// The address of id for the scale series: distinct for every id, and 25 to
+// 35 bytes long for ids below a billion.
+std::string ScaleAddress(std::uint64_t id) {
+    static const std::vector<std::string> domains = {"example.com", "mail.example.org",
+                                                     "northwind.example", "lumen.example"};
+    std::string local = kWords[id % kWords.size()] + "." + std::to_string(id);
+    std::string address = local + "@" + domains[(id / kWords.size()) % domains.size()];
+    while (address.size() < 25)
+        address.insert(0, 1, 'x');
+    return address;
+}
+
+void WriteScale(std::FILE* out, std::uint64_t unique) {
+    std::mt19937_64 random(4);
+    std::vector<std::uint32_t> occurrences;
+    occurrences.reserve(unique * 5 / 2 + 1);
+    for (std::uint64_t id = 0; id < unique; ++id)
+        for (int copy = 0, copies = 2 + static_cast<int>(random() % 2); copy < copies; ++copy)
+            occurrences.push_back(static_cast<std::uint32_t>(id));
+    std::shuffle(occurrences.begin(), occurrences.end(), random);
+    std::string line;
+    for (const std::uint32_t id : occurrences) {
+        line = ScaleAddress(id);
+        for (char& c : line)
+            if (c >= 'a' && c <= 'z' && random() % 2 == 0)
+                c = static_cast<char>(c - 32);
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), out);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
         std::fprintf(
             stderr,
-            "usage: %s sparse FILE MEGABYTES | dense FILE LINES UNIQUE | many FOLDER COUNT\n",
+            "usage: %s sparse FILE MEGABYTES | dense FILE LINES UNIQUE | many FOLDER COUNT |\n"
+            "       scale FILE UNIQUE\n",
             argv[0]);
         return 2;
     }
@@ -129,6 +165,8 @@ int main(int argc, char** argv) {
     }
     if (kind == "sparse") {
         WriteSparse(out, std::strtoull(argv[3], nullptr, 10) * 1000000ULL);
+    } else if (kind == "scale") {
+        WriteScale(out, std::strtoull(argv[3], nullptr, 10));
     } else if (kind == "dense" && argc >= 5) {
         WriteDense(out, std::strtoull(argv[3], nullptr, 10), std::strtoull(argv[4], nullptr, 10));
     } else {
