@@ -4,6 +4,9 @@
 # output never replaced without --force and no temporary file left behind.
 #   windows_cli_test.sh WINE ORNAVEX-CLI.EXE
 set -uo pipefail
+# Wine turns the Unix names and arguments into Windows ones by the locale's
+# encoding: UTF-8 here, whatever the caller's.
+export LC_ALL=C.UTF-8
 wine=$1
 cli=$2
 work=$(mktemp -d)
@@ -59,7 +62,7 @@ status_is "a new file in a folder named in any script" 0 -o "Ångström 名前/�
 cmp -s "Ångström 名前/新.txt" want || fail "the new file's bytes"
 status_is "an output that is also an input" 2 --force -o ü.txt ü.txt
 rm -f got want
-left=$(ls -A | sort | tr '\n' ' ')
+left=$(ls -A | LC_ALL=C sort | tr '\n' ' ')
 [ "$left" = "out.txt Ångström 名前 ü.txt " ] || fail "nothing left behind: $left"
 
 if [ "$failures" -ne 0 ]; then
