@@ -98,7 +98,7 @@ public:
     }
 
     bool Progress(const RunProgress& progress) override {
-        progress_.Update(progress.bytesDone, progress.fileIndex, progress.fileCount);
+        progress_.Update(progress);
         return !output_.failed(); // no point reading on when the output is lost
     }
 
@@ -154,25 +154,26 @@ bool WriteReport(const CliOptions& options, const std::string& report, std::FILE
 
 void PrintStats(std::FILE* err, const RunSummary& summary, double seconds) {
     const double megabytes = static_cast<double>(summary.bytesRead) / 1e6;
-    std::fprintf(err,
-                 "files read: %zu\n"
-                 "files failed: %zu\n"
-                 "parts read: %llu\n"
-                 "bytes read: %llu\n"
-                 "addresses found: %llu\n"
-                 "unique addresses: %llu\n"
-                 "duplicates removed: %llu\n"
-                 "seconds: %.3f\n"
-                 "MB/s: %.1f\n"
-                 "peak memory MB: %.1f\n",
-                 summary.filesRead, summary.filesFailed,
-                 static_cast<unsigned long long>(summary.partsRead),
-                 static_cast<unsigned long long>(summary.bytesRead),
-                 static_cast<unsigned long long>(summary.addressesFound),
-                 static_cast<unsigned long long>(summary.uniqueAddresses),
-                 static_cast<unsigned long long>(summary.DuplicatesRemoved()), seconds,
-                 seconds > 0 ? megabytes / seconds : 0.0,
-                 static_cast<double>(PeakMemoryBytes()) / (1 << 20));
+    std::fprintf(
+        err,
+        "files read: %zu\n"
+        "files failed: %zu\n"
+        "parts read: %llu\n"
+        "bytes read: %llu\n"
+        "addresses found: %llu\n"
+        "unique addresses: %llu\n"
+        "duplicates removed: %llu\n"
+        "seconds: %.3f\n"
+        "MB/s: %.1f\n"
+        "peak memory MB: %.1f\n"
+        "temporary disk MB: %.1f\n",
+        summary.filesRead, summary.filesFailed, static_cast<unsigned long long>(summary.partsRead),
+        static_cast<unsigned long long>(summary.bytesRead),
+        static_cast<unsigned long long>(summary.addressesFound),
+        static_cast<unsigned long long>(summary.uniqueAddresses),
+        static_cast<unsigned long long>(summary.DuplicatesRemoved()), seconds,
+        seconds > 0 ? megabytes / seconds : 0.0, static_cast<double>(PeakMemoryBytes()) / (1 << 20),
+        static_cast<double>(summary.diskBytes) / (1 << 20));
 }
 
 } // namespace
@@ -232,6 +233,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     runOptions.readInside = !options.raw;
     runOptions.details = NeedsDetails(options);
     runOptions.lines = NeedsLines(options);
+    runOptions.memoryLimit = options.memoryLimit;
     const RunSummary summary = RunRemoval(inputs, sink, runOptions);
     progress.Finish();
 

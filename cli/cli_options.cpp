@@ -79,6 +79,12 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.add_flag("--stats", options.stats,
                  "Print counts, speed, memory and what cleaning removed to standard error");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar");
+    app.add_option("--memory-limit", options.memoryLimit,
+                   "Memory for the distinct addresses, such as 512M or 4G (default: half of\n"
+                   "this machine's); past it they go to temporary files in TMPDIR")
+        ->transform(CLI::AsSizeValue(false))
+        ->check(CLI::Range(std::uint64_t{1}, UINT64_MAX))
+        ->type_name("SIZE");
 
     std::ostringstream outText, errText;
     std::optional<int> status;

@@ -4,6 +4,7 @@
 #include "output/export_formats.h"
 #include "scan/folder_scan.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ struct CliOptions {
     bool raw = false; // every file as raw bytes, nothing read inside
     bool stats = false;
     bool quiet = false;
+    // Memory for the distinct addresses before they go to temporary files;
+    // 0: half of the machine's.
+    std::uint64_t memoryLimit = 0;
 
     // Cleaning and ordering the list, which is then written at the end.
     bool checkDomains = false;

@@ -18,7 +18,7 @@ double Megabytes(std::uint64_t bytes) {
 ProgressBar::ProgressBar(std::FILE* terminal, std::uint64_t totalBytes, bool enabled)
     : terminal_(terminal), totalBytes_(totalBytes), enabled_(enabled), start_(Clock::now()) {}
 
-void ProgressBar::Update(std::uint64_t bytesDone, std::size_t fileIndex, std::size_t fileCount) {
+void ProgressBar::Update(const RunProgress& progress) {
     if (!enabled_)
         return;
     const auto now = Clock::now();
@@ -27,23 +27,34 @@ void ProgressBar::Update(std::uint64_t bytesDone, std::size_t fileIndex, std::si
     lastDraw_ = now;
     shown_ = true;
 
-    std::string bar;
-    if (totalBytes_ > 0) {
-        const double fraction =
-            bytesDone >= totalBytes_ ? 1.0 : static_cast<double>(bytesDone) / totalBytes_;
+    auto bar = [](std::uint64_t done, std::uint64_t total) {
+        const double fraction = done >= total ? 1.0 : static_cast<double>(done) / total;
         const int filled = static_cast<int>(fraction * kBarWidth);
-        bar = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') + "] ";
-        bar += std::to_string(static_cast<int>(fraction * 100)) + "% ";
+        return "[" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') + "] " +
+               std::to_string(static_cast<int>(fraction * 100)) + "% ";
+    };
+    if (progress.diskParts > 0) {
+        std::fprintf(terminal_, "\r%sde-duplicating on disk, part %zu of %zu ",
+                     bar(progress.diskPartsDone, progress.diskParts).c_str(),
+                     progress.diskPartsDone, progress.diskParts);
+    } else {
+        const std::string disk =
+            progress.diskBytes == 0
+                ? ""
+                : "  using disk: " +
+                      std::to_string(static_cast<long long>(Megabytes(progress.diskBytes))) + " MB";
+        std::fprintf(terminal_, "\r%s%.1f MB  file %zu of %zu%s ",
+                     totalBytes_ > 0 ? bar(progress.bytesDone, totalBytes_).c_str() : "",
+                     Megabytes(progress.bytesDone), progress.fileIndex + 1, progress.fileCount,
+                     disk.c_str());
     }
-    std::fprintf(terminal_, "\r%s%.1f MB  file %zu of %zu ", bar.c_str(), Megabytes(bytesDone),
-                 fileIndex + 1, fileCount);
     std::fflush(terminal_);
 }
 
 void ProgressBar::Finish() {
     if (!shown_)
         return;
-    std::fprintf(terminal_, "\r%*s\r", kBarWidth + 50, "");
+    std::fprintf(terminal_, "\r%*s\r", kBarWidth + 70, "");
     std::fflush(terminal_);
     shown_ = false;
 }

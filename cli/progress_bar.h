@@ -1,5 +1,7 @@
 #pragma once
 
+#include "run/removal_run.h"
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -13,7 +15,9 @@ public:
     // totalBytes is 0 when the size is unknown (standard input).
     ProgressBar(std::FILE* terminal, std::uint64_t totalBytes, bool enabled);
 
-    void Update(std::uint64_t bytesDone, std::size_t fileIndex, std::size_t fileCount);
+    // Shows how far the run is; when it uses the disk, says so, and after
+    // the last file shows how far the addresses on disk are resolved.
+    void Update(const RunProgress& progress);
     // Clears the line when the bar was shown.
     void Finish();
 

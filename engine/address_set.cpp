@@ -168,6 +168,10 @@ AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) 
     return probe;
 }
 
+std::uint32_t AddressSet::FoundKey(const Probe& probe, std::string_view address) const {
+    return probe.inOverflow ? overflow_.find(LowerCased(address))->second : slots_[probe.slot].key;
+}
+
 bool AddressSet::InOverflow(std::string_view address) const {
     return overflow_.count(LowerCased(address)) != 0;
 }
@@ -176,8 +180,7 @@ bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) 
     const std::uint32_t tag = Tag(hash);
     const Probe probe = Find(address, tag);
     if (probe.found) {
-        Count(probe.inOverflow ? overflow_.find(LowerCased(address))->second
-                               : slots_[probe.slot].key);
+        Count(FoundKey(probe, address));
         return false;
     }
     const std::uint32_t key = StoreLowerCased(address);
@@ -197,6 +200,19 @@ bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) 
     }
     ++count_;
     return true;
+}
+
+bool AddressSet::CountIfHeld(std::string_view address, std::uint64_t hash) {
+    const Probe probe = Find(address, Tag(hash));
+    if (probe.found)
+        Count(FoundKey(probe, address));
+    return probe.found;
+}
+
+std::size_t AddressSet::MemoryBytes() const {
+    // A key in the overflow set costs a tree node beyond its record.
+    constexpr std::size_t kOverflowNodeBytes = 64;
+    return chunkBytes_ + capacity_ * sizeof(Slot) + overflow_.size() * kOverflowNodeBytes;
 }
 
 void AddressSet::Erase(std::string_view address, std::uint64_t hash) {
@@ -251,6 +267,7 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
         }
         chunks_.reserve(chunks_.size() + 1);
         chunks_.emplace_back(bytes);
+        chunkBytes_ += bytes;
         chunkStarts_.push_back(static_cast<char*>(chunks_.back().data()));
     };
     if (chunkStarts_.empty()) {
@@ -318,6 +335,7 @@ void AddressSet::Grow() {
         spareChunks_.reserve(spareChunks_.size() + oldBytes / kChunkBytes);
         char* start = static_cast<char*>(old.data());
         chunks_.push_back(std::move(old));
+        chunkBytes_ += oldBytes;
         for (std::size_t piece = oldBytes / kChunkBytes; piece-- > 0;)
             spareChunks_.push_back(start + piece * kChunkBytes);
     }

@@ -62,6 +62,8 @@ public:
     bool InsertLowerCased(std::string_view address) {
         return InsertLowerCased(address, Hash(address));
     }
+    // Counts an occurrence of address when the set holds it; adds nothing.
+    bool CountIfHeld(std::string_view address, std::uint64_t hash);
 
     // Takes a key out again (a file that failed part-way gives back the
     // addresses it added). Its bytes stay in the arena.
@@ -74,6 +76,8 @@ public:
     std::string_view Key(KeyReference reference) const;
 
     std::size_t size() const { return count_; }
+    // The memory the set has taken: slot table, arena and overflow set.
+    std::size_t MemoryBytes() const;
 
     // Occurrences. Every insert, new or not, counts one occurrence of its key
     // in the current group (the run's file being read). A voided group's
@@ -124,6 +128,8 @@ private:
     }
     Probe Find(std::string_view address, std::uint32_t tag) const;
     bool InOverflow(std::string_view address) const;
+    // The key a found probe points at.
+    std::uint32_t FoundKey(const Probe& probe, std::string_view address) const;
     // A key reference holds the arena chunk in its high bits and the offset
     // in four-byte units in its low bits; reference 0 (chunk 0, offset 0) is
     // never given out, so it marks an empty slot. No record starts in the
@@ -165,6 +171,7 @@ private:
     // Keys whose probe run was full, by their lower-case bytes in the arena.
     std::map<std::string_view, std::uint32_t> overflow_;
     std::vector<LargeBlock> chunks_; // the arena's memory, and outgrown slot tables
+    std::size_t chunkBytes_ = 0;     // their size
     std::vector<char*> chunkStarts_; // where each chunk of the arena starts
     std::size_t chunkUsed_ = 0;      // bytes used in the last chunk
     // Chunk-sized pieces of outgrown slot tables, not yet part of the arena.

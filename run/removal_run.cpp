@@ -2,15 +2,18 @@
 
 #include "engine/address_set.h"
 #include "engine/new_address_filter.h"
+#include "os/system_memory.h"
 #include "run/file_reader.h"
 #include "run/held_back.h"
 #include "run/read_stage.h"
+#include "run/spilled_addresses.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <new>
 #include <random>
 #include <string>
@@ -29,8 +32,11 @@ constexpr std::size_t kMaxSpareBatchText = 1 << 20;
 // RunRemoval.
 class Run {
 public:
-    Run(const std::vector<InputSource>& inputs, RunSink& sink, const ReadSettings& settings)
-        : inputs_(inputs), sink_(sink), settings_(settings), seen_(settings.hashSeed) {
+    Run(const std::vector<InputSource>& inputs, RunSink& sink, const ReadSettings& settings,
+        std::uint64_t memoryLimit, std::filesystem::path temporaryFolder)
+        : inputs_(inputs), sink_(sink), settings_(settings),
+          seen_(std::make_unique<AddressSet>(settings.hashSeed)), memoryLimit_(memoryLimit),
+          temporaryFolder_(std::move(temporaryFolder)) {
         progress_.fileCount = inputs.size();
         // Standard input can be read by one thread only.
         const bool readsStandardInput = std::any_of(
@@ -83,6 +89,8 @@ public:
             if (summary_.stopped)
                 return summary_;
         }
+        if (spilled_ && !ResolveSpilledOrReport())
+            return summary_;
         if (wantDetails_)
             GiveDetails();
         return summary_;
@@ -149,7 +157,7 @@ private:
         summary_.bytesRead += event.bytes;
         switch (event.kind) {
         case ReadEvent::Kind::kFileStart:
-            seen_.SetGroup(Group(event.fileIndex));
+            seen_->SetGroup(Group(event.fileIndex));
             member_ = 0;
             ReportProgress();
             break;
@@ -161,17 +169,29 @@ private:
             AddNew(event, batch);
             ReportProgress();
             break;
-        case ReadEvent::Kind::kFileDone:
+        case ReadEvent::Kind::kFileDone: {
             AddNew(event, batch);
             ++summary_.filesRead;
             summary_.partsRead += event.parts;
-            sink_.FileRead(FileTally{event.fileIndex, foundInFile_, heldBack_.size(), false});
+            const FileTally tally{event.fileIndex, foundInFile_, heldBack_.size(), false};
+            // What a file added on disk is known only at the end.
+            if (spilled_)
+                spilledTallies_.push_back(tally);
+            else
+                sink_.FileRead(tally);
             AppendHeldBack();
             break;
+        }
         case ReadEvent::Kind::kFileFailed:
             ++summary_.filesFailed;
-            sink_.FileRead(FileTally{event.fileIndex, 0, 0, true});
-            seen_.VoidGroup(Group(event.fileIndex));
+            // Told in file order, after those of the files read before.
+            if (spilled_)
+                spilledTallies_.push_back(FileTally{event.fileIndex, 0, 0, true});
+            else
+                sink_.FileRead(FileTally{event.fileIndex, 0, 0, true});
+            seen_->VoidGroup(Group(event.fileIndex));
+            if (spilled_)
+                spilled_->Void(static_cast<std::uint32_t>(event.fileIndex));
             GiveBackHeldBack();
             sink_.Error(ErrorReport{std::string(kStartLocation), kReadFileStatement, event.error,
                                     progress_.current->DisplayName()});
@@ -185,22 +205,105 @@ private:
     // Adds every address of the event that is new to the run to the set, in
     // text order, and holds it back until its file has been read to the end.
     void AddNew(const ReadEvent& event, const EventParcel& batch) {
+        if (spilled_) {
+            Spill(event, batch);
+            return;
+        }
         lookups_.clear();
         for (std::size_t i = 0; i < event.entryCount; ++i) {
             const FoundAddress& entry = batch.entries[event.firstEntry + i];
             lookups_.push_back({batch.Address(entry), entry.hash});
         }
         foundInFile_ += event.entryCount;
-        InsertNewInOrder(seen_, lookups_, [&](std::size_t i) {
+        InsertNewInOrder(*seen_, lookups_, [&](std::size_t i) {
             heldBack_.Add(lookups_[i].address);
             // Kept at once, and taken back should the file fail.
             if (wantDetails_) {
                 details_.sources.push_back(
                     AddressSource{0, static_cast<std::uint32_t>(event.fileIndex), member_,
                                   batch.entries[event.firstEntry + i].line});
-                keys_.push_back(seen_.LastKey());
+                keys_.push_back(seen_->LastKey());
             }
         });
+        if (MemoryInUse() > memoryLimit_)
+            spilled_ = std::make_unique<SpilledAddresses>(
+                temporaryFolder_.empty() ? TemporaryFolder() : temporaryFolder_, seen_->seed(),
+                wantDetails_);
+    }
+
+    // What the set and what hangs on it take.
+    std::uint64_t MemoryInUse() const {
+        constexpr std::size_t kHeldBackBytes = 16; // an entry and its letter-case mask
+        return seen_->MemoryBytes() + heldBack_.size() * kHeldBackBytes +
+               details_.sources.capacity() * sizeof(AddressSource) +
+               keys_.capacity() * sizeof(AddressSet::KeyReference);
+    }
+
+    // The set is full: it only counts the addresses it holds, and every
+    // other one goes to disk, to be de-duplicated there at the end.
+    void Spill(const ReadEvent& event, const EventParcel& batch) {
+        constexpr std::size_t kAhead = 8;
+        const auto fileIndex = static_cast<std::uint32_t>(event.fileIndex);
+        for (std::size_t i = 0; i < event.entryCount; ++i) {
+            if (i + kAhead < event.entryCount)
+                seen_->PrefetchSlot(batch.entries[event.firstEntry + i + kAhead].hash);
+            const FoundAddress& entry = batch.entries[event.firstEntry + i];
+            const std::string_view address = batch.Address(entry);
+            if (!seen_->CountIfHeld(address, entry.hash))
+                spilled_->Add(address, entry.hash,
+                              OccurrenceSource{fileIndex, member_, entry.line});
+        }
+        foundInFile_ += event.entryCount;
+        progress_.diskBytes = summary_.diskBytes = spilled_->DiskBytes();
+    }
+
+    // After the last file: the addresses on disk are de-duplicated and given
+    // in the order they were first found, after those from memory. False
+    // when the run was stopped or failed.
+    bool ResolveSpilledOrReport() {
+        std::string reason;
+        try {
+            return ResolveSpilled();
+        } catch (const std::bad_alloc&) {
+            reason = "Out of memory";
+        } catch (const std::exception& e) {
+            reason = e.what();
+        }
+        Fail(reason, inputs_.size() - 1);
+        return false;
+    }
+
+    bool ResolveSpilled() {
+        if (wantDetails_)
+            CountKept();
+        // The set is done with: its memory goes to the parts on disk.
+        heldBack_.Clear();
+        seen_.reset();
+        std::vector<std::uint64_t> addedByFile(inputs_.size());
+        const bool finished = spilled_->Resolve(
+            [&](std::string_view address, std::uint32_t count, const OccurrenceSource& source) {
+                ++summary_.uniqueAddresses;
+                ++addedByFile[source.fileIndex];
+                if (wantDetails_)
+                    details_.sources.push_back(
+                        AddressSource{count, source.fileIndex, source.member, source.line});
+                Append(address);
+            },
+            [&](std::size_t done, std::size_t total) {
+                progress_.diskPartsDone = done;
+                progress_.diskParts = total;
+                ReportProgress();
+                return !summary_.stopped;
+            });
+        summary_.diskBytes = spilled_->DiskBytes();
+        spilled_.reset();
+        if (!finished)
+            return false;
+        for (FileTally& tally : spilledTallies_) {
+            tally.added += addedByFile[tally.fileIndex];
+            sink_.FileRead(tally);
+        }
+        return true;
     }
 
     // The file was read to its end: its new addresses go out.
@@ -237,14 +340,21 @@ private:
 
     // The counts are final only now: later files repeat earlier addresses.
     void GiveDetails() {
+        CountKept();
+        sink_.Details(std::move(details_));
+    }
+
+    // The counts of the addresses the set holds.
+    void CountKept() {
+        if (!seen_)
+            return; // counted before the set went
         // The keys lie all over the set: their lines load ahead, several at once.
         constexpr std::size_t kAhead = 16;
         for (std::size_t i = 0; i < keys_.size(); ++i) {
             if (i + kAhead < keys_.size())
-                seen_.PrefetchOccurrences(keys_[i + kAhead]);
-            details_.sources[i].count = seen_.Occurrences(keys_[i]);
+                seen_->PrefetchOccurrences(keys_[i + kAhead]);
+            details_.sources[i].count = seen_->Occurrences(keys_[i]);
         }
-        sink_.Details(std::move(details_));
     }
 
     void Append(std::string_view address) {
@@ -270,9 +380,9 @@ private:
     ReadSettings settings_;
     std::deque<Channel> channels_; // never moved: the threads hold references
     std::atomic<bool> stop_{false};
-    AddressSet seen_;
-    HeldBack heldBack_{seen_};      // the new addresses of the file being read
-    std::uint64_t foundInFile_ = 0; // its addresses so far, repeats included
+    std::unique_ptr<AddressSet> seen_; // until the addresses on disk are resolved
+    HeldBack heldBack_{*seen_};        // the new addresses of the file being read
+    std::uint64_t foundInFile_ = 0;    // its addresses so far, repeats included
     std::vector<HashedAddress> lookups_;
     // With details: the sources of the addresses given and held back, and
     // their keys.
@@ -283,6 +393,12 @@ private:
     std::uint32_t member_ = 0;
     RunSummary summary_;
     RunProgress progress_;
+    // Past the memory limit: the addresses the set does not hold, and the
+    // tallies of the files read since, told once those are resolved.
+    std::uint64_t memoryLimit_;
+    std::filesystem::path temporaryFolder_;
+    std::unique_ptr<SpilledAddresses> spilled_;
+    std::vector<FileTally> spilledTallies_;
 };
 
 } // namespace
@@ -294,6 +410,11 @@ std::uint64_t ChooseHashSeed() {
     return (std::uint64_t{random()} << 32) ^ random();
 }
 
+std::uint64_t DefaultMemoryLimit() {
+    const std::uint64_t physical = PhysicalMemoryBytes();
+    return physical == 0 ? UINT64_MAX : physical / 2;
+}
+
 RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
                       const RunOptions& options) {
     ReadSettings settings;
@@ -302,7 +423,9 @@ RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
     settings.batchReads = options.batchReads;
     settings.readInside = options.readInside;
     settings.lines = options.details && options.lines;
-    Run run(inputs, sink, settings);
+    Run run(inputs, sink, settings,
+            options.memoryLimit != 0 ? options.memoryLimit : DefaultMemoryLimit(),
+            options.temporaryFolder);
     if (options.details)
         run.AskForDetails();
     return run.Execute();

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,12 @@ struct RunProgress {
     std::size_t fileCount = 0;
     std::uint64_t bytesDone = 0; // raw bytes read so far in the run
     const InputSource* current = nullptr;
+    // When the address set outgrew the memory limit: the temporary data on
+    // disk so far, and after the last file, how far the addresses there
+    // have been de-duplicated (parts done of all parts).
+    std::uint64_t diskBytes = 0;
+    std::size_t diskPartsDone = 0;
+    std::size_t diskParts = 0;
 };
 
 // One input's share of a run, told when it has been read.
@@ -71,6 +78,7 @@ struct RunSummary {
     std::uint64_t uniqueAddresses = 0;
     std::uint64_t partsRead = 0; // members of archives, parts of mail, pages of PDF
     bool stopped = false;        // Progress asked to stop before the end
+    std::uint64_t diskBytes = 0; // temporary data the run kept on disk
     // The run could not go on (out of memory): what it gave is not the whole
     // result. It was reported through Error.
     bool failed = false;
@@ -90,7 +98,17 @@ struct RunOptions {
     // with lines the line it was first found on.
     bool details = false;
     bool lines = false;
+    // The memory the address set may take (0: DefaultMemoryLimit()). Past
+    // it, the addresses it does not hold yet go to temporary files in
+    // temporaryFolder (empty: TemporaryFolder()), and the results are the
+    // same, only slower.
+    std::uint64_t memoryLimit = 0;
+    std::filesystem::path temporaryFolder;
 };
+
+// Half of the machine's physical memory; no limit when the system does not
+// say how much it has.
+std::uint64_t DefaultMemoryLimit();
 
 // A fresh seed for each run, so nobody can prepare addresses that collide;
 // ORNAVEX_HASH_SEED in the environment fixes it, for repeatable measurements.

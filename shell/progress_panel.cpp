@@ -58,17 +58,26 @@ void ProgressPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void ProgressPanel::ShowRun(std::uint64_t bytesDone, std::uint64_t totalBytes,
-                            const QString& currentFile) {
+                            const QString& currentFile, std::uint64_t diskBytes, int diskPercent) {
     const QLocale locale;
-    SetText(currentFile.isEmpty() ? tr("Reading…") : currentFile);
-    label_->setToolTip(currentFile);
+    const QString disk = locale.formattedDataSize(static_cast<qint64>(diskBytes));
     bar_->setRange(0, 1000);
+    bar_->setTextVisible(true);
+    if (diskPercent >= 0) {
+        SetText(tr("Sorting out the addresses kept on disk (%1)…").arg(disk));
+        label_->setToolTip(QString());
+        bar_->setValue(diskPercent * 10);
+        bar_->setFormat(QStringLiteral("%p%"));
+        return;
+    }
+    const QString file = currentFile.isEmpty() ? tr("Reading…") : currentFile;
+    SetText(diskBytes == 0 ? file : tr("%1 (using the disk: %2)").arg(file, disk));
+    label_->setToolTip(currentFile);
     bar_->setValue(totalBytes == 0 ? 0
                                    : static_cast<int>(1000.0 * static_cast<double>(bytesDone) /
                                                       static_cast<double>(totalBytes)));
     bar_->setFormat(locale.formattedDataSize(static_cast<qint64>(bytesDone)) + " / " +
                     locale.formattedDataSize(static_cast<qint64>(totalBytes)));
-    bar_->setTextVisible(true);
 }
 
 } // namespace ornavex

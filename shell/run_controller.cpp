@@ -52,15 +52,20 @@ public:
 
     bool Progress(const RunProgress& progress) override {
         const auto now = Clock::now();
-        if (now - lastReport_ >= kReportInterval) {
+        if (now - lastReport_ >= kReportInterval || progress.diskParts > 0) {
             lastReport_ = now;
             const QString current =
                 progress.current != nullptr ? ToQString(progress.current->path) : QString();
             RunController* controller = &controller_;
-            QMetaObject::invokeMethod(
-                controller, [controller, done = progress.bytesDone, total = totalBytes_, current] {
-                    emit controller->progressed(done, total, current);
-                });
+            const int diskPercent =
+                progress.diskParts == 0
+                    ? -1
+                    : static_cast<int>(100 * progress.diskPartsDone / progress.diskParts);
+            QMetaObject::invokeMethod(controller, [controller, done = progress.bytesDone,
+                                                   total = totalBytes_, current,
+                                                   disk = progress.diskBytes, diskPercent] {
+                emit controller->progressed(done, total, current, disk, diskPercent);
+            });
         }
         std::lock_guard lock(waiting_->mutex);
         return !waiting_->cancelled;

@@ -42,7 +42,8 @@ public:
     void Cancel();
 
 signals:
-    void progressed(std::uint64_t bytesDone, std::uint64_t totalBytes, const QString& currentFile);
+    void progressed(std::uint64_t bytesDone, std::uint64_t totalBytes, const QString& currentFile,
+                    std::uint64_t diskBytes, int diskPercent);
     void finished(const RunResult& result);
 
 private:

@@ -272,8 +272,8 @@ TEST_F(CommandLine, ClosedStandardStreamsNeverTakeTheOutputsPlace) {
     EXPECT_EQ(ReadFile(dir / "out.txt"), "carol@y.net\nBOB@X.COM\n");
 }
 
-// Ended by a signal while it reads, the program leaves no temporary file and
-// no output behind, and ends as the signal ends a program.
+// Ended by a signal while it reads, the program leaves no temporary file or
+// temporary data and no output behind, and ends as the signal ends a program.
 TEST_F(CommandLine, InterruptedRunsLeaveNothingBehind) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         TempDir out;
@@ -286,10 +286,18 @@ TEST_F(CommandLine, InterruptedRunsLeaveNothingBehind) {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fifo, 0);
         const std::string list = (out / "list.txt").string();
-        const char* argv[] = {kCli.c_str(), "-o", list.c_str(), "-", nullptr};
+        // Past a memory limit of one byte, its addresses go to temporary
+        // data, here in the same folder.
+        const char* argv[] = {kCli.c_str(), "--memory-limit", "1", "-o", list.c_str(),
+                              "-",          nullptr};
+        const std::string temporaryFolder = "TMPDIR=" + out.path().string();
+        std::vector<char*> environment{const_cast<char*>(temporaryFolder.c_str())};
+        for (char** variable = environ; *variable != nullptr; ++variable)
+            environment.push_back(*variable);
+        environment.push_back(nullptr);
         pid_t child = 0;
         ASSERT_EQ(posix_spawn(&child, kCli.c_str(), &actions, nullptr,
-                              const_cast<char* const*>(argv), environ),
+                              const_cast<char* const*>(argv), environment.data()),
                   0);
         posix_spawn_file_actions_destroy(&actions);
         // Once its temporary file is there, the program is reading.

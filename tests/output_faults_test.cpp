@@ -67,6 +67,26 @@ TEST_F(OutputFaults, CommandLineReportsAFullDisk) {
     EXPECT_EQ(Entries(), 1u);
 }
 
+// Addresses past the memory limit go to temporary files; when those fill
+// the disk, the run fails with the reason and writes nothing.
+TEST_F(OutputFaults, FullDiskForTemporaryDataIsAClearErrorAndWritesNothing) {
+    std::string many;
+    for (int i = 0; i < 20000; ++i)
+        many += "someone" + std::to_string(i) + "@example.org\n";
+    WriteFile(dir_ / "many.txt", many);
+    const testing::ProcessResult result =
+        RunCommand("TMPDIR=" + ShellQuote(mountPoint_) + " " + ShellQuote(ORNAVEX_CLI_PATH) +
+                   " --memory-limit 1 -o " + ShellQuote(dir_ / "out.txt") + " " +
+                   ShellQuote(dir_ / "many.txt"));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("Cannot keep temporary data in " + mountPoint_.string() +
+                              ": No space left on device"),
+              std::string::npos)
+        << result.err;
+    EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+    EXPECT_EQ(Entries(), 1u);
+}
+
 TEST_F(OutputFaults, ReadOnlyFolderIsReportedAndNothingChanges) {
     MakeReadOnly();
     EXPECT_EQ(WriteAddressesFile(mountPoint_ / "keep.txt", {"a@x.com"}, ExportFormat::kLines, true),

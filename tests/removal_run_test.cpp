@@ -18,6 +18,13 @@ using testing::ReferenceExtract;
 using testing::TempDir;
 using testing::WriteFile;
 using Strings = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
 
 // Options for a run in blocks of the given size.
 RunOptions Blocks(std::size_t size) {
@@ -171,21 +178,37 @@ TEST(RemovalRun, DetailsCountEveryOccurrenceAndFindTheFirstLine) {
         paths.push_back(dir / ("f" + std::to_string(file) + ".txt"));
         WriteFile(paths.back(), text);
     }
-    for (std::size_t blockSize : {7, 30000}) {
+    // A memory limit of one byte puts all but the first block's new
+    // addresses on disk.
+    for (const auto& [blockSize, memoryLimit] :
+         {std::pair<std::size_t, std::uint64_t>{7, 0}, {30000, 0}, {7, 1}, {30000, 1}}) {
+        TempDir temporary;
         RecordingSink sink;
         RunOptions options = Blocks(blockSize);
         options.details = options.lines = true;
-        RunRemoval(Files(paths), sink, options);
+        options.memoryLimit = memoryLimit;
+        options.temporaryFolder = temporary.path();
+        const RunSummary summary = RunRemoval(Files(paths), sink, options);
+        const std::string run =
+            "blocks of " + std::to_string(blockSize) + ", limit " + std::to_string(memoryLimit);
+        EXPECT_EQ(summary.diskBytes > 0, memoryLimit == 1) << run;
+        EXPECT_TRUE(fs::is_empty(temporary.path())) << run;
+        ASSERT_EQ(sink.addresses.size(), order.size()) << run;
         ASSERT_EQ(sink.details.sources.size(), order.size());
         for (std::size_t i = 0; i < order.size(); ++i) {
             const AddressSource& want = expected[order[i]];
             const AddressSource& got = sink.details.sources[i];
             EXPECT_EQ(std::tie(got.count, got.fileIndex, got.line, got.member),
                       std::tie(want.count, want.fileIndex, want.line, want.member))
-                << order[i] << " in blocks of " << blockSize;
+                << order[i] << ", " << run;
+            EXPECT_EQ(Lower(sink.addresses[i]), order[i]) << run;
         }
         ASSERT_EQ(sink.tallies.size(), 3u);
+        for (std::size_t file = 0; file < 3; ++file)
+            EXPECT_EQ(sink.tallies[file].fileIndex, file) << run;
         EXPECT_EQ(sink.tallies[2].found, 199u);
+        EXPECT_EQ(sink.tallies[0].added + sink.tallies[1].added + sink.tallies[2].added,
+                  order.size());
     }
 }
 
@@ -282,11 +305,6 @@ TEST(RemovalRun, HeldBackAddressesKeepTheirSpelling) {
 // A file that fails part-way gives nothing, not even what its first blocks
 // held: here a long address changes in the file before it is read again.
 TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
-    TempDir dir;
-    const std::string longAddress = std::string(100000, 'a') + "@x.com";
-    WriteFile(dir / "first.txt", "first@x.com");
-    WriteFile(dir / "changing.txt", "early@x.com first@x.com " + longAddress + " late@x.com");
-    WriteFile(dir / "next.txt", "next@x.com EARLY@x.com");
     // Blocks of one byte: when the run has seen a few hundred, the scanning
     // thread, held back by its full queue, is still far from the word's end.
     struct ChangingSink : RecordingSink {
@@ -301,22 +319,38 @@ TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
             stream << text;
         }
         std::filesystem::path path;
-    } sink;
-    sink.path = dir / "changing.txt";
-    RunOptions options = Blocks(1);
-    options.details = true;
-    const RunSummary summary = RunRemoval(
-        Files({dir / "first.txt", dir / "changing.txt", dir / "next.txt"}), sink, options);
-    // EARLY is new in next.txt: the failed file gave its early@x.com back,
-    // and its first@x.com does not count.
-    EXPECT_EQ(sink.addresses, (Strings{"first@x.com", "next@x.com", "EARLY@x.com"}));
-    ASSERT_EQ(sink.reports.size(), 1u);
-    EXPECT_EQ(sink.reports[0].description, "The file changed while it was read");
-    EXPECT_EQ(summary.filesFailed, 1u);
-    EXPECT_EQ(summary.uniqueAddresses, 3u);
-    ASSERT_EQ(sink.details.sources.size(), 3u);
-    EXPECT_EQ(sink.details.sources[0].count, 1u);
-    EXPECT_TRUE(sink.tallies[1].failed);
+    };
+    // With a memory limit of one byte, all but first@x.com go to disk.
+    for (const std::uint64_t memoryLimit : {0, 1}) {
+        TempDir dir;
+        const std::string longAddress = std::string(100000, 'a') + "@x.com";
+        WriteFile(dir / "first.txt", "first@x.com");
+        WriteFile(dir / "changing.txt", "early@x.com first@x.com " + longAddress + " late@x.com");
+        WriteFile(dir / "next.txt", "next@x.com EARLY@x.com");
+        ChangingSink sink;
+        sink.path = dir / "changing.txt";
+        RunOptions options = Blocks(1);
+        options.details = true;
+        options.memoryLimit = memoryLimit;
+        options.temporaryFolder = dir.path();
+        const RunSummary summary = RunRemoval(
+            Files({dir / "first.txt", dir / "changing.txt", dir / "next.txt"}), sink, options);
+        // EARLY is new in next.txt: the failed file gave its early@x.com back,
+        // and its first@x.com does not count.
+        EXPECT_EQ(sink.addresses, (Strings{"first@x.com", "next@x.com", "EARLY@x.com"}))
+            << memoryLimit;
+        ASSERT_EQ(sink.reports.size(), 1u);
+        EXPECT_EQ(sink.reports[0].description, "The file changed while it was read");
+        EXPECT_EQ(summary.filesFailed, 1u);
+        EXPECT_EQ(summary.uniqueAddresses, 3u);
+        EXPECT_EQ(summary.diskBytes > 0, memoryLimit == 1);
+        ASSERT_EQ(sink.details.sources.size(), 3u);
+        EXPECT_EQ(sink.details.sources[0].count, 1u) << memoryLimit;
+        EXPECT_EQ(sink.details.sources[2].fileIndex, 2u);
+        ASSERT_EQ(sink.tallies.size(), 3u);
+        EXPECT_TRUE(sink.tallies[1].failed);
+        EXPECT_EQ(sink.tallies[2].added, 2u);
+    }
 }
 
 TEST(RemovalRun, StoppingALongRunEndsPromptly) {

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace ornavex {
+
+// A temporary file for data that does not fit in memory. Nobody else can
+// open it, and it goes away however the program ends, a crash or a kill
+// included: on POSIX it loses its name as soon as it is made, on Windows it
+// is deleted when its last handle closes. Each platform has its own file.
+class ScratchFile {
+public:
+    // Makes one in folder. Throws std::runtime_error saying why it could not.
+    explicit ScratchFile(const std::filesystem::path& folder);
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Writes size bytes at the end of the file; returns where they start.
+    // Throws std::runtime_error on failure (a full disk, say).
+    std::uint64_t Append(const void* data, std::size_t size);
+    // Reads size bytes written before, from offset. Throws on failure.
+    void ReadAt(std::uint64_t offset, void* data, std::size_t size) const;
+    std::uint64_t size() const { return size_; }
+
+private:
+    // What a failure says: the reason and the folder.
+    std::string Complaint(int error) const;
+
+    std::intptr_t handle_ = -1;
+    std::uint64_t size_ = 0;
+    std::filesystem::path folder_;
+};
+
+// The folder temporary data goes to: TMPDIR or the system's own.
+std::filesystem::path TemporaryFolder();
+
+} // namespace ornavex

@@ -1,0 +1,55 @@
+// Scratch files on POSIX: made with mkstemp and unlinked at once.
+#include "os/scratch_file.h"
+
+#include <cerrno>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace ornavex {
+
+ScratchFile::ScratchFile(const std::filesystem::path& folder) : folder_(folder) {
+    std::string name = (folder / "ornavex-XXXXXX").string();
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        throw std::runtime_error(Complaint(errno));
+    ::unlink(name.c_str());
+    handle_ = fd;
+}
+
+ScratchFile::~ScratchFile() {
+    ::close(static_cast<int>(handle_));
+}
+
+std::uint64_t ScratchFile::Append(const void* data, std::size_t size) {
+    const std::uint64_t start = size_;
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written =
+            ::pwrite(static_cast<int>(handle_), bytes, size, static_cast<off_t>(size_));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw std::runtime_error(Complaint(written < 0 ? errno : ENOSPC));
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+        size_ += static_cast<std::uint64_t>(written);
+    }
+    return start;
+}
+
+void ScratchFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) const {
+    char* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t got =
+            ::pread(static_cast<int>(handle_), bytes, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            throw std::runtime_error(Complaint(got < 0 ? errno : EIO));
+        bytes += got;
+        size -= static_cast<std::size_t>(got);
+        offset += static_cast<std::uint64_t>(got);
+    }
+}
+
+} // namespace ornavex

@@ -1,0 +1,16 @@
+// Physical memory on POSIX systems.
+#include "os/system_memory.h"
+
+#include <unistd.h>
+
+namespace ornavex {
+
+std::uint64_t PhysicalMemoryBytes() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return 0;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+} // namespace ornavex
