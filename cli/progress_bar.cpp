@@ -33,16 +33,16 @@ void ProgressBar::Update(const RunProgress& progress) {
         return "[" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') + "] " +
                std::to_string(static_cast<int>(fraction * 100)) + "% ";
     };
+    const std::string disk =
+        progress.diskBytes == 0
+            ? ""
+            : "  using disk: " +
+                  std::to_string(static_cast<long long>(Megabytes(progress.diskBytes))) + " MB";
     if (progress.diskParts > 0) {
-        std::fprintf(terminal_, "\r%sde-duplicating on disk, part %zu of %zu ",
+        std::fprintf(terminal_, "\r%sde-duplicating part %zu of %zu%s ",
                      bar(progress.diskPartsDone, progress.diskParts).c_str(),
-                     progress.diskPartsDone, progress.diskParts);
+                     progress.diskPartsDone, progress.diskParts, disk.c_str());
     } else {
-        const std::string disk =
-            progress.diskBytes == 0
-                ? ""
-                : "  using disk: " +
-                      std::to_string(static_cast<long long>(Megabytes(progress.diskBytes))) + " MB";
         std::fprintf(terminal_, "\r%s%.1f MB  file %zu of %zu%s ",
                      totalBytes_ > 0 ? bar(progress.bytesDone, totalBytes_).c_str() : "",
                      Megabytes(progress.bytesDone), progress.fileIndex + 1, progress.fileCount,

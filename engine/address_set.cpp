@@ -9,8 +9,8 @@
 namespace ornavex {
 namespace {
 
-constexpr std::size_t kInitialSlots = 1024;                                    // power of two
-constexpr std::size_t kChunkBytes = std::size_t{4} << AddressSet::kOffsetBits; // 4 MiB
+constexpr std::size_t kInitialSlots = 1024;                     // power of two
+constexpr std::size_t kChunkBytes = AddressSet::kMaxChunkBytes; // 4 MiB
 constexpr std::size_t kMaxChunks = std::size_t{1} << (32 - AddressSet::kOffsetBits);
 constexpr std::size_t kLengthBytes = sizeof(std::uint32_t);
 constexpr std::size_t kCacheLine = 64;
@@ -94,9 +94,10 @@ std::uint64_t AddressSet::Hash(std::string_view text, std::uint64_t seed) {
     return Mix(h);
 }
 
-AddressSet::AddressSet(std::uint64_t seed)
-    : seed_(seed), slotMemory_(kInitialSlots * sizeof(Slot)),
-      slots_(static_cast<Slot*>(slotMemory_.data())), capacity_(kInitialSlots) {}
+AddressSet::AddressSet(std::uint64_t seed, std::size_t chunkBytes)
+    : seed_(seed), chunkSize_(std::clamp<std::size_t>(chunkBytes, kCacheLine, kChunkBytes)),
+      slotMemory_(kInitialSlots * sizeof(Slot)), slots_(static_cast<Slot*>(slotMemory_.data())),
+      capacity_(kInitialSlots) {}
 
 std::string_view AddressSet::Key(KeyReference reference) const {
     const char* record = KeyRecord(reference);
@@ -212,7 +213,7 @@ bool AddressSet::CountIfHeld(std::string_view address, std::uint64_t hash) {
 std::size_t AddressSet::MemoryBytes() const {
     // A key in the overflow set costs a tree node beyond its record.
     constexpr std::size_t kOverflowNodeBytes = 64;
-    return chunkBytes_ + capacity_ * sizeof(Slot) + overflow_.size() * kOverflowNodeBytes;
+    return arenaBytes_ + capacity_ * sizeof(Slot) + overflow_.size() * kOverflowNodeBytes;
 }
 
 void AddressSet::Erase(std::string_view address, std::uint64_t hash) {
@@ -267,28 +268,28 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
         }
         chunks_.reserve(chunks_.size() + 1);
         chunks_.emplace_back(bytes);
-        chunkBytes_ += bytes;
+        arenaBytes_ += bytes;
         chunkStarts_.push_back(static_cast<char*>(chunks_.back().data()));
     };
     if (chunkStarts_.empty()) {
-        newChunk(kChunkBytes);
+        newChunk(chunkSize_);
         chunkUsed_ = kRecordAlign; // reference 0 stays unused
     }
     std::size_t offset;
-    if (need > kChunkBytes / 4) { // a big key gets a chunk of its own
+    if (need > chunkSize_ / 4) { // a big key gets a chunk of its own
         newChunk(need);
         offset = 0;
         // Later keys go to a fresh chunk of the usual size.
-        chunkUsed_ = kChunkBytes;
+        chunkUsed_ = chunkSize_;
     } else {
-        if (need > kChunkBytes - chunkUsed_) {
-            newChunk(kChunkBytes);
+        if (need > chunkSize_ - chunkUsed_) {
+            newChunk(chunkSize_);
             chunkUsed_ = 0;
         }
         // A record that would straddle two cache lines starts on the next
         // one instead, so a lookup loads one line of key, not two.
         const std::size_t lineLeft = kCacheLine - chunkUsed_ % kCacheLine;
-        if (need <= kCacheLine && need > lineLeft && chunkUsed_ + lineLeft + need <= kChunkBytes)
+        if (need <= kCacheLine && need > lineLeft && chunkUsed_ + lineLeft + need <= chunkSize_)
             chunkUsed_ += lineLeft;
         offset = chunkUsed_;
         chunkUsed_ += need;
@@ -335,7 +336,7 @@ void AddressSet::Grow() {
         spareChunks_.reserve(spareChunks_.size() + oldBytes / kChunkBytes);
         char* start = static_cast<char*>(old.data());
         chunks_.push_back(std::move(old));
-        chunkBytes_ += oldBytes;
+        arenaBytes_ += oldBytes;
         for (std::size_t piece = oldBytes / kChunkBytes; piece-- > 0;)
             spareChunks_.push_back(start + piece * kChunkBytes);
     }

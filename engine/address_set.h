@@ -31,7 +31,11 @@ public:
     static constexpr unsigned kOffsetBits = 20;
     static constexpr std::size_t kRecordAlign = 4;
 
-    explicit AddressSet(std::uint64_t seed = 0);
+    // The arena grows in chunks of chunkBytes (at most, and by default,
+    // kMaxChunkBytes). Many short-lived sets one after another take small
+    // ones, which the C heap hands from one set to the next.
+    static constexpr std::size_t kMaxChunkBytes = std::size_t{4} << kOffsetBits;
+    explicit AddressSet(std::uint64_t seed = 0, std::size_t chunkBytes = kMaxChunkBytes);
     AddressSet(const AddressSet&) = delete;
     AddressSet& operator=(const AddressSet&) = delete;
 
@@ -160,6 +164,7 @@ private:
     void Grow();
 
     std::uint64_t seed_;
+    std::size_t chunkSize_; // of the arena's chunks
     KeyReference lastKey_ = 0;
     std::uint32_t group_ = 0;
     std::vector<bool> voided_;
@@ -171,7 +176,7 @@ private:
     // Keys whose probe run was full, by their lower-case bytes in the arena.
     std::map<std::string_view, std::uint32_t> overflow_;
     std::vector<LargeBlock> chunks_; // the arena's memory, and outgrown slot tables
-    std::size_t chunkBytes_ = 0;     // their size
+    std::size_t arenaBytes_ = 0;     // their size
     std::vector<char*> chunkStarts_; // where each chunk of the arena starts
     std::size_t chunkUsed_ = 0;      // bytes used in the last chunk
     // Chunk-sized pieces of outgrown slot tables, not yet part of the arena.

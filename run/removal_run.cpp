@@ -25,6 +25,10 @@ namespace {
 constexpr std::size_t kQueuedBatches = 8;
 constexpr std::size_t kReadingThreads = 2;
 constexpr std::size_t kMaxSpareBatchText = 1 << 20;
+// Past this much memory the address set takes no more addresses: the others
+// are de-duplicated in partitions, each in a set a fraction of the size,
+// after the last file. One large set would wait on memory for each lookup.
+constexpr std::uint64_t kPartitionedFrom = std::uint64_t{256} << 20;
 
 // The run on three threads: two reading threads read alternate files and
 // find their valid addresses; this thread de-duplicates them in list order
@@ -225,10 +229,11 @@ private:
                 keys_.push_back(seen_->LastKey());
             }
         });
-        if (MemoryInUse() > memoryLimit_)
+        const std::uint64_t used = MemoryInUse();
+        if (used > std::min(memoryLimit_, kPartitionedFrom))
             spilled_ = std::make_unique<SpilledAddresses>(
                 temporaryFolder_.empty() ? TemporaryFolder() : temporaryFolder_, seen_->seed(),
-                wantDetails_);
+                wantDetails_, memoryLimit_ > used ? memoryLimit_ - used : 0);
     }
 
     // What the set and what hangs on it take.
@@ -239,8 +244,8 @@ private:
                keys_.capacity() * sizeof(AddressSet::KeyReference);
     }
 
-    // The set is full: it only counts the addresses it holds, and every
-    // other one goes to disk, to be de-duplicated there at the end.
+    // The set takes no more: it only counts the addresses it holds, and
+    // every other one goes to its partition, to be de-duplicated at the end.
     void Spill(const ReadEvent& event, const EventParcel& batch) {
         constexpr std::size_t kAhead = 8;
         const auto fileIndex = static_cast<std::uint32_t>(event.fileIndex);
@@ -257,9 +262,9 @@ private:
         progress_.diskBytes = summary_.diskBytes = spilled_->DiskBytes();
     }
 
-    // After the last file: the addresses on disk are de-duplicated and given
-    // in the order they were first found, after those from memory. False
-    // when the run was stopped or failed.
+    // After the last file: the partitions are de-duplicated and their
+    // addresses given in the order they were first found, after those of
+    // the set. False when the run was stopped or failed.
     bool ResolveSpilledOrReport() {
         std::string reason;
         try {
@@ -276,8 +281,9 @@ private:
     bool ResolveSpilled() {
         if (wantDetails_)
             CountKept();
-        // The set is done with: its memory goes to the parts on disk.
+        // The set is done with: its memory goes to the partitions.
         heldBack_.Clear();
+        spilled_->AddBudget(MemoryInUse());
         seen_.reset();
         std::vector<std::uint64_t> addedByFile(inputs_.size());
         const bool finished = spilled_->Resolve(
@@ -292,6 +298,7 @@ private:
             [&](std::size_t done, std::size_t total) {
                 progress_.diskPartsDone = done;
                 progress_.diskParts = total;
+                progress_.diskBytes = spilled_->DiskBytes();
                 ReportProgress();
                 return !summary_.stopped;
             });

@@ -21,8 +21,8 @@ struct RunProgress {
     std::size_t fileCount = 0;
     std::uint64_t bytesDone = 0; // raw bytes read so far in the run
     const InputSource* current = nullptr;
-    // When the address set outgrew the memory limit: the temporary data on
-    // disk so far, and after the last file, how far the addresses there
+    // When the address set took no more: the temporary data on disk so
+    // far, and after the last file, how far the addresses it did not take
     // have been de-duplicated (parts done of all parts).
     std::uint64_t diskBytes = 0;
     std::size_t diskPartsDone = 0;
@@ -98,10 +98,11 @@ struct RunOptions {
     // with lines the line it was first found on.
     bool details = false;
     bool lines = false;
-    // The memory the address set may take (0: DefaultMemoryLimit()). Past
-    // it, the addresses it does not hold yet go to temporary files in
-    // temporaryFolder (empty: TemporaryFolder()), and the results are the
-    // same, only slower.
+    // The memory the address set may take (0: DefaultMemoryLimit()). A set
+    // that would pass it, or grow past a few hundred megabytes, takes no
+    // more addresses: the others are de-duplicated in partitions kept in a
+    // scratch file in temporaryFolder (empty: TemporaryFolder()), with the
+    // same results.
     std::uint64_t memoryLimit = 0;
     std::filesystem::path temporaryFolder;
 };

@@ -1,6 +1,9 @@
 #include "run/spilled_addresses.h"
 
+#include "engine/new_address_filter.h"
+
 #include <queue>
+#include <stdexcept>
 #include <utility>
 
 namespace ornavex {
@@ -71,9 +74,13 @@ Record TakeRecord(const char*& at, std::uint64_t position, bool counted, bool ke
 
 } // namespace
 
-SpilledAddresses::SpilledAddresses(const std::filesystem::path& folder, std::uint64_t seed,
-                                   bool keepSources)
-    : file_(folder), seed_(seed), keepSources_(keepSources), partitions_(kPartitions) {}
+SpilledAddresses::SpilledAddresses(std::filesystem::path folder, std::uint64_t seed,
+                                   bool keepSources, std::uint64_t memoryBudget)
+    : folder_(std::move(folder)), seed_(seed), keepSources_(keepSources), budget_(memoryBudget),
+      partitions_(kPartitions) {
+    for (Partition& partition : partitions_)
+        partition.buffer.reserve(kBlockBytes);
+}
 
 void SpilledAddresses::Add(std::string_view address, std::uint64_t hash,
                            const OccurrenceSource& source) {
@@ -98,10 +105,46 @@ void SpilledAddresses::Void(std::uint32_t fileIndex) {
 void SpilledAddresses::Flush(Partition& partition) {
     if (partition.buffer.empty())
         return;
-    const std::uint64_t offset = file_.Append(partition.buffer.data(), partition.buffer.size());
-    partition.blocks.push_back({offset, static_cast<std::uint32_t>(partition.buffer.size())});
-    partition.buffer.clear();
+    Block block;
+    block.size = static_cast<std::uint32_t>(partition.buffer.size());
+    // The file comes first: the system keeps its pages in memory while it
+    // can, and filling them is cheaper than fresh memory of the program's.
+    if (fileComplaint_.empty()) {
+        try {
+            if (!file_)
+                file_ = std::make_unique<ScratchFile>(folder_);
+            block.offset = file_->Append(partition.buffer.data(), partition.buffer.size());
+            partition.buffer.clear();
+        } catch (const std::runtime_error& error) {
+            fileComplaint_ = error.what();
+        }
+    }
+    // Without room on disk, memory within the budget does.
+    if (!fileComplaint_.empty()) {
+        if (memoryBytes_ + partition.buffer.capacity() > budget_)
+            throw std::runtime_error(fileComplaint_);
+        memoryBytes_ += partition.buffer.capacity();
+        block.bytes = std::move(partition.buffer);
+        partition.buffer = std::string();
+        partition.buffer.reserve(kBlockBytes);
+    }
+    partition.blocks.push_back(std::move(block));
     partition.lastPosition = 0;
+}
+
+const char* SpilledAddresses::BlockData(const Block& block, std::string& scratch) const {
+    if (!block.bytes.empty())
+        return block.bytes.data();
+    scratch.resize(block.size);
+    file_->ReadAt(block.offset, scratch.data(), block.size);
+    return scratch.data();
+}
+
+void SpilledAddresses::Release(std::vector<Block>& blocks) {
+    for (const Block& block : blocks)
+        if (!block.bytes.empty())
+            memoryBytes_ -= block.bytes.capacity();
+    blocks = {};
 }
 
 bool SpilledAddresses::Resolve(const OnAddress& onAddress, const OnProgress& onProgress) {
@@ -125,28 +168,38 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
         OccurrenceSource source;
         std::size_t spelling; // into spellings
     };
-    AddressSet set(seed_);
+    // Chunks of the arena small enough to come from the C heap, which hands
+    // them on from one partition's set to the next.
+    constexpr std::size_t kChunkBytes = 1 << 20;
+    AddressSet set(seed_, kChunkBytes);
     std::vector<First> firsts;
     std::string spellings;
-    std::string block;
+    std::string scratch;
+    std::vector<Record> records;
+    std::vector<HashedAddress> lookups;
     for (const Block& stored : partition.blocks) {
-        block.resize(stored.size);
-        file_.ReadAt(stored.offset, block.data(), stored.size);
-        const char* at = block.data();
+        const char* at = BlockData(stored, scratch);
+        const char* const end = at + stored.size;
+        records.clear();
+        lookups.clear();
         std::uint64_t position = 0;
-        while (at < block.data() + block.size()) {
+        while (at < end) {
             const Record record = TakeRecord(at, position, false, keepSources_);
             position = record.position;
             const std::uint32_t file = record.source.fileIndex;
             if (file < voided_.size() && voided_[file])
                 continue;
-            if (set.InsertLowerCased(record.address, AddressSet::Hash(record.address, seed_))) {
-                firsts.push_back({record.position, set.LastKey(), record.source, spellings.size()});
-                spellings.append(record.address);
-            }
+            records.push_back(record);
+            lookups.push_back({record.address, AddressSet::Hash(record.address, seed_)});
         }
+        // A block's lookups pipelined, as the run's own are.
+        InsertNewInOrder(set, lookups, [&](std::size_t i) {
+            const Record& record = records[i];
+            firsts.push_back({record.position, set.LastKey(), record.source, spellings.size()});
+            spellings.append(record.address);
+        });
     }
-    partition.blocks = {};
+    Release(partition.blocks);
     for (const First& first : firsts) {
         Record record;
         record.count = set.Occurrences(first.key);
@@ -167,19 +220,19 @@ void SpilledAddresses::Merge(std::vector<Partition>& outs, const OnAddress& onAd
     struct Cursor {
         const std::vector<Block>* blocks;
         std::size_t next = 0; // block to read next
-        std::string block;
+        std::string scratch;
         const char* at = nullptr;
+        const char* end = nullptr;
         Record record;
     };
     std::vector<Cursor> cursors(outs.size());
     auto advance = [&](Cursor& cursor) {
-        if (cursor.at == nullptr || cursor.at == cursor.block.data() + cursor.block.size()) {
+        if (cursor.at == cursor.end) {
             if (cursor.next == cursor.blocks->size())
                 return false;
             const Block& stored = (*cursor.blocks)[cursor.next++];
-            cursor.block.resize(stored.size);
-            file_.ReadAt(stored.offset, cursor.block.data(), stored.size);
-            cursor.at = cursor.block.data();
+            cursor.at = BlockData(stored, cursor.scratch);
+            cursor.end = cursor.at + stored.size;
             cursor.record.position = 0;
         }
         cursor.record = TakeRecord(cursor.at, cursor.record.position, true, keepSources_);

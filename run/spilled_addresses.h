@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,25 +21,35 @@ struct OccurrenceSource {
     std::uint64_t line = 0;
 };
 
-// The addresses of a run that no longer fit in memory, kept in a scratch
-// file. Each occurrence goes, by hash, to one of kPartitions partitions, so
-// that every address with all its spellings lies in one partition; at the
-// end each partition is de-duplicated on its own, in memory, and the new
-// addresses of all of them are merged back by position, so they come out in
-// the order of their first occurrence, spelled as they first were.
+// The addresses of a run that its address set no longer takes, split by
+// hash into kPartitions partitions, so that every address with all its
+// spellings lies in one partition. Each partition's occurrences are kept in
+// blocks in a scratch file, or in memory within a budget when the file
+// cannot take them (a full or missing temporary folder). At
+// the end each partition is de-duplicated on its own, in a set a fraction of
+// the size of the whole, and the new addresses of all of them are merged
+// back by position, so they come out in the order of their first
+// occurrence, spelled as they first were.
 class SpilledAddresses {
 public:
     static constexpr std::size_t kPartitions = 256;
 
     // keepSources: keep where each occurrence was found beyond its file.
-    SpilledAddresses(const std::filesystem::path& folder, std::uint64_t seed, bool keepSources);
+    // folder: where the scratch file goes; memoryBudget: the bytes of blocks
+    // that may be kept in memory when it cannot take them.
+    SpilledAddresses(std::filesystem::path folder, std::uint64_t seed, bool keepSources,
+                     std::uint64_t memoryBudget);
 
     // One more occurrence, after all those added before. hash is
-    // AddressSet::Hash(address, seed). Throws when the disk will not take it.
+    // AddressSet::Hash(address, seed). Throws when neither the disk nor the
+    // budget will take it, saying why the disk would not.
     void Add(std::string_view address, std::uint64_t hash, const OccurrenceSource& source);
     // Leaves the occurrences of a file out (it failed part-way).
     void Void(std::uint32_t fileIndex);
-    std::uint64_t DiskBytes() const { return file_.size(); }
+    // More memory for blocks (what the caller gave up).
+    void AddBudget(std::uint64_t bytes) { budget_ += bytes; }
+    std::uint64_t MemoryBytes() const { return memoryBytes_; }
+    std::uint64_t DiskBytes() const { return file_ ? file_->size() : 0; }
 
     // The distinct addresses, in the order of their first occurrence: each
     // with its spelling there, its number of occurrences and its source.
@@ -50,25 +61,33 @@ public:
     bool Resolve(const OnAddress& onAddress, const OnProgress& onProgress);
 
 private:
-    // A run of records written together, and where in the file.
+    // A run of records stored together: in memory, or in the file at offset.
     struct Block {
+        std::string bytes; // empty when in the file
         std::uint64_t offset = 0;
         std::uint32_t size = 0;
     };
     // Records go to a partition's buffer and from there, a block at a time,
-    // to the file.
+    // to memory or the file.
     struct Partition {
         std::string buffer;
         std::uint64_t lastPosition = 0; // of the buffer's last record
         std::vector<Block> blocks;
     };
     void Flush(Partition& partition);
+    // The bytes of a block: its own, or read from the file into scratch.
+    const char* BlockData(const Block& block, std::string& scratch) const;
+    void Release(std::vector<Block>& blocks);
     void ResolvePartition(Partition& partition, Partition& out);
     void Merge(std::vector<Partition>& outs, const OnAddress& onAddress);
 
-    ScratchFile file_;
+    std::filesystem::path folder_;
+    std::unique_ptr<ScratchFile> file_; // made when a block first needs it
+    std::string fileComplaint_;         // why the file took no more, once it did not
     std::uint64_t seed_;
     bool keepSources_;
+    std::uint64_t budget_;
+    std::uint64_t memoryBytes_ = 0; // of the blocks in memory
     std::vector<Partition> partitions_;
     std::uint64_t position_ = 0;
     std::vector<bool> voided_;

@@ -64,7 +64,10 @@ void ProgressPanel::ShowRun(std::uint64_t bytesDone, std::uint64_t totalBytes,
     bar_->setRange(0, 1000);
     bar_->setTextVisible(true);
     if (diskPercent >= 0) {
-        SetText(tr("Sorting out the addresses kept on disk (%1)…").arg(disk));
+        SetText(
+            diskBytes == 0
+                ? tr("Sorting out the addresses, part by part…")
+                : tr("Sorting out the addresses, part by part (using the disk: %1)…").arg(disk));
         label_->setToolTip(QString());
         bar_->setValue(diskPercent * 10);
         bar_->setFormat(QStringLiteral("%p%"));

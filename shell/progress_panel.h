@@ -18,9 +18,9 @@ public:
     void ShowScanning();
     // A run begins: nothing of an earlier scan or run stays on show.
     void ShowRunStarting();
-    // diskBytes: temporary data on disk, once the addresses outgrew the
-    // memory limit; diskPercent: how far those are resolved after the last
-    // file, or -1 while files are read.
+    // diskBytes: temporary data on disk, once the addresses outgrew the set;
+    // diskPercent: how far they are de-duplicated part by part after the
+    // last file, or -1 while files are read.
     void ShowRun(std::uint64_t bytesDone, std::uint64_t totalBytes, const QString& currentFile,
                  std::uint64_t diskBytes = 0, int diskPercent = -1);
     QString text() const;

@@ -11,14 +11,18 @@ namespace ornavex {
 namespace {
 
 // Against a plain reference: occurrences in random letter case over several
-// files, one of them voided, de-duplicated on disk, with real hashes and with
-// hashes that all put the addresses in one partition.
+// files, one of them voided, kept on disk or, with no folder to write to,
+// in memory, with real hashes and with hashes that all put the addresses in
+// one partition.
 TEST(SpilledAddresses, GiveFirstOccurrencesInOrderWithCountsAsAPlainMapDoes) {
-    for (const bool colliding : {false, true}) {
+    for (const auto& [colliding, onDisk] :
+         {std::pair{false, true}, {true, true}, {false, false}, {true, false}}) {
         testing::TempDir dir;
+        const std::uint64_t budget = onDisk ? 0 : UINT64_MAX;
         std::mt19937 random(11);
         constexpr std::uint64_t kSeed = 5;
-        auto spilled = std::make_unique<SpilledAddresses>(dir.path(), kSeed, true);
+        auto spilled = std::make_unique<SpilledAddresses>(
+            onDisk ? dir.path() : dir.path() / "missing", kSeed, true, budget);
         struct Want {
             std::string spelling;
             std::uint32_t count = 0;
@@ -64,10 +68,33 @@ TEST(SpilledAddresses, GiveFirstOccurrencesInOrderWithCountsAsAPlainMapDoes) {
                 return true;
             });
         EXPECT_TRUE(finished);
-        EXPECT_EQ(given, order.size()) << "colliding: " << colliding;
+        EXPECT_EQ(spilled->DiskBytes() > 0, onDisk);
+        EXPECT_EQ(spilled->MemoryBytes() > 0, !onDisk);
+        EXPECT_EQ(given, order.size()) << "colliding: " << colliding << ", on disk: " << onDisk;
         spilled.reset(); // and its temporary data is gone
         EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     }
+}
+
+// With no folder to write to and no memory to spare, the reason is told.
+TEST(SpilledAddresses, SayWhyWhenNeitherDiskNorMemoryTakesThem) {
+    testing::TempDir dir;
+    SpilledAddresses spilled(dir.path() / "missing", 0, false, 100'000);
+    EXPECT_THROW(
+        {
+            try {
+                for (int i = 0; i < 100'000; ++i) {
+                    const std::string address = "someone" + std::to_string(i) + "@example.org";
+                    spilled.Add(address, 0, {}); // all in one partition
+                }
+            } catch (const std::runtime_error& error) {
+                EXPECT_EQ(std::string(error.what()), "Cannot keep temporary data in " +
+                                                         (dir.path() / "missing").string() +
+                                                         ": No such file or directory");
+                throw;
+            }
+        },
+        std::runtime_error);
 }
 
 } // namespace
