@@ -3,16 +3,19 @@
 //
 //   window_shot PREFIX [light|dark] [WIDTH]
 //
-// writes PREFIX-main.png, PREFIX-results.png and PREFIX-clean.png (the
-// Clean List dialog); dark gives the application
+// writes PREFIX-main.png, PREFIX-results.png, PREFIX-clean.png (the
+// Clean List dialog) and PREFIX-progress.png (the progress strip of a run
+// using the disk, while reading and after); dark gives the application
 // a dark palette, as a dark desktop theme does; WIDTH narrows the main
 // window. Run with QT_QPA_PLATFORM=offscreen, or under xvfb-run.
 #include "results/results_window.h"
 #include "shell/main_window.h"
+#include "shell/progress_panel.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QPainter>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QTimer>
@@ -69,11 +72,25 @@ int main(int argc, char** argv) {
         ornavex::AddressList{"ann@example.org", "bob@x.com", "carol@y.net"});
     window.results().ShowResults(3, 2);
     window.results().CommandBars_Execute(ornavex::kCleanListId);
+    ornavex::ProgressPanel reading, sorting;
+    const QString path = QStringLiteral("/home/user/exports/crm/2024/mailing-list-export.txt");
+    reading.ShowRun(700'000'000, 1'500'000'000, path, 600'000'000);
+    sorting.ShowRun(1'500'000'000, 1'500'000'000, path, 1'400'000'000, 44);
+    for (ornavex::ProgressPanel* panel : {&reading, &sorting}) {
+        panel->resize(argc > 3 ? std::atoi(argv[3]) : 640, panel->sizeHint().height());
+        panel->show();
+    }
     QTimer::singleShot(500, [&] {
         window.grab().save(prefix + "-main.png");
         window.results().grab().save(prefix + "-results.png");
         if (auto* dialog = window.results().findChild<QDialog*>(QStringLiteral("cleanListDialog")))
             dialog->grab().save(prefix + "-clean.png");
+        QImage both(reading.width(), reading.height() + sorting.height(), QImage::Format_ARGB32);
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, reading.grab());
+        painter.drawPixmap(0, reading.height(), sorting.grab());
+        painter.end();
+        both.save(prefix + "-progress.png");
         QApplication::quit();
     });
     return QApplication::exec();

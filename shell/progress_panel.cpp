@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 namespace ornavex {
 
@@ -40,16 +41,20 @@ void ProgressPanel::ShowRunStarting() {
 }
 
 QString ProgressPanel::text() const {
-    return text_;
+    return text_ + note_;
 }
 
-void ProgressPanel::SetText(const QString& text) {
+void ProgressPanel::SetText(const QString& text, const QString& note) {
     text_ = text;
+    note_ = note;
     ShowText();
 }
 
 void ProgressPanel::ShowText() {
-    label_->setText(label_->fontMetrics().elidedText(text_, Qt::ElideMiddle, label_->width()));
+    // The note stays whole; the text gives way.
+    const QFontMetrics metrics = label_->fontMetrics();
+    const int room = std::max(0, label_->width() - metrics.horizontalAdvance(note_));
+    label_->setText(metrics.elidedText(text_, Qt::ElideMiddle, room) + note_);
 }
 
 void ProgressPanel::resizeEvent(QResizeEvent* event) {
@@ -64,17 +69,15 @@ void ProgressPanel::ShowRun(std::uint64_t bytesDone, std::uint64_t totalBytes,
     bar_->setRange(0, 1000);
     bar_->setTextVisible(true);
     if (diskPercent >= 0) {
-        SetText(
-            diskBytes == 0
-                ? tr("Sorting out the addresses, part by part…")
-                : tr("Sorting out the addresses, part by part (using the disk: %1)…").arg(disk));
+        SetText(tr("Sorting out the addresses…"),
+                diskBytes == 0 ? QString() : tr(" (disk: %1)").arg(disk));
         label_->setToolTip(QString());
         bar_->setValue(diskPercent * 10);
         bar_->setFormat(QStringLiteral("%p%"));
         return;
     }
     const QString file = currentFile.isEmpty() ? tr("Reading…") : currentFile;
-    SetText(diskBytes == 0 ? file : tr("%1 (using the disk: %2)").arg(file, disk));
+    SetText(file, diskBytes == 0 ? QString() : tr(" (disk: %1)").arg(disk));
     label_->setToolTip(currentFile);
     bar_->setValue(totalBytes == 0 ? 0
                                    : static_cast<int>(1000.0 * static_cast<double>(bytesDone) /

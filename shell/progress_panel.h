@@ -33,13 +33,14 @@ protected:
 
 private:
     // Shows text, cut in the middle where it is too long: a long path keeps
-    // its file name in view.
-    void SetText(const QString& text);
+    // its file name in view. The note after it is never cut.
+    void SetText(const QString& text, const QString& note = QString());
     void ShowText();
 
     QLabel* label_;
     QProgressBar* bar_;
     QString text_;
+    QString note_;
 };
 
 } // namespace ornavex
