@@ -81,9 +81,13 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.add_flag("-q,--quiet", options.quiet, "No progress bar");
     app.add_option("--memory-limit", options.memoryLimit,
                    "Memory for the distinct addresses, such as 512M or 4G (default: half of\n"
-                   "this machine's); past it they go to temporary files in TMPDIR")
-        ->transform(CLI::AsSizeValue(false))
-        ->check(CLI::Range(std::uint64_t{1}, UINT64_MAX))
+                   "this machine's); what a large run's set does not take is kept in TMPDIR")
+        ->transform(CLI::AsSizeValue(false).description(""))
+        ->check(CLI::Validator(
+            [](const std::string& bytes) {
+                return bytes == "0" ? std::string("must be more than 0") : std::string();
+            },
+            ""))
         ->type_name("SIZE");
 
     std::ostringstream outText, errText;
