@@ -283,7 +283,7 @@ private:
             CountKept();
         // The set is done with: its memory goes to the partitions.
         heldBack_.Clear();
-        spilled_->AddBudget(MemoryInUse());
+        spilled_->AddBudget(seen_->MemoryBytes());
         seen_.reset();
         std::vector<std::uint64_t> addedByFile(inputs_.size());
         const bool finished = spilled_->Resolve(
