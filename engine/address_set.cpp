@@ -203,13 +203,6 @@ bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) 
     return true;
 }
 
-bool AddressSet::CountIfHeld(std::string_view address, std::uint64_t hash) {
-    const Probe probe = Find(address, Tag(hash));
-    if (probe.found)
-        Count(FoundKey(probe, address));
-    return probe.found;
-}
-
 std::size_t AddressSet::MemoryBytes() const {
     // A key in the overflow set costs a tree node beyond its record.
     constexpr std::size_t kOverflowNodeBytes = 64;

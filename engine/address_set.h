@@ -66,8 +66,6 @@ public:
     bool InsertLowerCased(std::string_view address) {
         return InsertLowerCased(address, Hash(address));
     }
-    // Counts an occurrence of address when the set holds it; adds nothing.
-    bool CountIfHeld(std::string_view address, std::uint64_t hash);
 
     // Takes a key out again (a file that failed part-way gives back the
     // addresses it added). Its bytes stay in the arena.

@@ -222,18 +222,31 @@ private:
         InsertNewInOrder(*seen_, lookups_, [&](std::size_t i) {
             heldBack_.Add(lookups_[i].address);
             // Kept at once, and taken back should the file fail.
-            if (wantDetails_) {
+            keys_.push_back(seen_->LastKey());
+            if (wantDetails_)
                 details_.sources.push_back(
                     AddressSource{0, static_cast<std::uint32_t>(event.fileIndex), member_,
                                   batch.entries[event.firstEntry + i].line});
-                keys_.push_back(seen_->LastKey());
-            }
         });
         const std::uint64_t used = MemoryInUse();
         if (used > std::min(memoryLimit_, kPartitionedFrom))
-            spilled_ = std::make_unique<SpilledAddresses>(
-                temporaryFolder_.empty() ? TemporaryFolder() : temporaryFolder_, seen_->seed(),
-                wantDetails_, memoryLimit_ > used ? memoryLimit_ - used : 0);
+            StartSpilling(static_cast<std::uint32_t>(event.fileIndex),
+                          memoryLimit_ > used ? memoryLimit_ - used : 0);
+    }
+
+    // From now on the set takes no more, and is not asked either: its keys
+    // go to the partitions first, as known, and every later occurrence after
+    // them, so a partition alone tells which of its addresses are new.
+    void StartSpilling(std::uint32_t fileIndex, std::uint64_t memoryBudget) {
+        spilled_ = std::make_unique<SpilledAddresses>(temporaryFolder_.empty() ? TemporaryFolder()
+                                                                               : temporaryFolder_,
+                                                      seen_->seed(), wantDetails_, memoryBudget);
+        for (std::size_t i = 0; i < keys_.size(); ++i) {
+            const std::string_view key = seen_->Key(keys_[i]);
+            // Those held back go again should their file fail.
+            spilled_->AddKnown(key, seen_->Hash(key), static_cast<std::uint32_t>(i),
+                               i < keptBefore_ ? SpilledAddresses::kGiven : fileIndex);
+        }
     }
 
     // What the set and what hangs on it take.
@@ -244,19 +257,13 @@ private:
                keys_.capacity() * sizeof(AddressSet::KeyReference);
     }
 
-    // The set takes no more: it only counts the addresses it holds, and
-    // every other one goes to its partition, to be de-duplicated at the end.
+    // Every occurrence goes to its partition, to be de-duplicated at the end.
     void Spill(const ReadEvent& event, const EventParcel& batch) {
-        constexpr std::size_t kAhead = 8;
         const auto fileIndex = static_cast<std::uint32_t>(event.fileIndex);
         for (std::size_t i = 0; i < event.entryCount; ++i) {
-            if (i + kAhead < event.entryCount)
-                seen_->PrefetchSlot(batch.entries[event.firstEntry + i + kAhead].hash);
             const FoundAddress& entry = batch.entries[event.firstEntry + i];
-            const std::string_view address = batch.Address(entry);
-            if (!seen_->CountIfHeld(address, entry.hash))
-                spilled_->Add(address, entry.hash,
-                              OccurrenceSource{fileIndex, member_, entry.line});
+            spilled_->Add(batch.Address(entry), entry.hash,
+                          OccurrenceSource{fileIndex, member_, entry.line});
         }
         foundInFile_ += event.entryCount;
         progress_.diskBytes = summary_.diskBytes = spilled_->DiskBytes();
@@ -295,6 +302,10 @@ private:
                         AddressSource{count, source.fileIndex, source.member, source.line});
                 Append(address);
             },
+            [&](std::uint32_t index, std::uint32_t count) {
+                std::uint32_t& total = details_.sources[index].count;
+                total = count > UINT32_MAX - total ? UINT32_MAX : total + count;
+            },
             [&](std::size_t done, std::size_t total) {
                 progress_.diskPartsDone = done;
                 progress_.diskParts = total;
@@ -326,7 +337,8 @@ private:
     // The file failed: the set forgets its new addresses again.
     void GiveBackHeldBack() {
         heldBack_.GiveBack();
-        details_.sources.resize(keptBefore_);
+        if (wantDetails_)
+            details_.sources.resize(keptBefore_);
         keys_.resize(keptBefore_);
         foundInFile_ = 0;
     }
@@ -391,12 +403,11 @@ private:
     HeldBack heldBack_{*seen_};        // the new addresses of the file being read
     std::uint64_t foundInFile_ = 0;    // its addresses so far, repeats included
     std::vector<HashedAddress> lookups_;
-    // With details: the sources of the addresses given and held back, and
-    // their keys.
+    // With details: the sources of the addresses given and held back.
     bool wantDetails_ = false;
     RunDetails details_;
-    std::vector<AddressSet::KeyReference> keys_; // of the addresses with sources
-    std::size_t keptBefore_ = 0;                 // sources of the files before this one
+    std::vector<AddressSet::KeyReference> keys_; // of the addresses given and held back
+    std::size_t keptBefore_ = 0;                 // keys of the files before this one
     std::uint32_t member_ = 0;
     RunSummary summary_;
     RunProgress progress_;

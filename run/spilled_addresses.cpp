@@ -2,8 +2,12 @@
 
 #include "engine/new_address_filter.h"
 
+#include <atomic>
+#include <cstring>
+#include <exception>
 #include <queue>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 namespace ornavex {
@@ -12,13 +16,19 @@ namespace {
 // Partitions write to the file in blocks of about this size, and read a
 // block at a time.
 constexpr std::size_t kBlockBytes = 64 << 10;
+// A buffer holds a block and the record that fills it.
+constexpr std::size_t kBufferBytes = kBlockBytes + (4 << 10);
+// Blocks on their way to the file.
+constexpr std::size_t kQueuedBlocks = 16;
 
-void PutNumber(std::string& out, std::uint64_t value) {
+// A varint: seven bits a byte, the lowest first.
+char* PutNumber(char* at, std::uint64_t value) {
     while (value >= 0x80) {
-        out.push_back(static_cast<char>(value | 0x80));
+        *at++ = static_cast<char>(value | 0x80);
         value >>= 7;
     }
-    out.push_back(static_cast<char>(value));
+    *at++ = static_cast<char>(value);
+    return at;
 }
 
 std::uint64_t TakeNumber(const char*& at) {
@@ -31,27 +41,46 @@ std::uint64_t TakeNumber(const char*& at) {
     }
 }
 
-// One record of a block: its position, then (for a resolved address) its
-// count, then its source and bytes.
-struct Record {
+} // namespace
+
+// One record of a block: its position; for a resolved address its count;
+// whether the address was known before and its index among those; then its
+// source and bytes. A known address has no member or line.
+struct SpilledRecord {
     std::uint64_t position = 0;
     std::uint32_t count = 0;
+    bool known = false;
+    std::uint32_t index = 0;
     OccurrenceSource source;
     std::string_view address;
 };
 
+namespace {
+
+using Record = SpilledRecord;
+
+// The most bytes of a record besides its address: six varints.
+constexpr std::size_t kMaxRecordHead = 6 * 10;
+
 void PutRecord(std::string& out, std::uint64_t positionStep, const Record& record, bool counted,
                bool keepSources) {
-    PutNumber(out, positionStep);
+    const std::size_t start = out.size();
+    out.resize(start + kMaxRecordHead + record.address.size());
+    char* at = out.data() + start;
+    at = PutNumber(at, positionStep);
     if (counted)
-        PutNumber(out, record.count);
-    PutNumber(out, record.source.fileIndex);
-    if (keepSources) {
-        PutNumber(out, record.source.member);
-        PutNumber(out, record.source.line);
+        at = PutNumber(at, record.count);
+    at = PutNumber(at, (std::uint64_t{record.address.size()} << 1) | (record.known ? 1 : 0));
+    if (record.known)
+        at = PutNumber(at, record.index);
+    at = PutNumber(at, record.source.fileIndex);
+    if (keepSources && !record.known) {
+        at = PutNumber(at, record.source.member);
+        at = PutNumber(at, record.source.line);
     }
-    PutNumber(out, record.address.size());
-    out.append(record.address);
+    std::memcpy(at, record.address.data(), record.address.size());
+    at += record.address.size();
+    out.resize(static_cast<std::size_t>(at - out.data()));
 }
 
 // Reads the record at `at`; position holds the previous one's (0 at the
@@ -61,12 +90,16 @@ Record TakeRecord(const char*& at, std::uint64_t position, bool counted, bool ke
     record.position = position + TakeNumber(at);
     if (counted)
         record.count = static_cast<std::uint32_t>(TakeNumber(at));
+    const std::uint64_t lengthAndKnown = TakeNumber(at);
+    record.known = (lengthAndKnown & 1) != 0;
+    if (record.known)
+        record.index = static_cast<std::uint32_t>(TakeNumber(at));
     record.source.fileIndex = static_cast<std::uint32_t>(TakeNumber(at));
-    if (keepSources) {
+    if (keepSources && !record.known) {
         record.source.member = static_cast<std::uint32_t>(TakeNumber(at));
         record.source.line = TakeNumber(at);
     }
-    const std::size_t length = TakeNumber(at);
+    const std::size_t length = lengthAndKnown >> 1;
     record.address = std::string_view(at, length);
     at += length;
     return record;
@@ -77,23 +110,44 @@ Record TakeRecord(const char*& at, std::uint64_t position, bool counted, bool ke
 SpilledAddresses::SpilledAddresses(std::filesystem::path folder, std::uint64_t seed,
                                    bool keepSources, std::uint64_t memoryBudget)
     : folder_(std::move(folder)), seed_(seed), keepSources_(keepSources), budget_(memoryBudget),
-      partitions_(kPartitions) {
+      partitions_(kPartitions), toWrite_(kQueuedBlocks), spare_(kQueuedBlocks) {
     for (Partition& partition : partitions_)
-        partition.buffer.reserve(kBlockBytes);
+        partition.buffer.reserve(kBufferBytes);
+}
+
+SpilledAddresses::~SpilledAddresses() {
+    toWrite_.Close();
+    spare_.Close();
+    if (writer_.joinable())
+        writer_.join();
 }
 
 void SpilledAddresses::Add(std::string_view address, std::uint64_t hash,
                            const OccurrenceSource& source) {
-    // The address set's table takes the hash's highest bits and its lowest;
-    // the partition takes bits of its own.
-    Partition& partition = partitions_[(hash >> 16) % kPartitions];
     Record record;
     record.source = source;
     record.address = address;
+    Append(hash, record);
+}
+
+void SpilledAddresses::AddKnown(std::string_view address, std::uint64_t hash, std::uint32_t index,
+                                std::uint32_t fileIndex) {
+    Record record;
+    record.known = true;
+    record.index = index;
+    record.source.fileIndex = fileIndex;
+    record.address = address;
+    Append(hash, record);
+}
+
+void SpilledAddresses::Append(std::uint64_t hash, const Record& record) {
+    // The address set's table takes the hash's highest bits and its lowest;
+    // the partition takes bits of its own.
+    Partition& partition = partitions_[(hash >> 16) % kPartitions];
     PutRecord(partition.buffer, position_ - partition.lastPosition, record, false, keepSources_);
     partition.lastPosition = position_++;
     if (partition.buffer.size() >= kBlockBytes)
-        Flush(partition);
+        Send(static_cast<std::size_t>(&partition - partitions_.data()));
 }
 
 void SpilledAddresses::Void(std::uint32_t fileIndex) {
@@ -102,34 +156,83 @@ void SpilledAddresses::Void(std::uint32_t fileIndex) {
     voided_[fileIndex] = true;
 }
 
+void SpilledAddresses::Send(std::size_t index) {
+    Partition& partition = partitions_[index];
+    if (partition.buffer.empty())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(storeMutex_);
+        if (writeFailure_)
+            std::rethrow_exception(writeFailure_);
+    }
+    if (!writer_.joinable())
+        writer_ = std::thread([this] { Write(); });
+    toWrite_.Push(Pending{index, std::move(partition.buffer)});
+    std::optional<std::string> spare = spare_.TryPop();
+    partition.buffer = spare ? std::move(*spare) : std::string();
+    partition.buffer.reserve(kBufferBytes);
+    partition.lastPosition = 0;
+}
+
+void SpilledAddresses::Write() {
+    while (std::optional<Pending> pending = toWrite_.Pop()) {
+        try {
+            partitions_[pending->partition].blocks.push_back(Store(pending->bytes));
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(storeMutex_);
+            if (!writeFailure_)
+                writeFailure_ = std::current_exception();
+        }
+        if (pending->bytes.capacity() != 0) {
+            pending->bytes.clear();
+            spare_.TryPush(std::move(pending->bytes));
+        }
+    }
+}
+
+void SpilledAddresses::FinishWriting() {
+    for (std::size_t p = 0; p < kPartitions; ++p)
+        Send(p);
+    toWrite_.Close();
+    if (writer_.joinable())
+        writer_.join();
+    if (writeFailure_)
+        std::rethrow_exception(writeFailure_);
+}
+
 void SpilledAddresses::Flush(Partition& partition) {
     if (partition.buffer.empty())
         return;
+    partition.blocks.push_back(Store(partition.buffer));
+    partition.lastPosition = 0;
+}
+
+SpilledAddresses::Block SpilledAddresses::Store(std::string& bytes) {
     Block block;
-    block.size = static_cast<std::uint32_t>(partition.buffer.size());
+    block.size = static_cast<std::uint32_t>(bytes.size());
+    // The writer and the threads that resolve partitions share the file.
+    const std::lock_guard<std::mutex> lock(storeMutex_);
     // The file comes first: the system keeps its pages in memory while it
     // can, and filling them is cheaper than fresh memory of the program's.
     if (fileComplaint_.empty()) {
         try {
             if (!file_)
                 file_ = std::make_unique<ScratchFile>(folder_);
-            block.offset = file_->Append(partition.buffer.data(), partition.buffer.size());
-            partition.buffer.clear();
+            block.offset = file_->Append(bytes.data(), bytes.size());
+            bytes.clear();
+            return block;
         } catch (const std::runtime_error& error) {
             fileComplaint_ = error.what();
         }
     }
     // Without room on disk, memory within the budget does.
-    if (!fileComplaint_.empty()) {
-        if (memoryBytes_ + partition.buffer.capacity() > budget_)
-            throw std::runtime_error(fileComplaint_);
-        memoryBytes_ += partition.buffer.capacity();
-        block.bytes = std::move(partition.buffer);
-        partition.buffer = std::string();
-        partition.buffer.reserve(kBlockBytes);
-    }
-    partition.blocks.push_back(std::move(block));
-    partition.lastPosition = 0;
+    if (memoryBytes_ + bytes.capacity() > budget_)
+        throw std::runtime_error(fileComplaint_);
+    memoryBytes_ += bytes.capacity();
+    block.bytes = std::move(bytes);
+    bytes = std::string();
+    bytes.reserve(kBufferBytes);
+    return block;
 }
 
 const char* SpilledAddresses::BlockData(const Block& block, std::string& scratch) const {
@@ -141,21 +244,54 @@ const char* SpilledAddresses::BlockData(const Block& block, std::string& scratch
 }
 
 void SpilledAddresses::Release(std::vector<Block>& blocks) {
+    const std::lock_guard<std::mutex> lock(storeMutex_);
     for (const Block& block : blocks)
         if (!block.bytes.empty())
             memoryBytes_ -= block.bytes.capacity();
     blocks = {};
 }
 
-bool SpilledAddresses::Resolve(const OnAddress& onAddress, const OnProgress& onProgress) {
-    for (Partition& partition : partitions_)
-        Flush(partition);
+bool SpilledAddresses::Resolve(const OnAddress& onAddress, const OnKnownCount& onKnownCount,
+                               const OnProgress& onProgress) {
+    FinishWriting();
+    // The partitions are independent: this thread and a helper take them in
+    // turn, and this one tells the progress.
     std::vector<Partition> outs(kPartitions);
-    for (std::size_t p = 0; p < kPartitions; ++p) {
-        ResolvePartition(partitions_[p], outs[p]);
-        if (!onProgress(p + 1, kPartitions + 1))
-            return false;
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    std::atomic<bool> stop{false};
+    auto work = [&](bool tells) {
+        for (std::size_t p = next++; p < kPartitions && !stop.load(); p = next++) {
+            ResolvePartition(partitions_[p], outs[p]);
+            const std::size_t doneNow = ++done;
+            if (tells && !onProgress(doneNow, kPartitions + 1))
+                stop.store(true);
+        }
+    };
+    std::exception_ptr helperFailure;
+    std::thread helper([&] {
+        try {
+            work(false);
+        } catch (...) {
+            helperFailure = std::current_exception();
+            stop.store(true);
+        }
+    });
+    try {
+        work(true);
+    } catch (...) {
+        stop.store(true);
+        helper.join();
+        throw;
     }
+    helper.join();
+    if (helperFailure)
+        std::rethrow_exception(helperFailure);
+    if (stop.load())
+        return false;
+    for (const Partition& out : outs)
+        for (const auto& [index, count] : out.knownCounts)
+            onKnownCount(index, count);
     Merge(outs, onAddress);
     return onProgress(kPartitions + 1, kPartitions + 1);
 }
@@ -173,6 +309,7 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
     constexpr std::size_t kChunkBytes = 1 << 20;
     AddressSet set(seed_, kChunkBytes);
     std::vector<First> firsts;
+    std::vector<std::pair<std::uint32_t, AddressSet::KeyReference>> knowns; // index, key
     std::string spellings;
     std::string scratch;
     std::vector<Record> records;
@@ -195,11 +332,19 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
         // A block's lookups pipelined, as the run's own are.
         InsertNewInOrder(set, lookups, [&](std::size_t i) {
             const Record& record = records[i];
+            if (record.known) {
+                if (keepSources_)
+                    knowns.emplace_back(record.index, set.LastKey());
+                return;
+            }
             firsts.push_back({record.position, set.LastKey(), record.source, spellings.size()});
             spellings.append(record.address);
         });
     }
     Release(partition.blocks);
+    for (const auto& [index, key] : knowns)
+        if (const std::uint32_t count = set.Occurrences(key) - 1; count != 0)
+            out.knownCounts.emplace_back(index, count);
     for (const First& first : firsts) {
         Record record;
         record.count = set.Occurrences(first.key);

@@ -2,14 +2,19 @@
 
 #include "engine/address_set.h"
 #include "os/scratch_file.h"
+#include "run/bounded_queue.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace ornavex {
@@ -20,6 +25,8 @@ struct OccurrenceSource {
     std::uint32_t member = 0;
     std::uint64_t line = 0;
 };
+
+struct SpilledRecord;
 
 // The addresses of a run that its address set no longer takes, split by
 // hash into kPartitions partitions, so that every address with all its
@@ -39,26 +46,49 @@ public:
     // that may be kept in memory when it cannot take them.
     SpilledAddresses(std::filesystem::path folder, std::uint64_t seed, bool keepSources,
                      std::uint64_t memoryBudget);
+    ~SpilledAddresses();
+    SpilledAddresses(const SpilledAddresses&) = delete;
+    SpilledAddresses& operator=(const SpilledAddresses&) = delete;
 
     // One more occurrence, after all those added before. hash is
     // AddressSet::Hash(address, seed). Throws when neither the disk nor the
     // budget will take it, saying why the disk would not.
     void Add(std::string_view address, std::uint64_t hash, const OccurrenceSource& source);
+    // An address the run gave, or holds back, before the first Add: none of
+    // its later occurrences is new. index comes back with the number of
+    // those (see Resolve); fileIndex is the file whose failure takes it back,
+    // or kGiven.
+    static constexpr std::uint32_t kGiven = UINT32_MAX;
+    void AddKnown(std::string_view address, std::uint64_t hash, std::uint32_t index,
+                  std::uint32_t fileIndex);
     // Leaves the occurrences of a file out (it failed part-way).
     void Void(std::uint32_t fileIndex);
     // More memory for blocks (what the caller gave up).
-    void AddBudget(std::uint64_t bytes) { budget_ += bytes; }
-    std::uint64_t MemoryBytes() const { return memoryBytes_; }
-    std::uint64_t DiskBytes() const { return file_ ? file_->size() : 0; }
+    void AddBudget(std::uint64_t bytes) {
+        const std::lock_guard<std::mutex> lock(storeMutex_);
+        budget_ += bytes;
+    }
+    std::uint64_t MemoryBytes() const {
+        const std::lock_guard<std::mutex> lock(storeMutex_);
+        return memoryBytes_;
+    }
+    std::uint64_t DiskBytes() const {
+        const std::lock_guard<std::mutex> lock(storeMutex_);
+        return file_ ? file_->size() : 0;
+    }
 
     // The distinct addresses, in the order of their first occurrence: each
     // with its spelling there, its number of occurrences and its source.
     using OnAddress = std::function<void(std::string_view address, std::uint32_t count,
                                          const OccurrenceSource& source)>;
+    // With sources kept: the occurrences of a known address after it became
+    // known, when there were any.
+    using OnKnownCount = std::function<void(std::uint32_t index, std::uint32_t count)>;
     // Called after each partition with how many are done; false stops.
     using OnProgress = std::function<bool(std::size_t done, std::size_t total)>;
     // Returns false when stopped. Call once, after the last Add.
-    bool Resolve(const OnAddress& onAddress, const OnProgress& onProgress);
+    bool Resolve(const OnAddress& onAddress, const OnKnownCount& onKnownCount,
+                 const OnProgress& onProgress);
 
 private:
     // A run of records stored together: in memory, or in the file at offset.
@@ -73,15 +103,28 @@ private:
         std::string buffer;
         std::uint64_t lastPosition = 0; // of the buffer's last record
         std::vector<Block> blocks;
+        // Of a resolved partition: index and later occurrences of its known
+        // addresses.
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> knownCounts;
     };
-    void Flush(Partition& partition);
+    // A partition's full buffer goes to the writer thread, which stores it
+    // while this one goes on, and the partition takes a spare one.
+    void Send(std::size_t partition);
+    void Write(); // the writer thread
+    // Sends what is left and waits for the writer; throws what it failed with.
+    void FinishWriting();
+    void Flush(Partition& partition); // stores at once
+    Block Store(std::string& bytes);
     // The bytes of a block: its own, or read from the file into scratch.
     const char* BlockData(const Block& block, std::string& scratch) const;
     void Release(std::vector<Block>& blocks);
+    void Append(std::uint64_t hash, const SpilledRecord& record);
     void ResolvePartition(Partition& partition, Partition& out);
     void Merge(std::vector<Partition>& outs, const OnAddress& onAddress);
 
     std::filesystem::path folder_;
+    // The blocks' store, which partitions resolved at once share.
+    mutable std::mutex storeMutex_;
     std::unique_ptr<ScratchFile> file_; // made when a block first needs it
     std::string fileComplaint_;         // why the file took no more, once it did not
     std::uint64_t seed_;
@@ -89,6 +132,14 @@ private:
     std::uint64_t budget_;
     std::uint64_t memoryBytes_ = 0; // of the blocks in memory
     std::vector<Partition> partitions_;
+    struct Pending {
+        std::size_t partition;
+        std::string bytes;
+    };
+    BoundedQueue<Pending> toWrite_;
+    BoundedQueue<std::string> spare_;
+    std::thread writer_;
+    std::exception_ptr writeFailure_; // the writer's first, with storeMutex_
     std::uint64_t position_ = 0;
     std::vector<bool> voided_;
 };
