@@ -78,6 +78,29 @@ public:
     std::string_view Key(KeyReference reference) const;
 
     std::size_t size() const { return count_; }
+
+    // Calls onKey(reference) for every key held, in no particular order.
+    // References grow in the order keys were inserted.
+    template <class OnKey> void ForEachKey(OnKey&& onKey) const {
+        // The keys lie all over the arena: their lines load several at once.
+        constexpr std::size_t kAhead = 16;
+        KeyReference ahead[kAhead];
+        std::size_t found = 0;
+        for (std::size_t i = 0; i < capacity_; ++i) {
+            const std::uint32_t key = slots_[i].key;
+            if (key == kEmptyKey || key == kErasedKey)
+                continue;
+            Prefetch(KeyRecord(key));
+            // The key found kAhead keys ago has had time to load.
+            if (found >= kAhead)
+                onKey(ahead[found % kAhead]);
+            ahead[found++ % kAhead] = key;
+        }
+        for (std::size_t n = found > kAhead ? found - kAhead : 0; n < found; ++n)
+            onKey(ahead[n % kAhead]);
+        for (const auto& [bytes, key] : overflow_)
+            onKey(key);
+    }
     // The memory the set has taken: slot table, arena and overflow set.
     std::size_t MemoryBytes() const;
 

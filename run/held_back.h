@@ -20,6 +20,8 @@ public:
     // An address the set has just taken in: its key is set.LastKey().
     void Add(std::string_view address);
     std::size_t size() const { return entries_.size(); }
+    // The key of the first address held back; those after it are greater.
+    AddressSet::KeyReference FirstKey() const { return entries_.front().key; }
 
     // Every address held back, in order, spelled as it was written.
     template <class OnAddress> void ForEach(OnAddress&& onAddress) {

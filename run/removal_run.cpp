@@ -222,11 +222,12 @@ private:
         InsertNewInOrder(*seen_, lookups_, [&](std::size_t i) {
             heldBack_.Add(lookups_[i].address);
             // Kept at once, and taken back should the file fail.
-            keys_.push_back(seen_->LastKey());
-            if (wantDetails_)
+            if (wantDetails_) {
                 details_.sources.push_back(
                     AddressSource{0, static_cast<std::uint32_t>(event.fileIndex), member_,
                                   batch.entries[event.firstEntry + i].line});
+                keys_.push_back(seen_->LastKey());
+            }
         });
         const std::uint64_t used = MemoryInUse();
         if (used > std::min(memoryLimit_, kPartitionedFrom))
@@ -241,11 +242,22 @@ private:
         spilled_ = std::make_unique<SpilledAddresses>(temporaryFolder_.empty() ? TemporaryFolder()
                                                                                : temporaryFolder_,
                                                       seen_->seed(), wantDetails_, memoryBudget);
-        for (std::size_t i = 0; i < keys_.size(); ++i) {
-            const std::string_view key = seen_->Key(keys_[i]);
+        auto handOver = [&](AddressSet::KeyReference reference, std::uint32_t index, bool held) {
+            const std::string_view key = seen_->Key(reference);
             // Those held back go again should their file fail.
-            spilled_->AddKnown(key, seen_->Hash(key), static_cast<std::uint32_t>(i),
-                               i < keptBefore_ ? SpilledAddresses::kGiven : fileIndex);
+            spilled_->AddKnown(key, seen_->Hash(key), index,
+                               held ? fileIndex : SpilledAddresses::kGiven);
+        };
+        if (wantDetails_) {
+            // Their later occurrences count in the details.
+            for (std::size_t i = 0; i < keys_.size(); ++i)
+                handOver(keys_[i], static_cast<std::uint32_t>(i), i >= keptBefore_);
+        } else {
+            const AddressSet::KeyReference firstHeld =
+                heldBack_.size() != 0 ? heldBack_.FirstKey() : UINT32_MAX;
+            seen_->ForEachKey([&](AddressSet::KeyReference reference) {
+                handOver(reference, 0, reference >= firstHeld);
+            });
         }
     }
 
@@ -337,8 +349,7 @@ private:
     // The file failed: the set forgets its new addresses again.
     void GiveBackHeldBack() {
         heldBack_.GiveBack();
-        if (wantDetails_)
-            details_.sources.resize(keptBefore_);
+        details_.sources.resize(keptBefore_);
         keys_.resize(keptBefore_);
         foundInFile_ = 0;
     }
@@ -406,8 +417,8 @@ private:
     // With details: the sources of the addresses given and held back.
     bool wantDetails_ = false;
     RunDetails details_;
-    std::vector<AddressSet::KeyReference> keys_; // of the addresses given and held back
-    std::size_t keptBefore_ = 0;                 // keys of the files before this one
+    std::vector<AddressSet::KeyReference> keys_; // of the addresses with sources
+    std::size_t keptBefore_ = 0;                 // sources of the files before this one
     std::uint32_t member_ = 0;
     RunSummary summary_;
     RunProgress progress_;

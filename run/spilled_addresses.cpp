@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstring>
 #include <exception>
-#include <queue>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -110,7 +109,7 @@ Record TakeRecord(const char*& at, std::uint64_t position, bool counted, bool ke
 SpilledAddresses::SpilledAddresses(std::filesystem::path folder, std::uint64_t seed,
                                    bool keepSources, std::uint64_t memoryBudget)
     : folder_(std::move(folder)), seed_(seed), keepSources_(keepSources), budget_(memoryBudget),
-      partitions_(kPartitions), toWrite_(kQueuedBlocks), spare_(kQueuedBlocks) {
+      partitions_(kPartitions + 1), toWrite_(kQueuedBlocks), spare_(kQueuedBlocks) {
     for (Partition& partition : partitions_)
         partition.buffer.reserve(kBufferBytes);
 }
@@ -143,11 +142,17 @@ void SpilledAddresses::AddKnown(std::string_view address, std::uint64_t hash, st
 void SpilledAddresses::Append(std::uint64_t hash, const Record& record) {
     // The address set's table takes the hash's highest bits and its lowest;
     // the partition takes bits of its own.
-    Partition& partition = partitions_[(hash >> 16) % kPartitions];
+    const std::size_t index = (hash >> 16) % kPartitions;
+    Partition& partition = partitions_[index];
     PutRecord(partition.buffer, position_ - partition.lastPosition, record, false, keepSources_);
     partition.lastPosition = position_++;
     if (partition.buffer.size() >= kBlockBytes)
-        Send(static_cast<std::size_t>(&partition - partitions_.data()));
+        Send(index);
+    // The merge at the end reads which partition has the next occurrence.
+    Partition& owners = partitions_[kOwners];
+    owners.buffer.push_back(static_cast<char>(index));
+    if (owners.buffer.size() >= kBlockBytes)
+        Send(kOwners);
 }
 
 void SpilledAddresses::Void(std::uint32_t fileIndex) {
@@ -191,7 +196,7 @@ void SpilledAddresses::Write() {
 }
 
 void SpilledAddresses::FinishWriting() {
-    for (std::size_t p = 0; p < kPartitions; ++p)
+    for (std::size_t p = 0; p < partitions_.size(); ++p)
         Send(p);
     toWrite_.Close();
     if (writer_.joinable())
@@ -368,36 +373,42 @@ void SpilledAddresses::Merge(std::vector<Partition>& outs, const OnAddress& onAd
         std::string scratch;
         const char* at = nullptr;
         const char* end = nullptr;
+        bool ended = false;
         Record record;
     };
-    std::vector<Cursor> cursors(outs.size());
     auto advance = [&](Cursor& cursor) {
         if (cursor.at == cursor.end) {
-            if (cursor.next == cursor.blocks->size())
-                return false;
+            if (cursor.next == cursor.blocks->size()) {
+                cursor.ended = true;
+                return;
+            }
             const Block& stored = (*cursor.blocks)[cursor.next++];
             cursor.at = BlockData(stored, cursor.scratch);
             cursor.end = cursor.at + stored.size;
             cursor.record.position = 0;
         }
         cursor.record = TakeRecord(cursor.at, cursor.record.position, true, keepSources_);
-        return true;
     };
-    using Next = std::pair<std::uint64_t, std::size_t>; // position, cursor
-    std::priority_queue<Next, std::vector<Next>, std::greater<>> order;
+    std::vector<Cursor> cursors(outs.size());
     for (std::size_t i = 0; i < outs.size(); ++i) {
         cursors[i].blocks = &outs[i].blocks;
-        if (advance(cursors[i]))
-            order.push({cursors[i].record.position, i});
+        advance(cursors[i]);
     }
-    while (!order.empty()) {
-        Cursor& cursor = cursors[order.top().second];
-        const std::size_t i = order.top().second;
-        order.pop();
-        onAddress(cursor.record.address, cursor.record.count, cursor.record.source);
-        if (advance(cursor))
-            order.push({cursor.record.position, i});
+    // Every occurrence in order, by the partition it went to: a partition's
+    // next new address is the first at its own position.
+    std::string scratch;
+    std::uint64_t position = 0;
+    for (const Block& stored : partitions_[kOwners].blocks) {
+        const char* owners = BlockData(stored, scratch);
+        for (std::uint32_t i = 0; i < stored.size; ++i, ++position) {
+            Cursor& cursor = cursors[static_cast<unsigned char>(owners[i])];
+            if (!cursor.ended && cursor.record.position == position) {
+                onAddress(cursor.record.address, cursor.record.count, cursor.record.source);
+                advance(cursor);
+            }
+        }
     }
+    Release(partitions_[kOwners].blocks);
 }
 
 } // namespace ornavex

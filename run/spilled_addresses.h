@@ -131,6 +131,9 @@ private:
     bool keepSources_;
     std::uint64_t budget_;
     std::uint64_t memoryBytes_ = 0; // of the blocks in memory
+    // The partitions, then the partition of every occurrence, a byte each.
+    static constexpr std::size_t kOwners = kPartitions;
+    static_assert(kPartitions <= 256, "an occurrence's partition is kept in a byte");
     std::vector<Partition> partitions_;
     struct Pending {
         std::size_t partition;

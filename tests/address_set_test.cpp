@@ -90,9 +90,11 @@ TEST(AddressSet, KeysThatAllCollideKeepLookupsBounded) {
 }
 
 // Inserts and erases, with hashes squeezed into a few values so that probe
-// runs fill, overflow and get holes, agree with a plain set throughout.
+// runs fill, overflow and get holes, agree with a plain set throughout, and
+// so does the walk over the keys; key references grow with each insert.
 TEST(AddressSet, AgreesWithAPlainSetThroughInsertsAndErases) {
     AddressSet set;
+    AddressSet::KeyReference lastKey = 0;
     std::set<std::string> reference;
     std::mt19937 random(7);
     auto hashOf = [](const std::string& key) {
@@ -104,10 +106,18 @@ TEST(AddressSet, AgreesWithAPlainSetThroughInsertsAndErases) {
             set.Erase(key, hashOf(key));
             reference.erase(key);
         } else {
-            ASSERT_EQ(set.InsertLowerCased(key, hashOf(key)), reference.insert(key).second) << step;
+            const bool added = set.InsertLowerCased(key, hashOf(key));
+            ASSERT_EQ(added, reference.insert(key).second) << step;
+            if (added) {
+                ASSERT_GT(set.LastKey(), lastKey);
+                lastKey = set.LastKey();
+            }
         }
         ASSERT_EQ(set.size(), reference.size()) << step;
     }
+    std::multiset<std::string> walked;
+    set.ForEachKey([&](AddressSet::KeyReference key) { walked.emplace(set.Key(key)); });
+    EXPECT_EQ(walked, std::multiset<std::string>(reference.begin(), reference.end()));
     for (int i = 0; i < 3000; ++i) {
         const std::string key = "k" + std::to_string(i) + "@x.io";
         EXPECT_EQ(!set.InsertLowerCased(key, hashOf(key)), reference.count(key) == 1) << key;
