@@ -17,6 +17,11 @@ namespace {
 constexpr std::size_t kBlockBytes = 64 << 10;
 // A buffer holds a block and the record that fills it.
 constexpr std::size_t kBufferBytes = kBlockBytes + (4 << 10);
+// A buffer's bytes are written in place; only a record longer than its
+// room makes it grow.
+std::string EmptyBuffer() {
+    return std::string(kBufferBytes, '\0');
+}
 // Blocks on their way to the file.
 constexpr std::size_t kQueuedBlocks = 16;
 
@@ -61,11 +66,13 @@ using Record = SpilledRecord;
 // The most bytes of a record besides its address: six varints.
 constexpr std::size_t kMaxRecordHead = 6 * 10;
 
-void PutRecord(std::string& out, std::uint64_t positionStep, const Record& record, bool counted,
-               bool keepSources) {
-    const std::size_t start = out.size();
-    out.resize(start + kMaxRecordHead + record.address.size());
-    char* at = out.data() + start;
+// Writes the record at buffer[used], making room for it when it is long.
+void PutRecord(std::string& buffer, std::size_t& used, std::uint64_t positionStep,
+               const Record& record, bool counted, bool keepSources) {
+    const std::size_t need = kMaxRecordHead + record.address.size();
+    if (buffer.size() - used < need)
+        buffer.resize(used + need);
+    char* at = buffer.data() + used;
     at = PutNumber(at, positionStep);
     if (counted)
         at = PutNumber(at, record.count);
@@ -78,8 +85,7 @@ void PutRecord(std::string& out, std::uint64_t positionStep, const Record& recor
         at = PutNumber(at, record.source.line);
     }
     std::memcpy(at, record.address.data(), record.address.size());
-    at += record.address.size();
-    out.resize(static_cast<std::size_t>(at - out.data()));
+    used = static_cast<std::size_t>(at + record.address.size() - buffer.data());
 }
 
 // Reads the record at `at`; position holds the previous one's (0 at the
@@ -111,7 +117,7 @@ SpilledAddresses::SpilledAddresses(std::filesystem::path folder, std::uint64_t s
     : folder_(std::move(folder)), seed_(seed), keepSources_(keepSources), budget_(memoryBudget),
       partitions_(kPartitions + 1), toWrite_(kQueuedBlocks), spare_(kQueuedBlocks) {
     for (Partition& partition : partitions_)
-        partition.buffer.reserve(kBufferBytes);
+        partition.buffer = EmptyBuffer();
 }
 
 SpilledAddresses::~SpilledAddresses() {
@@ -144,14 +150,15 @@ void SpilledAddresses::Append(std::uint64_t hash, const Record& record) {
     // the partition takes bits of its own.
     const std::size_t index = (hash >> 16) % kPartitions;
     Partition& partition = partitions_[index];
-    PutRecord(partition.buffer, position_ - partition.lastPosition, record, false, keepSources_);
+    PutRecord(partition.buffer, partition.used, position_ - partition.lastPosition, record, false,
+              keepSources_);
     partition.lastPosition = position_++;
-    if (partition.buffer.size() >= kBlockBytes)
+    if (partition.used >= kBlockBytes)
         Send(index);
     // The merge at the end reads which partition has the next occurrence.
     Partition& owners = partitions_[kOwners];
-    owners.buffer.push_back(static_cast<char>(index));
-    if (owners.buffer.size() >= kBlockBytes)
+    owners.buffer[owners.used++] = static_cast<char>(index);
+    if (owners.used >= kBlockBytes)
         Send(kOwners);
 }
 
@@ -163,7 +170,7 @@ void SpilledAddresses::Void(std::uint32_t fileIndex) {
 
 void SpilledAddresses::Send(std::size_t index) {
     Partition& partition = partitions_[index];
-    if (partition.buffer.empty())
+    if (partition.used == 0)
         return;
     {
         const std::lock_guard<std::mutex> lock(storeMutex_);
@@ -172,26 +179,24 @@ void SpilledAddresses::Send(std::size_t index) {
     }
     if (!writer_.joinable())
         writer_ = std::thread([this] { Write(); });
-    toWrite_.Push(Pending{index, std::move(partition.buffer)});
+    toWrite_.Push(Pending{index, std::move(partition.buffer), partition.used});
     std::optional<std::string> spare = spare_.TryPop();
-    partition.buffer = spare ? std::move(*spare) : std::string();
-    partition.buffer.reserve(kBufferBytes);
+    partition.buffer = spare ? std::move(*spare) : EmptyBuffer();
+    partition.used = 0;
     partition.lastPosition = 0;
 }
 
 void SpilledAddresses::Write() {
     while (std::optional<Pending> pending = toWrite_.Pop()) {
         try {
-            partitions_[pending->partition].blocks.push_back(Store(pending->bytes));
+            partitions_[pending->partition].blocks.push_back(Store(pending->bytes, pending->size));
         } catch (...) {
             const std::lock_guard<std::mutex> lock(storeMutex_);
             if (!writeFailure_)
                 writeFailure_ = std::current_exception();
         }
-        if (pending->bytes.capacity() != 0) {
-            pending->bytes.clear();
+        if (!pending->bytes.empty()) // it went to the file
             spare_.TryPush(std::move(pending->bytes));
-        }
     }
 }
 
@@ -206,15 +211,18 @@ void SpilledAddresses::FinishWriting() {
 }
 
 void SpilledAddresses::Flush(Partition& partition) {
-    if (partition.buffer.empty())
+    if (partition.used == 0)
         return;
-    partition.blocks.push_back(Store(partition.buffer));
+    partition.blocks.push_back(Store(partition.buffer, partition.used));
+    if (partition.buffer.empty())
+        partition.buffer = EmptyBuffer();
+    partition.used = 0;
     partition.lastPosition = 0;
 }
 
-SpilledAddresses::Block SpilledAddresses::Store(std::string& bytes) {
+SpilledAddresses::Block SpilledAddresses::Store(std::string& bytes, std::size_t size) {
     Block block;
-    block.size = static_cast<std::uint32_t>(bytes.size());
+    block.size = static_cast<std::uint32_t>(size);
     // The writer and the threads that resolve partitions share the file.
     const std::lock_guard<std::mutex> lock(storeMutex_);
     // The file comes first: the system keeps its pages in memory while it
@@ -223,20 +231,19 @@ SpilledAddresses::Block SpilledAddresses::Store(std::string& bytes) {
         try {
             if (!file_)
                 file_ = std::make_unique<ScratchFile>(folder_);
-            block.offset = file_->Append(bytes.data(), bytes.size());
-            bytes.clear();
+            block.offset = file_->Append(bytes.data(), size);
             return block;
         } catch (const std::runtime_error& error) {
             fileComplaint_ = error.what();
         }
     }
-    // Without room on disk, memory within the budget does.
-    if (memoryBytes_ + bytes.capacity() > budget_)
+    // Without room on disk, memory within the budget does: the buffer
+    // itself, which leaves bytes empty.
+    if (memoryBytes_ + bytes.size() > budget_)
         throw std::runtime_error(fileComplaint_);
-    memoryBytes_ += bytes.capacity();
+    memoryBytes_ += bytes.size();
     block.bytes = std::move(bytes);
     bytes = std::string();
-    bytes.reserve(kBufferBytes);
     return block;
 }
 
@@ -252,7 +259,7 @@ void SpilledAddresses::Release(std::vector<Block>& blocks) {
     const std::lock_guard<std::mutex> lock(storeMutex_);
     for (const Block& block : blocks)
         if (!block.bytes.empty())
-            memoryBytes_ -= block.bytes.capacity();
+            memoryBytes_ -= block.bytes.size();
     blocks = {};
 }
 
@@ -313,6 +320,7 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
     // them on from one partition's set to the next.
     constexpr std::size_t kChunkBytes = 1 << 20;
     AddressSet set(seed_, kChunkBytes);
+    out.buffer = EmptyBuffer();
     std::vector<First> firsts;
     std::vector<std::pair<std::uint32_t, AddressSet::KeyReference>> knowns; // index, key
     std::string spellings;
@@ -356,13 +364,14 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
         record.source = first.source;
         record.address =
             std::string_view(spellings).substr(first.spelling, set.Key(first.key).size());
-        PutRecord(out.buffer, first.position - out.lastPosition, record, true, keepSources_);
+        PutRecord(out.buffer, out.used, first.position - out.lastPosition, record, true,
+                  keepSources_);
         out.lastPosition = first.position;
-        if (out.buffer.size() >= kBlockBytes)
+        if (out.used >= kBlockBytes)
             Flush(out);
     }
     Flush(out);
-    out.buffer.shrink_to_fit();
+    out.buffer = std::string();
 }
 
 void SpilledAddresses::Merge(std::vector<Partition>& outs, const OnAddress& onAddress) {

@@ -100,7 +100,8 @@ private:
     // Records go to a partition's buffer and from there, a block at a time,
     // to memory or the file.
     struct Partition {
-        std::string buffer;
+        std::string buffer; // its first `used` bytes
+        std::size_t used = 0;
         std::uint64_t lastPosition = 0; // of the buffer's last record
         std::vector<Block> blocks;
         // Of a resolved partition: index and later occurrences of its known
@@ -114,7 +115,9 @@ private:
     // Sends what is left and waits for the writer; throws what it failed with.
     void FinishWriting();
     void Flush(Partition& partition); // stores at once
-    Block Store(std::string& bytes);
+    // Stores size bytes of the buffer; when it keeps the buffer itself in
+    // memory, bytes is left empty.
+    Block Store(std::string& bytes, std::size_t size);
     // The bytes of a block: its own, or read from the file into scratch.
     const char* BlockData(const Block& block, std::string& scratch) const;
     void Release(std::vector<Block>& blocks);
@@ -138,6 +141,7 @@ private:
     struct Pending {
         std::size_t partition;
         std::string bytes;
+        std::size_t size; // of bytes used
     };
     BoundedQueue<Pending> toWrite_;
     BoundedQueue<std::string> spare_;
