@@ -28,15 +28,16 @@ struct OccurrenceSource {
 
 struct SpilledRecord;
 
-// The addresses of a run that its address set no longer takes, split by
-// hash into kPartitions partitions, so that every address with all its
-// spellings lies in one partition. Each partition's occurrences are kept in
-// blocks in a scratch file, or in memory within a budget when the file
-// cannot take them (a full or missing temporary folder). At
-// the end each partition is de-duplicated on its own, in a set a fraction of
-// the size of the whole, and the new addresses of all of them are merged
-// back by position, so they come out in the order of their first
-// occurrence, spelled as they first were.
+// The addresses of a run once its address set takes no more: those the set
+// held, as known, then every later occurrence, split by hash into
+// kPartitions partitions, so that every address with all its spellings lies
+// in one partition. Each partition's occurrences are kept in blocks in a
+// scratch file, written by a thread of its own, or in memory within a
+// budget when the file cannot take them (a full or missing temporary
+// folder). At the end each partition is de-duplicated on its own, in a set a
+// fraction of the size of the whole, two partitions at a time, and the new
+// addresses of all of them are merged back by position, so they come out in
+// the order of their first occurrence, spelled as they first were.
 class SpilledAddresses {
 public:
     static constexpr std::size_t kPartitions = 256;
