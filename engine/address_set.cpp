@@ -279,11 +279,6 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
             newChunk(chunkSize_);
             chunkUsed_ = 0;
         }
-        // A record that would straddle two cache lines starts on the next
-        // one instead, so a lookup loads one line of key, not two.
-        const std::size_t lineLeft = kCacheLine - chunkUsed_ % kCacheLine;
-        if (need <= kCacheLine && need > lineLeft && chunkUsed_ + lineLeft + need <= chunkSize_)
-            chunkUsed_ += lineLeft;
         offset = chunkUsed_;
         chunkUsed_ += need;
     }
