@@ -111,8 +111,9 @@ void AddressSet::Count(std::uint32_t reference) {
     Tally tally;
     std::memcpy(&tally, record, sizeof tally);
     if (tally.group != group_) {
-        if (Voided(tally.group))
-            tally.count = tally.groupBefore;
+        Settle(tally);
+        if (tally.group < fileGroup_)
+            tally.fileBefore = tally.count;
         tally.group = group_;
         tally.groupBefore = tally.count;
     }
@@ -127,10 +128,18 @@ void AddressSet::VoidGroup(std::uint32_t group) {
     voided_[group] = true;
 }
 
+void AddressSet::VoidFile() {
+    if (fileVoided_.size() <= group_)
+        fileVoided_.resize(group_ + 1);
+    for (std::uint32_t group = fileGroup_; group <= group_; ++group)
+        fileVoided_[group] = true;
+}
+
 std::uint32_t AddressSet::Occurrences(KeyReference reference) const {
     Tally tally;
     std::memcpy(&tally, KeyRecord(reference) + kLengthBytes, sizeof tally);
-    return Voided(tally.group) ? tally.groupBefore : tally.count;
+    Settle(tally);
+    return tally.count;
 }
 
 AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) const {

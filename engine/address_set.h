@@ -105,11 +105,18 @@ public:
     std::size_t MemoryBytes() const;
 
     // Occurrences. Every insert, new or not, counts one occurrence of its key
-    // in the current group (the run's file being read). A voided group's
-    // occurrences stop counting: a file that failed part-way gives nothing.
-    // Counts stop at UINT32_MAX.
-    void SetGroup(std::uint32_t group) { group_ = group; }
+    // in the current group: a stretch of the run's file being read (the
+    // file's own text, or one member of it). Groups grow, and a file's
+    // groups follow each other from its first. A voided group's occurrences
+    // stop counting (a member that failed gives nothing), and so do those of
+    // a voided file (a file that failed part-way). Counts stop at UINT32_MAX.
+    void SetGroup(std::uint32_t group, std::uint32_t fileGroup) {
+        group_ = group;
+        fileGroup_ = fileGroup;
+    }
     void VoidGroup(std::uint32_t group);
+    // Voids the file of the current group: its groups up to the current one.
+    void VoidFile();
     std::uint32_t Occurrences(KeyReference reference) const;
     void PrefetchOccurrences(KeyReference reference) const { Prefetch(KeyRecord(reference)); }
 
@@ -168,11 +175,17 @@ private:
         std::uint32_t count = 0;       // occurrences, those of a voided group taken off
         std::uint32_t group = 0;       // the group of the last occurrence
         std::uint32_t groupBefore = 0; // count before that group's first occurrence
+        std::uint32_t fileBefore = 0;  // count before the first occurrence in its file
     };
     static constexpr std::size_t kHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
     void Count(std::uint32_t reference);
-    bool Voided(std::uint32_t group) const {
-        return group < voided_.size() && voided_[group];
+    // Takes off the occurrences of the tally's last group or file when they
+    // were voided.
+    void Settle(Tally& tally) const {
+        if (tally.group < fileVoided_.size() && fileVoided_[tally.group])
+            tally.count = tally.fileBefore;
+        else if (tally.group < voided_.size() && voided_[tally.group])
+            tally.count = tally.groupBefore;
     }
     const char* KeyRecord(std::uint32_t reference) const {
         return chunkStarts_[reference >> kOffsetBits] +
@@ -188,7 +201,9 @@ private:
     std::size_t chunkSize_; // of the arena's chunks
     KeyReference lastKey_ = 0;
     std::uint32_t group_ = 0;
+    std::uint32_t fileGroup_ = 0; // the first group of the current group's file
     std::vector<bool> voided_;
+    std::vector<bool> fileVoided_;
     LargeBlock slotMemory_;
     Slot* slots_ = nullptr;
     std::size_t capacity_ = 0;   // a power of two

@@ -106,4 +106,11 @@ bool BlockFinder::Finish() {
     return !carrying_ || EndWord();
 }
 
+void BlockFinder::Restart(Rereadable* rereadable, std::size_t keptWordBytes) {
+    carrying_ = false;
+    offset_ = 0;
+    rereadable_ = rereadable;
+    keptWordBytes_ = keptWordBytes;
+}
+
 } // namespace ornavex

@@ -42,6 +42,9 @@ public:
     // False when a word's text could not be read again; the scan cannot go on.
     bool Feed(std::string_view block);
     bool Finish();
+    // After Finish: the text fed from now on is new text, counted from 0,
+    // that rereadable (or nothing) can read again.
+    void Restart(Rereadable* rereadable, std::size_t keptWordBytes);
 
 private:
     void Scan(std::string_view wholeWords);
