@@ -95,7 +95,7 @@ void WebPageText::AppendReference(std::string& out, bool closed) const {
         AppendUtf8(out, code_);
         return;
     }
-    if (!numeric_) {
+    if (!numeric_ && !reference_.empty()) {
         const std::string name = closed ? reference_ + ';' : reference_;
         if (const auto text = NamedCharacter(name)) {
             out.append(*text);
@@ -216,8 +216,10 @@ bool WebPageText::Take(char c) {
             AppendValue(decoded);
         } else {
             AppendReference(text_, closed);
+            if (!FlushIfFull())
+                return false;
         }
-        return closed ? FlushIfFull() : Take(c);
+        return closed || Take(c);
     }
 
     case State::kTagOpen:

@@ -29,9 +29,11 @@ OfficePart OfficePartOf(std::string_view memberPath);
 // cell or string joined, and paragraphs, cells, breaks and tabs ending
 // words. Link targets (mailto: ones percent-decoded) are written as words
 // of their own. An empty member is an empty part. Elements nest at most
-// kMostXmlDepth deep, and no markup is held longer than kLongestXmlMarkup.
+// kMostXmlDepth deep, and no piece of markup (a tag, a comment) is longer
+// than kLongestXmlMarkup: the parser reads an unfinished one again with
+// every block, so a longer one would cost the square of its length.
 inline constexpr std::size_t kMostXmlDepth = 256;
-inline constexpr std::size_t kLongestXmlMarkup = 16 << 20;
+inline constexpr std::size_t kLongestXmlMarkup = 1 << 20;
 DecodeResult DecodeXml(ByteSource& source, XmlDialect dialect, DecodeContext& context);
 
 } // namespace ornavex
