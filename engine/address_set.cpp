@@ -106,20 +106,31 @@ std::string_view AddressSet::Key(KeyReference reference) const {
     return {record + kHeaderBytes, length};
 }
 
-void AddressSet::Count(std::uint32_t reference) {
-    char* record = const_cast<char*>(KeyRecord(reference)) + kLengthBytes;
+AddressSet::Tally AddressSet::TallyOf(std::uint32_t reference) const {
     Tally tally;
-    std::memcpy(&tally, record, sizeof tally);
+    std::memcpy(&tally, KeyRecord(reference) + kLengthBytes, sizeof tally);
+    return tally;
+}
+
+void AddressSet::SetTally(std::uint32_t reference, const Tally& tally) {
+    std::memcpy(const_cast<char*>(KeyRecord(reference)) + kLengthBytes, &tally, sizeof tally);
+}
+
+void AddressSet::Count(std::uint32_t reference) {
+    Tally tally = TallyOf(reference);
     if (tally.group != group_) {
-        Settle(tally);
-        if (tally.group < fileGroup_)
-            tally.fileBefore = tally.count;
+        if (Voided(tally.group))
+            tally.count = tally.groupBefore;
+        // Counted in another group of this file before: its count before the
+        // file is kept apart, should the file fail.
+        if (tally.group >= fileGroup_ && fileGroup_ != 0)
+            fileBefore_.emplace(reference, tally.groupBefore);
         tally.group = group_;
         tally.groupBefore = tally.count;
     }
     if (tally.count != UINT32_MAX)
         ++tally.count;
-    std::memcpy(record, &tally, sizeof tally);
+    SetTally(reference, tally);
 }
 
 void AddressSet::VoidGroup(std::uint32_t group) {
@@ -129,17 +140,18 @@ void AddressSet::VoidGroup(std::uint32_t group) {
 }
 
 void AddressSet::VoidFile() {
-    if (fileVoided_.size() <= group_)
-        fileVoided_.resize(group_ + 1);
     for (std::uint32_t group = fileGroup_; group <= group_; ++group)
-        fileVoided_[group] = true;
+        VoidGroup(group);
+    // A key the file counted in one group goes back by that group; one it
+    // counted in several, to its count before the file.
+    for (const auto& [reference, before] : fileBefore_)
+        SetTally(reference, Tally{before, 0, before});
+    fileBefore_.clear();
 }
 
 std::uint32_t AddressSet::Occurrences(KeyReference reference) const {
-    Tally tally;
-    std::memcpy(&tally, KeyRecord(reference) + kLengthBytes, sizeof tally);
-    Settle(tally);
-    return tally.count;
+    const Tally tally = TallyOf(reference);
+    return Voided(tally.group) ? tally.groupBefore : tally.count;
 }
 
 AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) const {

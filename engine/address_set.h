@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace ornavex {
@@ -112,11 +113,16 @@ public:
     // a voided file (a file that failed part-way). Counts stop at UINT32_MAX.
     void SetGroup(std::uint32_t group, std::uint32_t fileGroup) {
         group_ = group;
+        if (fileGroup != fileGroup_)
+            fileBefore_.clear();
         fileGroup_ = fileGroup;
     }
     void VoidGroup(std::uint32_t group);
     // Voids the file of the current group: its groups up to the current one.
     void VoidFile();
+    // What counting one file in groups holds apart: the count before the
+    // file of each key it counted in more than one group.
+    std::size_t FileCountsHeld() const { return fileBefore_.size(); }
     std::uint32_t Occurrences(KeyReference reference) const;
     void PrefetchOccurrences(KeyReference reference) const { Prefetch(KeyRecord(reference)); }
 
@@ -175,17 +181,13 @@ private:
         std::uint32_t count = 0;       // occurrences, those of a voided group taken off
         std::uint32_t group = 0;       // the group of the last occurrence
         std::uint32_t groupBefore = 0; // count before that group's first occurrence
-        std::uint32_t fileBefore = 0;  // count before the first occurrence in its file
     };
     static constexpr std::size_t kHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
     void Count(std::uint32_t reference);
-    // Takes off the occurrences of the tally's last group or file when they
-    // were voided.
-    void Settle(Tally& tally) const {
-        if (tally.group < fileVoided_.size() && fileVoided_[tally.group])
-            tally.count = tally.fileBefore;
-        else if (tally.group < voided_.size() && voided_[tally.group])
-            tally.count = tally.groupBefore;
+    Tally TallyOf(std::uint32_t reference) const;
+    void SetTally(std::uint32_t reference, const Tally& tally);
+    bool Voided(std::uint32_t group) const {
+        return group < voided_.size() && voided_[group];
     }
     const char* KeyRecord(std::uint32_t reference) const {
         return chunkStarts_[reference >> kOffsetBits] +
@@ -203,7 +205,10 @@ private:
     std::uint32_t group_ = 0;
     std::uint32_t fileGroup_ = 0; // the first group of the current group's file
     std::vector<bool> voided_;
-    std::vector<bool> fileVoided_;
+    // Keys the current file counted in more than one group: their counts
+    // before the file, so that the whole file can be voided. Most files are
+    // one group, and hold nothing here.
+    std::unordered_map<std::uint32_t, std::uint32_t> fileBefore_;
     LargeBlock slotMemory_;
     Slot* slots_ = nullptr;
     std::size_t capacity_ = 0;   // a power of two
