@@ -2,6 +2,7 @@
 
 #include "decode/detect.h"
 #include "decode/library_kinds.h"
+#include "decode/manual_page_text.h"
 #include "decode/web_page_text.h"
 
 #include <vector>
@@ -12,6 +13,7 @@ namespace {
 // The kinds read without a library of their own.
 constexpr Kind kOwnKinds[] = {
     {"web page", IsWebPage, DecodeWebPage},
+    {"manual page", IsManualPage, DecodeManualPage},
 };
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "decode/mail_text.h"
 
 #include "decode/decode_context.h"
+#include "decode/line_pieces.h"
 #include "decode/mail_header.h"
-#include "decode/mail_lines.h"
 #include "decode/web_page_text.h"
 
 #include <gmime/gmime.h>
@@ -48,7 +48,7 @@ enum class Delimiter { kNone, kPart, kClose, kMessage };
 // ends it (left to be read).
 class Body : public ByteSource {
 public:
-    Body(MailLines& lines, const std::function<Delimiter(const MailLines::Piece&)>& delimiter,
+    Body(LinePieces& lines, const std::function<Delimiter(const LinePieces::Piece&)>& delimiter,
          const std::string& encoding)
         : lines_(lines), delimiter_(delimiter) {
         const GMimeContentEncoding kind =
@@ -63,7 +63,7 @@ public:
 
     bool Next(std::string_view& bytes) override {
         while (!ended_) {
-            MailLines::Piece piece;
+            LinePieces::Piece piece;
             if (!lines_.Next(piece)) {
                 if (lines_.failed()) {
                     error_ = lines_.source().error();
@@ -114,8 +114,8 @@ private:
         out_.resize(made);
     }
 
-    MailLines& lines_;
-    const std::function<Delimiter(const MailLines::Piece&)>& delimiter_;
+    LinePieces& lines_;
+    const std::function<Delimiter(const LinePieces::Piece&)>& delimiter_;
     bool decoding_ = false;
     GMimeEncoding state_{};
     std::string pendingEnd_; // the last line's end, given once the next line is no delimiter
@@ -129,11 +129,11 @@ class MailReader {
 public:
     MailReader(ByteSource& source, DecodeContext& context)
         : lines_(source), context_(context), sink_(context.sink()) {
-        delimiter_ = [this](const MailLines::Piece& piece) { return DelimiterOf(piece); };
+        delimiter_ = [this](const LinePieces::Piece& piece) { return DelimiterOf(piece); };
     }
 
     DecodeResult Read() {
-        MailLines::Piece first;
+        LinePieces::Piece first;
         if (!lines_.Next(first))
             return Ended();
         mbox_ = first.text.starts_with("From ");
@@ -170,7 +170,7 @@ private:
 
     // Writes a whole line, piece by piece.
     bool Line() {
-        MailLines::Piece piece;
+        LinePieces::Piece piece;
         do {
             if (!lines_.Next(piece))
                 return !lines_.failed();
@@ -182,7 +182,7 @@ private:
 
     // Whether the next line starts another message of the mbox file.
     bool AtMessage() {
-        MailLines::Piece piece;
+        LinePieces::Piece piece;
         if (!lines_.Next(piece))
             return false;
         lines_.Unread();
@@ -192,7 +192,7 @@ private:
     // A line that ends the body it is in: a delimiter of a multipart around
     // it (the innermost first), or in an mbox file a "From " line after an
     // empty one.
-    Delimiter DelimiterOf(const MailLines::Piece& piece) const {
+    Delimiter DelimiterOf(const LinePieces::Piece& piece) const {
         if (!piece.start)
             return Delimiter::kNone;
         if (mbox_ && piece.afterBlank && piece.text.starts_with("From "))
@@ -213,7 +213,7 @@ private:
     }
 
     // Which boundary a delimiter line names: its index in boundaries_.
-    std::size_t LevelOf(const MailLines::Piece& piece) const {
+    std::size_t LevelOf(const LinePieces::Piece& piece) const {
         for (std::size_t i = boundaries_.size(); i-- > 0;)
             if (piece.text.starts_with(boundaries_[i]))
                 return i;
@@ -237,7 +237,7 @@ private:
             cut = false;
             return written;
         };
-        MailLines::Piece piece;
+        LinePieces::Piece piece;
         while (lines_.Next(piece)) {
             if (piece.start && (piece.text.empty() || DelimiterOf(piece) != Delimiter::kNone)) {
                 if (!piece.text.empty())
@@ -329,7 +329,7 @@ private:
                 result = context_.SourceFailed(skipped);
                 break;
             }
-            MailLines::Piece piece;
+            LinePieces::Piece piece;
             if (!lines_.Next(piece))
                 break;
             const Delimiter delimiter = DelimiterOf(piece);
@@ -419,10 +419,10 @@ private:
         return name.empty() ? "attachment" : name;
     }
 
-    MailLines lines_;
+    LinePieces lines_;
     DecodeContext& context_;
     TextSink& sink_;
-    std::function<Delimiter(const MailLines::Piece&)> delimiter_;
+    std::function<Delimiter(const LinePieces::Piece&)> delimiter_;
     std::vector<std::string> boundaries_; // of the multiparts around, "--" in front
     bool mbox_ = false;
     bool stopped_ = false;

@@ -324,6 +324,25 @@ TEST_F(ReadInside, APartThatFailsGivesNothingAndIsNamedWhileTheRestIsRead) {
                  "bad.pdf: Damaged PDF"}));
 }
 
+TEST_F(ReadInside, ManualPagesAreReadAsThePageShowsThem) {
+    const std::string page = ".\\\" comment hidden@example.org\n.TH HELLO 1\n.SH AUTHOR\n"
+                             "Report bugs to bug\\-hello@gnu.org or \\fIjoost@debian.org\\fR,\n"
+                             "uni: kim@informatik.uni\\-erlangen.de and lee\\(atexample.com\n"
+                             ".BR ann@example.com ,\n.MT mt@example.com\n.ME .\n"
+                             "x\\&y@example.com \\[at] end\\c\n@example.net\n"
+                             ".de XX\nmacro@example.org\n..\n.ig\nignored@example.org\n..\n"
+                             ".if n .ds Q q@example.org\n\\(lqquoted@example.com\\(rq\n";
+    const Strings want = {"bug-hello@gnu.org", "joost@debian.org", "kim@informatik.uni-erlangen.de",
+                          "lee@example.com",   "ann@example.com",  "mt@example.com",
+                          "xy@example.com",    "end@example.net"};
+    const Strings got = RunOne("hello.1.gz", Compress(page, Compression::kGzip)).addresses;
+    // Typographic quotes keep the last one inside its word until they
+    // separate words.
+    EXPECT_EQ(Strings(got.begin(), got.begin() + std::min(got.size(), want.size())), want);
+    // Read as it is written, the escapes would break or join the addresses.
+    EXPECT_NE(Run({Put("raw.1", page)}, false).addresses, want);
+}
+
 // A file decoded to text of size bytes, compressed with the limits given.
 DecodeResult DecodeSized(const std::string& stored, DecodeLimits limits, std::string& error) {
     MemorySource source(stored);

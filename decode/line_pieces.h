@@ -8,9 +8,9 @@
 
 namespace ornavex {
 
-// The lines of a mail, read from its source as they come: each without its
+// The lines of a text, read from its source as they come: each without its
 // line end, and a long line in pieces, so that no line is ever held whole.
-class MailLines {
+class LinePieces {
 public:
     static constexpr std::size_t kLongestPiece = 64 << 10;
 
@@ -21,7 +21,7 @@ public:
         bool afterBlank = false; // the line before it was empty
     };
 
-    explicit MailLines(ByteSource& source) : source_(source) {}
+    explicit LinePieces(ByteSource& source) : source_(source) {}
 
     // The next piece, valid until the call after; false at the end of the
     // input, or when a read failed (failed()).

@@ -1,8 +1,8 @@
-#include "decode/mail_lines.h"
+#include "decode/line_pieces.h"
 
 namespace ornavex {
 
-bool MailLines::Fill() {
+bool LinePieces::Fill() {
     if (ended_)
         return false;
     buffer_.erase(0, at_);
@@ -21,7 +21,7 @@ bool MailLines::Fill() {
     return true;
 }
 
-bool MailLines::Next(Piece& piece) {
+bool LinePieces::Next(Piece& piece) {
     if (unread_) {
         unread_ = false;
         piece = last_;
