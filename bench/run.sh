@@ -157,7 +157,7 @@ if [ "$memory" = 1 ]; then
 fi
 
 {
-    echo "# Benchmark results"
+    echo "## The bench corpora"
     echo
     echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(date -u +%Y-%m-%d)."
     echo "Command: \`bench/run.sh${1:+ $1}\`. Files read from the page cache; best of three runs."
@@ -181,4 +181,4 @@ fi
     [ -n "${memory_line:-}" ] && { echo; echo "$memory_line"; }
     echo
     echo "Both tools printed identical addresses on every corpus."
-} | tee bench/RESULTS.md
+} | bench/record.sh corpora

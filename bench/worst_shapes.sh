@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The worst shapes of each kind a decoder reads, against an ordinary file of
 # that kind: seconds and peak memory of ornavex-cli on each, and how it
-# ended. Prints a Markdown table (bench/RESULTS.md keeps one).
+# ended. Records the table in bench/RESULTS.md.
 #   bench/worst_shapes.sh [KB]   (default 4000: the size of the linear shapes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,6 +13,11 @@ data=bench/data/shapes-$kilobytes
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+{
+echo "## Worst shapes"
+echo
+echo "Command: \`bench/worst_shapes.sh $kilobytes\` ($(date -u +%Y-%m-%d), $(nproc) cores). Each kind's worst shapes (make_documents shapes: the linear ones $kilobytes KB, the expanding ones as large as a thousand to one allows, up to 256 MB decoded) against an ordinary file of that kind."
+echo
 echo "| file | stored KB | seconds | peak MB | addresses | how it ended |"
 echo "|---|---|---|---|---|---|"
 for file in "$data"/*; do
@@ -23,3 +28,4 @@ for file in "$data"/*; do
     printf '| %s | %s | %s | %s | %s | %s |\n' "$name" "$(($(stat -c %s "$file") / 1000))" "$seconds" \
         "$((peak / 1024))" "$(wc -l <"$work/out")" "${ended:-read}"
 done
+} | bench/record.sh worst-shapes
