@@ -256,7 +256,7 @@ private:
         TextDecoder decoder;
         TextAgain again(bytes, decoder);
         BlockFinder finder([this](std::string_view address) { Collect(address); },
-                           bytes.CanReadAgain() ? &again : nullptr);
+                           bytes.CanReadAgain() ? &again : nullptr, SIZE_MAX, Pattern());
         if (!Feed(finder, decoder.Decode(head)))
             return bytes.ReadAgainError();
         std::string_view block;
@@ -272,6 +272,10 @@ private:
         if (!Feed(finder, decoder.Finish()) || !finder.Finish())
             return bytes.ReadAgainError();
         return {};
+    }
+
+    AddressPattern Pattern() const {
+        return settings_.classicPattern ? AddressPattern::kClassic : AddressPattern::kSubAddresses;
     }
 
     bool Feed(BlockFinder& finder, std::string_view text) {
@@ -296,7 +300,7 @@ private:
     std::string ReadInside(std::size_t index, InputKind kind, const InputSource& source,
                            InputBytes& bytes, std::string_view head, std::uint64_t& parts) {
         BlockFinder finder([this](std::string_view address) { Collect(address); }, nullptr,
-                           kDecodedWordBytes);
+                           kDecodedWordBytes, Pattern());
         FinderSink sink([this, &finder](std::string_view text) { Feed(finder, text); }, finder,
                         [this, index] { return Checkpoint(index); },
                         [this, index](std::string_view path) { Member(index, path); });
