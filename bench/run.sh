@@ -157,6 +157,8 @@ if [ "$memory" = 1 ]; then
     memory_line+=" On a $(($(stat -c %s "$data/big.pdf") / 1000000)) MB PDF: $((peak / 1024)) MB."
 fi
 
+# What other benchmarks recorded below (their "## " sections) stays.
+kept=$(sed -n '/^## /,$p' bench/RESULTS.md 2>/dev/null || true)
 {
     echo "# Benchmark results"
     echo
@@ -182,4 +184,5 @@ fi
     [ -n "${memory_line:-}" ] && { echo; echo "$memory_line"; }
     echo
     echo "Both tools printed identical addresses on every corpus."
+    [ -n "$kept" ] && { echo; echo "$kept"; }
 } | tee bench/RESULTS.md
