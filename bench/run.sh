@@ -34,12 +34,13 @@ fi
 
 # The same job as a pipeline over standard input: punctuation to spaces, one
 # word per line, one trailing period off, the pattern, first occurrence
-# ignoring case.
+# ignoring case. The corpora are ASCII, so the punctuation outside ASCII
+# that ornavex-cli also cuts at never occurs in them.
 pipeline() {
     LC_ALL=C tr ',!"#$%&'"'"'()*/:;<=>?[\\]^`{|}~' ' ' |
         LC_ALL=C tr -s ' \t\r\n' '\n' |
         LC_ALL=C sed 's/\.$//' |
-        LC_ALL=C grep -E '^[A-Za-z0-9_-][A-Za-z0-9_.-]*@([A-Za-z0-9-]+\.)+[A-Za-z]{2,}$' |
+        LC_ALL=C grep -E '^[A-Za-z0-9_-][A-Za-z0-9_.+-]*@([A-Za-z0-9-]+\.)+[A-Za-z]{2,}$' |
         LC_ALL=C awk '!seen[tolower($0)]++'
 }
 

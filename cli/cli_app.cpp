@@ -233,6 +233,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     CliSink sink(*output, progress, err, whole.get());
     RunOptions runOptions;
     runOptions.readInside = !options.raw;
+    runOptions.classicPattern = options.classicPattern;
     runOptions.details = NeedsDetails(options);
     runOptions.lines = NeedsLines(options);
     runOptions.memoryLimit = options.memoryLimit;

@@ -111,7 +111,9 @@ class InputReader : private TextSink {
 public:
     InputReader(const std::atomic<bool>& stop, ReadChannel& channel, const ReadSettings& settings)
         : stop_(stop), channel_(channel), settings_(settings),
-          finder_([this](std::string_view address) { Collect(address); }) {}
+          finder_([this](std::string_view address) { Collect(address); }, nullptr, SIZE_MAX,
+                  settings.classicPattern ? AddressPattern::kClassic
+                                          : AddressPattern::kSubAddresses) {}
 
     // Reads the file and finds its addresses, from its whole contents when
     // they were read already; a file whose first bytes tell a document, an

@@ -88,8 +88,9 @@ struct ReadSettings {
     std::size_t blockSize = 0;
     std::uint64_t hashSeed = 0;
     bool batchReads = true;
-    bool readInside = true; // documents, archives, compressed files, mail, web pages
-    bool lines = false;     // count the line each address is on
+    bool readInside = true;      // documents, archives, compressed files, mail, web pages
+    bool lines = false;          // count the line each address is on
+    bool classicPattern = false; // no '+' in the local part
 };
 
 // Reads the inputs of its share in order, finds their valid addresses

@@ -509,6 +509,7 @@ RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
     settings.hashSeed = options.hashSeed ? *options.hashSeed : ChooseHashSeed();
     settings.batchReads = options.batchReads;
     settings.readInside = options.readInside;
+    settings.classicPattern = options.classicPattern;
     settings.lines = options.details && options.lines;
     Run run(inputs, sink, settings,
             options.memoryLimit != 0 ? options.memoryLimit : DefaultMemoryLimit(),

@@ -98,6 +98,9 @@ struct RunOptions {
     // Read inside documents, archives, compressed files, mail and web pages;
     // false reads every file as raw bytes.
     bool readInside = true;
+    // Check words against the classic address pattern, without '+' in the
+    // local part.
+    bool classicPattern = false;
     // Keep each address's count and first file and member (Details), and
     // with lines the line it was first found on.
     bool details = false;

@@ -382,5 +382,24 @@ TEST_F(ReadInside, ExpansionAndNestingHaveLimits) {
     }
 }
 
+// Typographic punctuation in decoded text ends words as it does in a
+// plain file: written as characters or as references, in a document, a web
+// page and a mail body alike; '+' stands in the local part there too.
+TEST_F(ReadInside, TypographicPunctuationEndsWordsInDecodedText) {
+    const std::string docx = testing::MakeDocx({"<w:r><w:t>\u201Cann+list@example.com\u201D "
+                                                "\u00ABbob@example.org\u00BB\u2026</w:t></w:r>"});
+    EXPECT_EQ(RunOne("a.docx", docx).addresses,
+              (Strings{"ann+list@example.com", "bob@example.org"}));
+    EXPECT_EQ(RunOne("page", "<!DOCTYPE html><p>&ldquo;carl@example.net&rdquo;&mdash;"
+                             "&#x300C;dora@example.io&#x300D;</p>")
+                  .addresses,
+              (Strings{"carl@example.net", "dora@example.io"}));
+    EXPECT_EQ(RunOne("mail", "From: a@example.com\r\nSubject: s\r\nContent-Type: text/plain; "
+                             "charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+                             "=E2=80=98eve@example.org=E2=80=99\r\n")
+                  .addresses,
+              (Strings{"a@example.com", "eve@example.org"}));
+}
+
 } // namespace
 } // namespace ornavex
