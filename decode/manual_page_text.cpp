@@ -276,25 +276,32 @@ public:
 
     // Reads one whole line; false when the sink stopped.
     bool Line(std::string_view line) {
-        if (!blockEnd_.empty()) {
-            if (line.starts_with(blockEnd_))
-                blockEnd_.clear();
-            return true;
-        }
-        text_.clear();
-        if (!line.empty() && (line[0] == '.' || line[0] == '\'') && !joined_) {
+        const bool control = !line.empty() && (line[0] == '.' || line[0] == '\'') && !joined_;
+        std::string_view name;
+        std::string_view rest;
+        if (control) {
             std::size_t at = 1;
             while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
                 ++at;
             std::size_t end = at;
             while (end < line.size() && line[end] != ' ' && line[end] != '\t')
                 ++end;
-            const std::string_view name = line.substr(at, end - at);
+            name = line.substr(at, end - at);
+            rest = line.substr(end);
+        }
+        if (!blockEnd_.empty()) {
+            if (control && name == blockEnd_)
+                blockEnd_.clear();
+            return true;
+        }
+        text_.clear();
+        if (control) {
             if (name.starts_with("\\\"") || name.starts_with("\\#"))
                 return true; // a comment line
-            const std::vector<std::string> arguments = Arguments(line.substr(end));
+            const std::vector<std::string> arguments = Arguments(rest);
             if (StartsBlock(name)) {
-                blockEnd_ = name == "ig" && !arguments.empty() ? "." + arguments[0] : "..";
+                // Up to a line whose request is "." (or the name .ig gives).
+                blockEnd_ = name == "ig" && !arguments.empty() ? arguments[0] : ".";
                 return true;
             }
             if (ShowsNothing(name))
@@ -325,8 +332,10 @@ private:
 } // namespace
 
 bool IsManualPage(std::string_view head) {
+    // Blank lines may come first.
+    head.remove_prefix(std::min(head.size(), head.find_first_not_of(" \t\r\n")));
     return head.starts_with(".TH ") || head.starts_with(".Dd ") || head.starts_with(".\\\"") ||
-           head.starts_with("'\\\"");
+           head.starts_with("'\\\"") || head.starts_with("\\\"");
 }
 
 DecodeResult DecodeManualPage(Part& part, DecodeContext& context) {

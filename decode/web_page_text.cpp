@@ -154,9 +154,9 @@ void WebPageText::AttributeEnds() {
 bool WebPageText::TagEnds() {
     if (IsBlock(tag_))
         text_ += ' ';
-    if (!href_.empty()) {
+    if (const std::string target = DecodedLinkTarget(href_); !target.empty()) {
         text_ += ' ';
-        text_ += DecodedLinkTarget(href_);
+        text_ += target;
         text_ += ' ';
     }
     // A hidden input shows nothing, not even its placeholder.

@@ -13,8 +13,8 @@ namespace ornavex {
 // with character references decoded (&#64;, &#x40;, &commat; and every other
 // named one), block elements (p, div, br, li, td, headings, ...) ending
 // words and inline ones (b, i, span, a, em, strong, font, ...) not, script
-// and style skipped; link targets (href) written as words of their own, the
-// percent-encoding of mailto: links decoded; what a form shows (the value of
+// and style skipped; mailto: link targets (href) written as words of their
+// own, percent-decoded, and no other target; what a form shows (the value of
 // an input that is not hidden, placeholders) read as words of their own.
 // Nothing else is decoded: "name [at] example [dot] com" stays text.
 // Memory stays flat whatever the page: text goes out every few kilobytes,

@@ -178,9 +178,13 @@ private:
             WriteLink(target);
     }
 
+    // A mailto: target is a word of its own; other targets are not read.
     void WriteLink(std::string_view target) {
+        const std::string address = DecodedLinkTarget(target);
+        if (address.empty())
+            return;
         Write(" ");
-        Write(DecodedLinkTarget(target));
+        Write(address);
         Write(" ");
     }
 

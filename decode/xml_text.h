@@ -12,7 +12,7 @@ enum class XmlDialect {
     kWordProcessing, // Word (word/*.xml): the text of w:t, paragraphs, cells, breaks, tabs
     kPresentation,   // PowerPoint (ppt/*.xml) and drawings: a:t, paragraphs, breaks
     kSpreadsheet,    // Excel (xl/*.xml): shared strings, inline strings, cell values
-    kRelationships,  // *.rels: the targets of links (mailto: among them)
+    kRelationships,  // *.rels: the mailto: targets of links
     kOpenDocument,   // OpenDocument content.xml, styles.xml: text:p and text:h
     kGeneric,        // anything else (document properties): all character data
 };
@@ -27,7 +27,7 @@ OfficePart OfficePartOf(std::string_view memberPath);
 // Reads an XML member with a streaming parser (expat) and writes its text:
 // character data with the entities decoded, the runs of one paragraph,
 // cell or string joined, and paragraphs, cells, breaks and tabs ending
-// words. Link targets (mailto: ones percent-decoded) are written as words
+// words. mailto: link targets (percent-decoded) are written as words
 // of their own. An empty member is an empty part. Elements nest at most
 // kMostXmlDepth deep, and no piece of markup (a tag, a comment) is longer
 // than kLongestXmlMarkup: the parser reads an unfinished one again with
