@@ -332,10 +332,11 @@ private:
 } // namespace
 
 bool IsManualPage(std::string_view head) {
-    // Blank lines may come first.
+    // Blank lines may come first; a page passed through soelim or a
+    // preprocessor starts with the line-file request.
     head.remove_prefix(std::min(head.size(), head.find_first_not_of(" \t\r\n")));
     return head.starts_with(".TH ") || head.starts_with(".Dd ") || head.starts_with(".\\\"") ||
-           head.starts_with("'\\\"") || head.starts_with("\\\"");
+           head.starts_with("'\\\"") || head.starts_with("\\\"") || head.starts_with(".lf ");
 }
 
 DecodeResult DecodeManualPage(Part& part, DecodeContext& context) {

@@ -354,6 +354,10 @@ TEST_F(ReadInside, ManualPagesAreReadAsThePageShowsThem) {
     EXPECT_EQ(RunOne("hello.1.gz", Compress(page, Compression::kGzip)).addresses, want);
     // Read as it is written, the escapes would break or join the addresses.
     EXPECT_NE(Run({Put("raw.1", page)}, false).addresses, want);
+    // As soelim leaves a page: the line-file request first.
+    EXPECT_EQ(
+        RunOne("lsof.8", ".lf 1 stdin\n.TH LSOF 8\nspecifying \\fB\\-i\\fP@aaa.bbb\n").addresses,
+        Strings{"-i@aaa.bbb"});
 }
 
 // A file decoded to text of size bytes, compressed with the limits given.
