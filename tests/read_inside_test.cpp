@@ -290,6 +290,12 @@ TEST_F(ReadInside, PdfPagesAreReadInOrder) {
     EXPECT_EQ(
         RunOne("q.pdf", testing::MakePdf({{"write to \xAAquoted@example.com\xBA now"}})).addresses,
         Strings{"quoted@example.com"});
+    // An address broken after one of its hyphens is joined, the hyphen kept;
+    // a line that only ends in a dash is not.
+    EXPECT_EQ(RunOne("h.pdf", testing::MakePdf({{"write to R-windows@R-", "project.org or",
+                                                 "dee@example.org -", "next line"}}))
+                  .addresses,
+              (Strings{"R-windows@R-project.org", "dee@example.org"}));
     // Inside an archive it is read from a copy.
     EXPECT_EQ(RunOne("p.zip", MakeArchive(ArchiveFormat::kZip, {{"a.pdf", pdf}})).addresses,
               outcome.addresses);
