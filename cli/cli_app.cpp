@@ -237,6 +237,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     runOptions.details = NeedsDetails(options);
     runOptions.lines = NeedsLines(options);
     runOptions.memoryLimit = options.memoryLimit;
+    runOptions.readingThreads = options.threads;
     const RunSummary summary = RunRemoval(inputs, sink, runOptions);
     progress.Finish();
 

@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include "clean/list_cleaner.h"
+#include "run/removal_run.h"
 
 #include <CLI/CLI.hpp>
 #include <sstream>
@@ -82,6 +83,12 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.add_flag("--stats", options.stats,
                  "Print counts, speed, memory and what cleaning removed to standard error");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar");
+    app.add_option("--threads", options.threads,
+                   "How many files to read and decode at once (default: one for each core,\n"
+                   "at least 2 and at most " +
+                       std::to_string(kMostReadingThreads) + ")")
+        ->check(CLI::Range(std::size_t{1}, std::size_t{256}).description(""))
+        ->type_name("N");
     app.add_option("--memory-limit", options.memoryLimit,
                    "Memory for the distinct addresses, such as 512M or 4G (default: half of\n"
                    "this machine's); what a large run's set does not take is kept in TMPDIR")

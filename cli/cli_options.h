@@ -26,6 +26,7 @@ struct CliOptions {
     // Memory for the distinct addresses before they go to temporary files;
     // 0: half of the machine's.
     std::uint64_t memoryLimit = 0;
+    std::size_t threads = 0; // 0: ReadingThreads()
 
     // Cleaning and ordering the list, which is then written at the end.
     bool checkDomains = false;

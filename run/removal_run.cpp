@@ -23,21 +23,21 @@ namespace ornavex {
 namespace {
 
 constexpr std::size_t kQueuedBatches = 8;
-constexpr std::size_t kReadingThreads = 2;
 constexpr std::size_t kMaxSpareBatchText = 1 << 20;
 // Past this much memory the address set takes no more addresses: the others
 // are de-duplicated in partitions, each in a set a fraction of the size,
 // after the last file. One large set would wait on memory for each lookup.
 constexpr std::uint64_t kPartitionedFrom = std::uint64_t{256} << 20;
 
-// The run on three threads: two reading threads read alternate files and
-// find their valid addresses; this thread de-duplicates them in list order
-// and talks to the sink, so every hook is called on the thread that called
-// RunRemoval.
+// The run: reading threads take the files in turn (the first file, the
+// next, ... each thread every n-th) and find their valid addresses; this
+// thread de-duplicates them in list order and talks to the sink, so every
+// hook is called on the thread that called RunRemoval.
 class Run {
 public:
     Run(const std::vector<InputSource>& inputs, RunSink& sink, const ReadSettings& settings,
-        std::uint64_t memoryLimit, std::filesystem::path temporaryFolder)
+        std::uint64_t memoryLimit, std::filesystem::path temporaryFolder,
+        std::size_t readingThreads)
         : inputs_(inputs), sink_(sink), settings_(settings),
           seen_(std::make_unique<AddressSet>(settings.hashSeed)), memoryLimit_(memoryLimit),
           temporaryFolder_(std::move(temporaryFolder)) {
@@ -45,7 +45,8 @@ public:
         // Standard input can be read by one thread only.
         const bool readsStandardInput = std::any_of(
             inputs.begin(), inputs.end(), [](const InputSource& in) { return in.standardInput; });
-        const std::size_t threads = readsStandardInput || inputs.size() < 2 ? 1 : kReadingThreads;
+        const std::size_t threads =
+            readsStandardInput ? 1 : std::clamp<std::size_t>(inputs.size(), 1, readingThreads);
         while (channels_.size() < threads)
             channels_.emplace_back();
     }
@@ -502,6 +503,10 @@ std::uint64_t DefaultMemoryLimit() {
     return physical == 0 ? UINT64_MAX : physical / 2;
 }
 
+std::size_t ReadingThreads() {
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, kMostReadingThreads);
+}
+
 RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
                       const RunOptions& options) {
     ReadSettings settings;
@@ -513,7 +518,8 @@ RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
     settings.lines = options.details && options.lines;
     Run run(inputs, sink, settings,
             options.memoryLimit != 0 ? options.memoryLimit : DefaultMemoryLimit(),
-            options.temporaryFolder);
+            options.temporaryFolder,
+            options.readingThreads != 0 ? options.readingThreads : ReadingThreads());
     if (options.details)
         run.AskForDetails();
     return run.Execute();

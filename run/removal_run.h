@@ -112,7 +112,16 @@ struct RunOptions {
     // same results.
     std::uint64_t memoryLimit = 0;
     std::filesystem::path temporaryFolder;
+    // How many files are read and decoded at once (0: ReadingThreads()).
+    std::size_t readingThreads = 0;
 };
+
+// The reading threads a run takes by default: one for each core, at least
+// two (one reads while the other waits on the disk) and at most
+// kMostReadingThreads, past which the one de-duplicating thread is the limit
+// and each thread's queued text only costs memory.
+constexpr std::size_t kMostReadingThreads = 8;
+std::size_t ReadingThreads();
 
 // Half of the machine's physical memory; no limit when the system does not
 // say how much it has.

@@ -247,11 +247,17 @@ TEST(RemovalRun, ManyFilesOfMixedSizesKeepListOrderInAddressesAndReports) {
             expected.push_back("address " + address);
     }
 
-    for (std::size_t blockSize : {64, 30000}) {
+    // Any number of reading threads gives the same events in list order.
+    for (const auto& [blockSize, threads] : {std::pair<std::size_t, std::size_t>{64, 0},
+                                             {30000, 0},
+                                             {30000, 1},
+                                             {4096, 3},
+                                             {4096, 7}}) {
         sink.events.clear();
-        seen.clear();
-        const RunSummary summary = RunRemoval(Files(paths), sink, Blocks(blockSize));
-        EXPECT_EQ(sink.events, expected) << "blocks of " << blockSize;
+        RunOptions options = Blocks(blockSize);
+        options.readingThreads = threads;
+        const RunSummary summary = RunRemoval(Files(paths), sink, options);
+        EXPECT_EQ(sink.events, expected) << "blocks of " << blockSize << ", threads " << threads;
         EXPECT_EQ(summary.filesFailed, 8u);
         EXPECT_EQ(summary.filesRead, 292u);
         EXPECT_EQ(summary.bytesRead, bytes);
