@@ -94,8 +94,9 @@ std::uint64_t AddressSet::Hash(std::string_view text, std::uint64_t seed) {
     return Mix(h);
 }
 
-AddressSet::AddressSet(std::uint64_t seed, std::size_t chunkBytes)
+AddressSet::AddressSet(std::uint64_t seed, std::size_t chunkBytes, Counting counting)
     : seed_(seed), chunkSize_(std::clamp<std::size_t>(chunkBytes, kCacheLine, kChunkBytes)),
+      headerBytes_(counting == Counting::kOn ? kCountedHeaderBytes : kLengthBytes),
       slotMemory_(kInitialSlots * sizeof(Slot)), slots_(static_cast<Slot*>(slotMemory_.data())),
       capacity_(kInitialSlots) {}
 
@@ -103,7 +104,7 @@ std::string_view AddressSet::Key(KeyReference reference) const {
     const char* record = KeyRecord(reference);
     std::uint32_t length;
     std::memcpy(&length, record, kLengthBytes);
-    return {record + kHeaderBytes, length};
+    return {record + headerBytes_, length};
 }
 
 AddressSet::Tally AddressSet::TallyOf(std::uint32_t reference) const {
@@ -150,6 +151,8 @@ void AddressSet::VoidFile() {
 }
 
 std::uint32_t AddressSet::Occurrences(KeyReference reference) const {
+    if (headerBytes_ != kCountedHeaderBytes)
+        return 0; // not counted
     const Tally tally = TallyOf(reference);
     return Voided(tally.group) ? tally.groupBefore : tally.count;
 }
@@ -176,7 +179,7 @@ AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) 
         const char* record = KeyRecord(slot.key);
         std::uint32_t length;
         std::memcpy(&length, record, kLengthBytes);
-        if (length == address.size() && EqualsFolded(record + kHeaderBytes, address)) {
+        if (length == address.size() && EqualsFolded(record + headerBytes_, address)) {
             probe.found = true;
             probe.slot = i;
             return probe;
@@ -201,12 +204,15 @@ bool AddressSet::InOverflow(std::string_view address) const {
 bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) {
     const std::uint32_t tag = Tag(hash);
     const Probe probe = Find(address, tag);
+    const bool counting = headerBytes_ == kCountedHeaderBytes;
     if (probe.found) {
-        Count(FoundKey(probe, address));
+        if (counting)
+            Count(FoundKey(probe, address));
         return false;
     }
     const std::uint32_t key = StoreLowerCased(address);
-    Count(key);
+    if (counting)
+        Count(key);
     lastKey_ = key;
     // Keep the slots in use, erased ones included, at or below 3/4.
     const std::size_t used = count_ - overflow_.size() + tombstones_;
@@ -270,7 +276,7 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
     if (address.size() > UINT32_MAX)
         throw std::length_error("address too long to hold");
     const std::size_t need =
-        (kHeaderBytes + address.size() + kRecordAlign - 1) / kRecordAlign * kRecordAlign;
+        (headerBytes_ + address.size() + kRecordAlign - 1) / kRecordAlign * kRecordAlign;
     auto newChunk = [&](std::size_t bytes) {
         if (chunkStarts_.size() == kMaxChunks)
             throw std::length_error("too many distinct addresses to hold");
@@ -306,9 +312,11 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
     char* record = chunkStarts_.back() + offset;
     const auto length = static_cast<std::uint32_t>(address.size());
     std::memcpy(record, &length, kLengthBytes);
-    const Tally fresh;
-    std::memcpy(record + kLengthBytes, &fresh, sizeof fresh);
-    char* stored = record + kHeaderBytes;
+    if (headerBytes_ == kCountedHeaderBytes) {
+        const Tally fresh;
+        std::memcpy(record + kLengthBytes, &fresh, sizeof fresh);
+    }
+    char* stored = record + headerBytes_;
     for (std::size_t i = 0; i < address.size(); ++i) {
         const char c = address[i];
         stored[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;

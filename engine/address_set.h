@@ -36,7 +36,12 @@ public:
     // kMaxChunkBytes). Many short-lived sets one after another take small
     // ones, which the C heap hands from one set to the next.
     static constexpr std::size_t kMaxChunkBytes = std::size_t{4} << kOffsetBits;
-    explicit AddressSet(std::uint64_t seed = 0, std::size_t chunkBytes = kMaxChunkBytes);
+    // Whether the set counts each key's occurrences (Occurrences, groups):
+    // only details need them, and a key without its tally takes 12 bytes and
+    // a lookup fewer.
+    enum class Counting { kOff, kOn };
+    explicit AddressSet(std::uint64_t seed = 0, std::size_t chunkBytes = kMaxChunkBytes,
+                        Counting counting = Counting::kOff);
     AddressSet(const AddressSet&) = delete;
     AddressSet& operator=(const AddressSet&) = delete;
 
@@ -105,7 +110,7 @@ public:
     // The memory the set has taken: slot table, arena and overflow set.
     std::size_t MemoryBytes() const;
 
-    // Occurrences. Every insert, new or not, counts one occurrence of its key
+    // Occurrences, when counting. Every insert, new or not, counts one occurrence of its key
     // in the current group: a stretch of the run's file being read (the
     // file's own text, or one member of it). Groups grow, and a file's
     // groups follow each other from its first. A voided group's occurrences
@@ -176,13 +181,13 @@ private:
     static constexpr std::uint32_t kEmptyKey = 0;
     static constexpr std::uint32_t kErasedKey = 0xFFFFFFFF;
 
-    // A stored key: a 32-bit length, its Tally, then the bytes.
+    // A stored key: a 32-bit length, its Tally when counting, then the bytes.
     struct Tally {
         std::uint32_t count = 0;       // occurrences, those of a voided group taken off
         std::uint32_t group = 0;       // the group of the last occurrence
         std::uint32_t groupBefore = 0; // count before that group's first occurrence
     };
-    static constexpr std::size_t kHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
+    static constexpr std::size_t kCountedHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
     void Count(std::uint32_t reference);
     Tally TallyOf(std::uint32_t reference) const;
     void SetTally(std::uint32_t reference, const Tally& tally);
@@ -200,7 +205,8 @@ private:
     void Grow();
 
     std::uint64_t seed_;
-    std::size_t chunkSize_; // of the arena's chunks
+    std::size_t chunkSize_;   // of the arena's chunks
+    std::size_t headerBytes_; // before a key's bytes: its length, and its Tally when counting
     KeyReference lastKey_ = 0;
     std::uint32_t group_ = 0;
     std::uint32_t fileGroup_ = 0; // the first group of the current group's file

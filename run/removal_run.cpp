@@ -37,9 +37,13 @@ class Run {
 public:
     Run(const std::vector<InputSource>& inputs, RunSink& sink, const ReadSettings& settings,
         std::uint64_t memoryLimit, std::filesystem::path temporaryFolder,
-        std::size_t readingThreads)
+        std::size_t readingThreads, bool details)
         : inputs_(inputs), sink_(sink), settings_(settings),
-          seen_(std::make_unique<AddressSet>(settings.hashSeed)), memoryLimit_(memoryLimit),
+          // Only the details count occurrences.
+          seen_(std::make_unique<AddressSet>(settings.hashSeed, AddressSet::kMaxChunkBytes,
+                                             details ? AddressSet::Counting::kOn
+                                                     : AddressSet::Counting::kOff)),
+          wantDetails_(details), memoryLimit_(memoryLimit),
           temporaryFolder_(std::move(temporaryFolder)) {
         progress_.fileCount = inputs.size();
         // Standard input can be read by one thread only.
@@ -100,8 +104,6 @@ public:
             GiveDetails();
         return summary_;
     }
-
-    void AskForDetails() { wantDetails_ = true; }
 
 private:
     // A reading thread and the events it sent that this thread has yet to handle.
@@ -462,7 +464,7 @@ private:
     std::uint64_t foundInFile_ = 0;    // its addresses so far, repeats included
     std::vector<HashedAddress> lookups_;
     // With details: the sources of the addresses given and held back.
-    bool wantDetails_ = false;
+    const bool wantDetails_;
     RunDetails details_;
     std::vector<AddressSet::KeyReference> keys_; // of the addresses with sources
     std::size_t keptBefore_ = 0;                 // sources of the files before this one
@@ -519,9 +521,8 @@ RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
     Run run(inputs, sink, settings,
             options.memoryLimit != 0 ? options.memoryLimit : DefaultMemoryLimit(),
             options.temporaryFolder,
-            options.readingThreads != 0 ? options.readingThreads : ReadingThreads());
-    if (options.details)
-        run.AskForDetails();
+            options.readingThreads != 0 ? options.readingThreads : ReadingThreads(),
+            options.details);
     return run.Execute();
 }
 

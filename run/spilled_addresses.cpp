@@ -324,7 +324,9 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
     // Chunks of the arena small enough to come from the C heap, which hands
     // them on from one partition's set to the next.
     constexpr std::size_t kChunkBytes = 1 << 20;
-    AddressSet set(seed_, kChunkBytes);
+    // Counts only for the details.
+    AddressSet set(seed_, kChunkBytes,
+                   keepSources_ ? AddressSet::Counting::kOn : AddressSet::Counting::kOff);
     out.buffer = EmptyBuffer();
     std::vector<First> firsts;
     std::vector<std::pair<std::uint32_t, AddressSet::KeyReference>> knowns; // index, key

@@ -129,7 +129,7 @@ TEST(AddressSet, AgreesWithAPlainSetThroughInsertsAndErases) {
 // some with their whole file, against a plain log of who counted what.
 TEST(AddressSet, CountsLeaveOutVoidedGroupsAndFilesAsAPlainLogDoes) {
     std::mt19937 random(11);
-    AddressSet set(5);
+    AddressSet set(5, AddressSet::kMaxChunkBytes, AddressSet::Counting::kOn);
     std::map<std::string, AddressSet::KeyReference> keys;
     // Every occurrence with its group, and the groups and files voided.
     std::vector<std::pair<std::string, std::uint32_t>> log;
