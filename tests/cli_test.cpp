@@ -362,6 +362,25 @@ TEST_F(CommandLine, ReadsInsideFilesAndStandardInputUnlessRaw) {
     EXPECT_EQ(result.out.find("ann@"), std::string::npos);
     EXPECT_NE(result.err.find("parts read: 0\n"), std::string::npos) << result.err;
 }
+
+// The readers of archives, PDF and mail are a module beside the program,
+// loaded the first time a file needs them: without it, each such file is
+// reported and plain text is read as ever.
+TEST_F(CommandLine, WithoutItsReadersModuleNamesEachFileAndReadsText) {
+    fs::create_directories(dir / "bin");
+    fs::copy_file(kCli, dir / "bin" / "ornavex-cli");
+    fs::permissions(dir / "bin" / "ornavex-cli", fs::perms::owner_exec, fs::perm_options::add);
+    WriteFile(dir / "a.txt.gz", testing::Compress("ann@example.com", testing::Compression::kGzip));
+    WriteFile(dir / "b.txt", "bob@example.org");
+    const ProcessResult result = testing::RunCommand(
+        testing::ShellQuote(dir / "bin" / "ornavex-cli") + " -q " +
+        testing::ShellQuote(dir / "a.txt.gz") + " " + testing::ShellQuote(dir / "b.txt"));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "bob@example.org\n");
+    EXPECT_NE(result.err.find("a.txt.gz: Cannot load the readers of this kind: "),
+              std::string::npos)
+        << result.err;
+}
 #endif
 
 TEST_F(CommandLine, HelpVersionAndUsageErrors) {
