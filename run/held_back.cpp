@@ -1,5 +1,6 @@
 #include "run/held_back.h"
 
+#include <bit>
 #include <cstring>
 
 namespace ornavex {
@@ -29,12 +30,23 @@ std::uint64_t UpperCaseMask(std::string_view text, bool& any) {
             mask |= bits << i;
         any = any || bits != 0;
     }
-    for (; i < text.size(); ++i)
-        if (text[i] >= 'A' && text[i] <= 'Z') {
-            any = true;
-            if (i < 64)
-                mask |= std::uint64_t{1} << i;
-        }
+    const std::size_t rest = text.size() - i;
+    if (rest == 0)
+        return mask;
+    std::uint64_t bits = 0;
+    if (text.size() >= 8) {
+        // The last eight bytes, of which the first 8 - rest are done.
+        std::uint64_t v;
+        std::memcpy(&v, text.data() + text.size() - 8, 8);
+        bits = UpperBits(v) >> (8 - rest);
+    } else {
+        for (std::size_t k = 0; k < rest; ++k)
+            if (text[i + k] >= 'A' && text[i + k] <= 'Z')
+                bits |= 1u << k;
+    }
+    if (i < 64)
+        mask |= bits << i;
+    any = any || bits != 0;
     return mask;
 }
 
@@ -61,10 +73,11 @@ std::string_view HeldBack::Spelling(const Entry& entry) {
     if (entry.spelling & kKeptWhole)
         return std::string_view(whole_).substr(entry.spelling & ~kKeptWhole, key.size());
     spelled_.assign(key);
-    const std::uint64_t mask = masks_[entry.spelling];
-    for (std::size_t i = 0; i < spelled_.size(); ++i)
-        if (mask >> i & 1)
-            spelled_[i] = static_cast<char>(spelled_[i] - ('a' - 'A'));
+    // The mask marks only letters within the key.
+    for (std::uint64_t mask = masks_[entry.spelling]; mask != 0; mask &= mask - 1) {
+        char& letter = spelled_[static_cast<std::size_t>(std::countr_zero(mask))];
+        letter = static_cast<char>(letter - ('a' - 'A'));
+    }
     return spelled_;
 }
 
