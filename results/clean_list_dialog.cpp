@@ -20,6 +20,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace ornavex {
 namespace {
@@ -47,14 +48,15 @@ constexpr qsizetype kReportedPathCharacters = 90;
 // inside Qt's thread pools). A closed dialog's thread finishes on its own.
 template <class Work> auto RunOnThreadOfItsOwn(Work work) {
     using Result = decltype(work());
-    QPromise<Result> promise;
-    QFuture<Result> future = promise.future();
-    QThread* thread =
-        QThread::create([promise = std::move(promise), work = std::move(work)]() mutable {
-            promise.start();
-            promise.addResult(work());
-            promise.finish();
-        });
+    // Shared, not moved: the promise stays the one object the future was
+    // made from.
+    auto promise = std::make_shared<QPromise<Result>>();
+    QFuture<Result> future = promise->future();
+    promise->start();
+    QThread* thread = QThread::create([promise, work = std::move(work)]() mutable {
+        promise->addResult(work());
+        promise->finish();
+    });
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
     return future;
@@ -68,6 +70,16 @@ void ReleaseOffThread(std::shared_ptr<const DoNotMail> object) {
             object.reset();
             return true;
         });
+}
+
+// The outcome of the work a watcher watches, once it is done: none when the
+// watcher tells of an end whose outcome was taken already (it may tell of
+// it twice) or of work still under way.
+template <class T> std::optional<T> TakeOutcome(QFutureWatcher<T>& watcher) {
+    QFuture<T> future = watcher.future();
+    if (!future.isFinished() || !future.isValid() || future.resultCount() == 0)
+        return std::nullopt;
+    return future.takeResult();
 }
 
 } // namespace
@@ -208,7 +220,10 @@ void CleanListDialog::ReadDoNotMailFiles() {
 }
 
 void CleanListDialog::DoNotMailRead() {
-    Loaded loaded = loading_.future().takeResult();
+    std::optional<Loaded> outcome = TakeOutcome(loading_);
+    if (!outcome)
+        return;
+    Loaded loaded = std::move(*outcome);
     loadingNow_ = false;
     if (loadAgain_) {
         loadAgain_ = false;
@@ -252,7 +267,10 @@ void CleanListDialog::ShowPreview() {
 }
 
 void CleanListDialog::PreviewCounted() {
-    const CleaningOutcome outcome = counting_.future().takeResult();
+    const std::optional<CleaningOutcome> counted = TakeOutcome(counting_);
+    if (!counted)
+        return;
+    const CleaningOutcome& outcome = *counted;
     countingNow_ = false;
     if (countAgain_) {
         countAgain_ = false;
