@@ -173,9 +173,7 @@ TEST_F(MainUse, StartOnAnEmptyListShowsNoStrip) {
     // The strip follows the work: no work under way while the message
     // shows, no strip comes up behind it.
     bool stripShown = false;
-    prompts.whileMessageShows = [&] {
-        stripShown = window.busy() || !Panel()->isHidden();
-    };
+    prompts.whileMessageShows = [&] { stripShown = window.busy() || !Panel()->isHidden(); };
     Click(Button(1002));
     ASSERT_TRUE(WaitUntil([&] { return !prompts.messages.empty() && !window.busy(); }));
     EXPECT_EQ(prompts.messages[0].text, "No files added.");
