@@ -34,9 +34,12 @@ std::string FileReport(const std::vector<InputSource>& inputs,
                        const std::vector<FileTally>& tallies) {
     std::string text = "found\tnew\tstatus\tfile\n";
     for (const FileTally& tally : tallies) {
+        const std::string name = inputs[tally.fileIndex].DisplayName();
         text += std::to_string(tally.found) + '\t' + std::to_string(tally.added) + '\t' +
-                (tally.failed ? "failed" : "read") + '\t' +
-                Field(inputs[tally.fileIndex].DisplayName()) + '\n';
+                (tally.failed ? "failed" : "read") + '\t' + Field(name) + '\n';
+        // A part that failed alone gave nothing: a row of its own.
+        for (const std::string& part : tally.failedParts)
+            text += "0\t0\tfailed\t" + Field(part.empty() ? name : name + ": " + part) + '\n';
     }
     return text;
 }

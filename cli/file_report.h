@@ -11,7 +11,8 @@ namespace ornavex {
 // What --report writes: a line per input read, TAB-separated, under a
 // header: the addresses found (repeats included), those new to the run,
 // "read" or "failed", and the input's name (TAB, CR, LF and backslash
-// written as \t, \r, \n and \\).
+// written as \t, \r, \n and \\); after an input's line, a line for each
+// part of it that failed alone ("0 0 failed INPUT: MEMBER").
 std::string FileReport(const std::vector<InputSource>& inputs,
                        const std::vector<FileTally>& tallies);
 

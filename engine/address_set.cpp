@@ -106,19 +106,31 @@ std::string_view AddressSet::Key(KeyReference reference) const {
     return {record + kHeaderBytes, length};
 }
 
-void AddressSet::Count(std::uint32_t reference) {
-    char* record = const_cast<char*>(KeyRecord(reference)) + kLengthBytes;
+AddressSet::Tally AddressSet::TallyOf(std::uint32_t reference) const {
     Tally tally;
-    std::memcpy(&tally, record, sizeof tally);
+    std::memcpy(&tally, KeyRecord(reference) + kLengthBytes, sizeof tally);
+    return tally;
+}
+
+void AddressSet::SetTally(std::uint32_t reference, const Tally& tally) {
+    std::memcpy(const_cast<char*>(KeyRecord(reference)) + kLengthBytes, &tally, sizeof tally);
+}
+
+void AddressSet::Count(std::uint32_t reference) {
+    Tally tally = TallyOf(reference);
     if (tally.group != group_) {
         if (Voided(tally.group))
             tally.count = tally.groupBefore;
+        // Counted in another group of this file before: its count before the
+        // file is kept apart, should the file fail.
+        if (tally.group >= fileGroup_ && fileGroup_ != 0)
+            fileBefore_.emplace(reference, tally.groupBefore);
         tally.group = group_;
         tally.groupBefore = tally.count;
     }
     if (tally.count != UINT32_MAX)
         ++tally.count;
-    std::memcpy(record, &tally, sizeof tally);
+    SetTally(reference, tally);
 }
 
 void AddressSet::VoidGroup(std::uint32_t group) {
@@ -127,9 +139,18 @@ void AddressSet::VoidGroup(std::uint32_t group) {
     voided_[group] = true;
 }
 
+void AddressSet::VoidFile() {
+    for (std::uint32_t group = fileGroup_; group <= group_; ++group)
+        VoidGroup(group);
+    // A key the file counted in one group goes back by that group; one it
+    // counted in several, to its count before the file.
+    for (const auto& [reference, before] : fileBefore_)
+        SetTally(reference, Tally{before, 0, before});
+    fileBefore_.clear();
+}
+
 std::uint32_t AddressSet::Occurrences(KeyReference reference) const {
-    Tally tally;
-    std::memcpy(&tally, KeyRecord(reference) + kLengthBytes, sizeof tally);
+    const Tally tally = TallyOf(reference);
     return Voided(tally.group) ? tally.groupBefore : tally.count;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/address_set.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -122,6 +123,48 @@ TEST(AddressSet, AgreesWithAPlainSetThroughInsertsAndErases) {
         const std::string key = "k" + std::to_string(i) + "@x.io";
         EXPECT_EQ(!set.InsertLowerCased(key, hashOf(key)), reference.count(key) == 1) << key;
     }
+}
+
+// Occurrences counted in groups (a file's stretches), some voided alone and
+// some with their whole file, against a plain log of who counted what.
+TEST(AddressSet, CountsLeaveOutVoidedGroupsAndFilesAsAPlainLogDoes) {
+    std::mt19937 random(11);
+    AddressSet set(5);
+    std::map<std::string, AddressSet::KeyReference> keys;
+    // Every occurrence with its group, and the groups and files voided.
+    std::vector<std::pair<std::string, std::uint32_t>> log;
+    std::set<std::uint32_t> voided;
+    std::uint32_t group = 0;
+    for (int file = 0; file < 300; ++file) {
+        const std::uint32_t fileGroup = ++group;
+        const int stretches = 1 + static_cast<int>(random() % 4);
+        for (int stretch = 0; stretch < stretches; ++stretch) {
+            if (stretch > 0)
+                ++group;
+            set.SetGroup(group, fileGroup);
+            for (int n = static_cast<int>(random() % 8); n > 0; --n) {
+                const std::string address = "k" + std::to_string(random() % 40) + "@x.org";
+                if (set.InsertLowerCased(address))
+                    keys[address] = set.LastKey();
+                log.emplace_back(address, group);
+            }
+            if (random() % 4 == 0) {
+                set.VoidGroup(group);
+                voided.insert(group);
+            }
+        }
+        if (random() % 5 == 0) {
+            set.VoidFile();
+            for (std::uint32_t g = fileGroup; g <= group; ++g)
+                voided.insert(g);
+        }
+    }
+    std::map<std::string, std::uint32_t> counts;
+    for (const auto& [address, counted] : log)
+        if (!voided.count(counted))
+            ++counts[address];
+    for (const auto& [address, key] : keys)
+        EXPECT_EQ(set.Occurrences(key), counts[address]) << address;
 }
 
 TEST(AddressSet, EachSeedGivesOtherHashes) {

@@ -185,9 +185,10 @@ TEST_F(MainUse, StartOnAnEmptyListShowsNoStrip) {
 // member inside it; title, icon and wording are those always shown.
 TEST_F(MainUse, ReportsNameTheFileAndTheMember) {
     const fs::path deep = dir / std::string(120, 'd') / "gone.txt";
-    WriteFile(dir / "bad.gz", "\x1F\x8B\x08garbage");
-    window.files().Append({Q(deep), Q(dir / "bad.gz"), Q(dir / "one.txt")});
+    window.files().Append({Q(deep), Q(dir / "one.txt")});
 #if ORNAVEX_DOCUMENTS
+    WriteFile(dir / "bad.pdf", "%PDF-1.4\nnot really\n");
+    window.files().Append(Q(dir / "bad.pdf"));
     const std::string zip = testing::MakeArchive(
         testing::ArchiveFormat::kZip, {{"a.txt", "ann@example.com"}, {"b.txt", "bob@example.org"}});
     WriteFile(dir / "cut.zip", zip.substr(0, zip.size() / 2));
@@ -198,7 +199,7 @@ TEST_F(MainUse, ReportsNameTheFileAndTheMember) {
     const QString tail =
         QStringLiteral("\r\nin Kantrasel7/29/2014.Form1.Start at line 120\r\r"
                        "Please email screenshot of this message to support@velquarn.example");
-    ASSERT_GE(prompts.messages.size(), 2u);
+    ASSERT_GE(prompts.messages.size(), 1u);
     for (const auto& message : prompts.messages) {
         EXPECT_EQ(message.title, "Application Error");
         EXPECT_EQ(message.icon, Prompts::Icon::kWarning);
@@ -209,9 +210,9 @@ TEST_F(MainUse, ReportsNameTheFileAndTheMember) {
     EXPECT_TRUE(first.contains("…")) << first.toStdString();
     EXPECT_TRUE(first.contains("/gone.txt: No such file or directory\r\n")) << first.toStdString();
     EXPECT_LE(first.indexOf("\r\n"), 100);
-    EXPECT_EQ(prompts.messages[1].text, Q(dir / "bad.gz") + ": Damaged archive" + tail);
 #if ORNAVEX_DOCUMENTS
     ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_EQ(prompts.messages[1].text, Q(dir / "bad.pdf") + ": Damaged PDF" + tail);
     EXPECT_EQ(prompts.messages[2].text, Q(dir / "cut.zip") + ": b.txt: Damaged archive" + tail);
 #endif
 }

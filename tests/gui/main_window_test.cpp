@@ -142,8 +142,8 @@ TEST_F(MainWindowTest, MenusHaveEveryItemWithItsName) {
         EXPECT_TRUE(MenuItem(name)->isSeparator()) << name;
     }
     // Start Removing, the one toolbar command without an item of its own,
-    // comes before Exit. Options sits between File and Help, its one item on
-    // at start.
+    // comes before Exit. Options sits between File and Help: reading inside
+    // on at start, the classic pattern off.
     const QList<QAction*> titles = window.menuBar()->actions();
     ASSERT_EQ(titles.size(), 3);
     const QList<QAction*> file = titles[0]->menu()->actions();
@@ -152,10 +152,14 @@ TEST_F(MainWindowTest, MenusHaveEveryItemWithItsName) {
     EXPECT_EQ(file[6]->text(), "&Start Removing");
     EXPECT_EQ(file[7]->objectName(), "m7");
     EXPECT_EQ(titles[1]->text(), "&Options");
-    ASSERT_EQ(titles[1]->menu()->actions().size(), 1);
+    ASSERT_EQ(titles[1]->menu()->actions().size(), 2);
     QAction* readInside = titles[1]->menu()->actions()[0];
     EXPECT_EQ(readInside->text(), "Read Inside Documents and Archives");
     EXPECT_TRUE(readInside->isCheckable() && readInside->isChecked());
+    QAction* classic = titles[1]->menu()->actions()[1];
+    EXPECT_EQ(classic->objectName(), "classicPattern");
+    EXPECT_EQ(classic->text(), "Classic Address Pattern");
+    EXPECT_TRUE(classic->isCheckable() && !classic->isChecked());
     // Help keeps its items first; About comes after them, with the version.
     const QList<QAction*> help = titles[2]->menu()->actions();
     ASSERT_EQ(help.size(), 8);
