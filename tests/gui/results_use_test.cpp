@@ -152,6 +152,7 @@ TEST_F(ResultsUse, TheCountLineIsNeverCut) {
     for (int width : {results().width(), 420}) {
         results().resize(width, results().height());
         QCoreApplication::processEvents();
+        EXPECT_EQ(results().width(), width); // the line does not hold the window wide
         const QRect room = status->contentsRect();
         const QRect needed = status->fontMetrics().boundingRect(
             room, static_cast<int>(status->alignment()) | Qt::TextWordWrap, text);
