@@ -148,6 +148,17 @@ if [ -x "$bin/gui_run_bench" ]; then
     gui_line="Desktop program on the dense corpus: ${gui_seconds} s from Start to the results window with all rows ($(ratio "$gui_seconds" "$dense_cli") x the command line's ${dense_cli} s; best of three); longest event loop pause from Start to half a second after the results show, over the three runs: ${gui_pause} ms."
 fi
 
+gui_commands=""
+if [ -x "$bin/gui_command_bench" ]; then
+    # The longest event loop pause of each results window command on a
+    # million rows: the worst of three runs.
+    for i in 1 2 3; do "$bin/gui_command_bench" 2>/dev/null >"$data/gui_commands.$i"; done
+    gui_commands=$(paste -d'|' "$data"/gui_commands.{1,2,3} | awk -F'|' '{
+        name = substr($1, 1, 55); sub(/ +$/, "", name); worst = 0
+        for (i = 1; i <= 3; i++) { split(substr($i, 56), f, " "); if (f[1] + 0 > worst) worst = f[1] + 0 }
+        printf "| %s | %d |\n", name, worst }')
+fi
+
 if [ "$memory" = 1 ]; then
     file="$data/sparse-1g.txt"
     peak=$( { /usr/bin/time -f %M "$bin/ornavex-cli" -q "$file" >/dev/null; } 2>&1 | tail -1)
@@ -179,6 +190,14 @@ fi
     echo
     echo "$clean_line"
     [ -n "$gui_line" ] && { echo; echo "$gui_line"; }
+    if [ -n "$gui_commands" ]; then
+        echo
+        echo "Results window on a million rows (gui_command_bench, worst of three runs): the longest pause of the event loop from each command until the window is idle again."
+        echo
+        echo "| command | longest pause ms |"
+        echo "|---|---|"
+        echo "$gui_commands"
+    fi
     [ -n "${memory_line:-}" ] && { echo; echo "$memory_line"; }
     echo
     echo "Both tools printed identical addresses on every corpus."

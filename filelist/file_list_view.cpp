@@ -1,5 +1,6 @@
 #include "filelist/file_list_view.h"
 
+#include "ui/command_bar.h"
 #include "ui/qt_paths.h"
 
 #include <QDropEvent>
@@ -35,10 +36,7 @@ FileListView::FileListView(QWidget* parent) : QTreeView(parent) {
     setDragDropMode(QAbstractItemView::DropOnly);
     setDropIndicatorShown(false);
     setToolTip(QStringLiteral("Drag and drop files here. Double-click item to remove it."));
-    QFont listFont(QStringLiteral("Calibri"));
-    listFont.setPointSizeF(11.25);
-    listFont.setBold(true);
-    setFont(listFont);
+    setFont(ListFont());
     header()->setStretchLastSection(false);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -13,10 +14,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QPromise>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace ornavex {
 namespace {
@@ -32,6 +36,50 @@ std::vector<std::string> Domains(const QString& text) {
 
 QString Number(std::uint64_t n) {
     return QLocale().toString(static_cast<qulonglong>(n));
+}
+
+// A path in a message keeps its start and its file name.
+constexpr qsizetype kReportedPathCharacters = 90;
+
+// Runs work on a thread started for it: a list chosen is read, and a
+// preview counted, at once, never queued behind other work of the program's
+// (a copy of a long list, say), and what the work is handed reaches it
+// through the thread's start, which ThreadSanitizer sees (it does not see
+// inside Qt's thread pools). A closed dialog's thread finishes on its own.
+template <class Work> auto RunOnThreadOfItsOwn(Work work) {
+    using Result = decltype(work());
+    // Shared, not moved: the promise stays the one object the future was
+    // made from.
+    auto promise = std::make_shared<QPromise<Result>>();
+    QFuture<Result> future = promise->future();
+    promise->start();
+    QThread* thread = QThread::create([promise, work = std::move(work)]() mutable {
+        promise->addResult(work());
+        promise->finish();
+    });
+    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
+    return future;
+}
+
+// Lets go of the object on a thread of its own: freeing a list of millions
+// of strings takes long.
+void ReleaseOffThread(std::shared_ptr<const DoNotMail> object) {
+    if (object && object->size() > 0)
+        RunOnThreadOfItsOwn([object = std::move(object)]() mutable {
+            object.reset();
+            return true;
+        });
+}
+
+// The outcome of the work a watcher watches, once it is done: none when the
+// watcher tells of an end whose outcome was taken already (it may tell of
+// it twice) or of work still under way.
+template <class T> std::optional<T> TakeOutcome(QFutureWatcher<T>& watcher) {
+    QFuture<T> future = watcher.future();
+    if (!future.isFinished() || !future.isValid() || future.resultCount() == 0)
+        return std::nullopt;
+    return future.takeResult();
 }
 
 } // namespace
@@ -98,8 +146,8 @@ CleanListDialog::CleanListDialog(Prompts& prompts, CleanChoices choices, Preview
     previewLabel_->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::AcceptRole)
-        ->setObjectName(QStringLiteral("applyCleaning"));
+    apply_ = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::AcceptRole);
+    apply_->setObjectName(QStringLiteral("applyCleaning"));
 
     auto* form = new QFormLayout;
     form->addRow(realDomains_);
@@ -125,6 +173,9 @@ CleanListDialog::CleanListDialog(Prompts& prompts, CleanChoices choices, Preview
     connect(remove, &QPushButton::clicked, this, &CleanListDialog::RemoveFiles);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(&loading_, &QFutureWatcher<Loaded>::finished, this, &CleanListDialog::DoNotMailRead);
+    connect(&counting_, &QFutureWatcher<CleaningOutcome>::finished, this,
+            &CleanListDialog::PreviewCounted);
     ShowPreview();
 }
 
@@ -145,24 +196,48 @@ void CleanListDialog::RemoveFiles() {
     ReadDoNotMailFiles();
 }
 
-// The files are read whole again, as the run reads any input.
+// The files are read whole again, as the run reads any input: a whole run,
+// off the window's thread. Apply waits until they have been read.
 void CleanListDialog::ReadDoNotMailFiles() {
     files_->clear();
     files_->addItems(choices_.doNotMailFiles);
+    if (loadingNow_) {
+        loadAgain_ = true;
+        return;
+    }
+    loadingNow_ = true;
     std::vector<InputSource> inputs;
     for (const QString& file : choices_.doNotMailFiles)
         inputs.push_back(InputSource::File(ToFsPath(file)));
-    auto doNotMail = std::make_shared<DoNotMail>();
-    std::vector<std::string> failures;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    doNotMail->Load(inputs, readInside_, failures);
-    QApplication::restoreOverrideCursor();
-    choices_.doNotMail = std::move(doNotMail);
-    if (!failures.empty()) {
+    loading_.setFuture(RunOnThreadOfItsOwn([inputs = std::move(inputs), readInside = readInside_] {
+        auto doNotMail = std::make_shared<DoNotMail>();
+        Loaded loaded;
+        doNotMail->Load(inputs, readInside, loaded.failures);
+        loaded.doNotMail = std::move(doNotMail);
+        return loaded;
+    }));
+    UpdateBusy();
+}
+
+void CleanListDialog::DoNotMailRead() {
+    std::optional<Loaded> outcome = TakeOutcome(loading_);
+    if (!outcome)
+        return;
+    Loaded loaded = std::move(*outcome);
+    loadingNow_ = false;
+    if (loadAgain_) {
+        loadAgain_ = false;
+        ReleaseOffThread(std::move(loaded.doNotMail));
+        ReadDoNotMailFiles();
+        return;
+    }
+    ReleaseOffThread(std::exchange(choices_.doNotMail, std::move(loaded.doNotMail)));
+    UpdateBusy();
+    if (!loaded.failures.empty()) {
         QString text = QStringLiteral("These do-not-mail lists could not be read; what they hold "
                                       "is not removed:\n");
-        for (const std::string& failure : failures)
-            text += "\n" + QString::fromStdString(failure);
+        for (const std::string& failure : loaded.failures)
+            text += "\n" + ElideMiddle(QString::fromStdString(failure), kReportedPathCharacters);
         prompts_.ShowMessage(this, text, kApplicationTitle, Prompts::Icon::kWarning);
     }
     ShowPreview();
@@ -176,9 +251,33 @@ void CleanListDialog::Changed() {
     previewTimer_->start();
 }
 
+// Counts what each rule would remove over the whole list, off the window's
+// thread; choices made meanwhile are counted once it is done.
 void CleanListDialog::ShowPreview() {
     previewTimer_->stop();
-    const CleaningOutcome outcome = preview_(ListCleaner(choices_.Rules()));
+    if (countingNow_) {
+        countAgain_ = true;
+        return;
+    }
+    countingNow_ = true;
+    counting_.setFuture(
+        RunOnThreadOfItsOwn([preview = preview_, rules = choices_.Rules(),
+                             keep = choices_.doNotMail] { return preview(ListCleaner(rules)); }));
+    UpdateBusy();
+}
+
+void CleanListDialog::PreviewCounted() {
+    const std::optional<CleaningOutcome> counted = TakeOutcome(counting_);
+    if (!counted)
+        return;
+    const CleaningOutcome& outcome = *counted;
+    countingNow_ = false;
+    if (countAgain_) {
+        countAgain_ = false;
+        ShowPreview();
+        return;
+    }
+    UpdateBusy();
     const auto removed = [&](CleaningRule rule) {
         return Number(outcome.removed[static_cast<std::size_t>(rule)]);
     };
@@ -188,6 +287,14 @@ void CleanListDialog::ShowPreview() {
             .arg(removed(CleaningRule::kNotARealDomain), removed(CleaningRule::kDoNotMail),
                  removed(CleaningRule::kDomainFilter), removed(CleaningRule::kRoleAccount),
                  Number(outcome.kept.size())));
+}
+
+void CleanListDialog::UpdateBusy() {
+    apply_->setEnabled(!loadingNow_);
+    if (busy())
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
 }
 
 } // namespace ornavex

@@ -1,5 +1,7 @@
 // The results window's exports: lines, commas, the clipboard and CSV, each
-// of the rows as shown.
+// of the rows as shown. Millions of rows take a while to write or join, so
+// that is done off the window's thread, one export at a time: meanwhile the
+// window shows the busy pointer, keeps repainting, and its toolbar waits.
 #include "output/csv_rows.h"
 #include "results/results_window.h"
 #include "ui/prompts.h"
@@ -19,25 +21,7 @@ const QString kSaveTitle = QStringLiteral("Save");
 const QString kLinesFilter = QStringLiteral("Text Files (*.txt);;All Files (*)");
 const QString kCommasFilter =
     QStringLiteral("Text Files (*.txt);;CSV Files (*.csv);;All Files (*)");
-
-// Restores the window's pointer however the save ends.
-class BusyPointer {
-public:
-    BusyPointer(QWidget& window, bool active) : window_(window), active_(active) {
-        if (active_)
-            window_.setCursor(Qt::WaitCursor);
-    }
-    ~BusyPointer() {
-        if (active_)
-            window_.unsetCursor();
-    }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-private:
-    QWidget& window_;
-    bool active_;
-};
+const QString kCsvFilter = QStringLiteral("CSV Files (*.csv);;All Files (*)");
 
 } // namespace
 
@@ -49,90 +33,108 @@ void ResultsWindow::SaveComma() {
     SaveAs(ExportFormat::kCommas, kCommasFilter, true);
 }
 
-void ResultsWindow::SaveAs(ExportFormat format, const QString& filter, bool busyPointer) {
+QString ResultsWindow::ChooseSaveFile(const QString& filter, bool busyQuestion, bool& exists) {
     const QString fileName = prompts_.ChooseFileToSave(this, kSaveTitle, filter);
     if (fileName.isEmpty())
-        return;
-    const BusyPointer busy(*this, busyPointer);
-    const bool exists = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
-    if (exists && !prompts_.AskYesNo(this, "Are you sure you wish to overwrite " + fileName + " ?",
-                                     kApplicationTitle))
-        return;
-    const std::string error = WriteAddressesFile(
-        ToFsPath(fileName), model_.shown().size(),
-        [this](std::size_t row) { return ShownAddress(row); }, format, exists);
-    if (!error.empty())
-        prompts_.ShowMessage(this,
-                             "Could not save " + fileName + ":\n" + QString::fromStdString(error) +
-                                 "\n\nNo file was changed.",
-                             kApplicationTitle, Prompts::Icon::kWarning);
+        return {};
+    busyQuestion_ = busyQuestion;
+    UpdatePointer();
+    exists = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
+    const bool yes =
+        !exists || prompts_.AskYesNo(this, "Are you sure you wish to overwrite " + fileName + " ?",
+                                     kApplicationTitle);
+    busyQuestion_ = false;
+    UpdatePointer();
+    return yes ? fileName : QString();
 }
 
-std::string_view ResultsWindow::ShownAddress(std::size_t row) const {
-    return model_.addresses()[model_.shown().At(row)];
+void ResultsWindow::SaveAs(ExportFormat format, const QString& filter, bool busyPointer) {
+    if (exporting_)
+        return; // one export at a time
+    bool exists = false;
+    const QString fileName = ChooseSaveFile(filter, busyPointer, exists);
+    if (fileName.isEmpty())
+        return;
+    Export(
+        [shown = model_.Shown(), path = ToFsPath(fileName), format, exists] {
+            return QString::fromStdString(WriteAddressesFile(
+                path, shown.size(), [&](std::size_t row) { return shown.Address(row); }, format,
+                exists));
+        },
+        fileName);
 }
 
 void ResultsWindow::SaveCsv() {
-    const QString fileName = prompts_.ChooseFileToSave(
-        this, kSaveTitle, QStringLiteral("CSV Files (*.csv);;All Files (*)"));
+    if (exporting_)
+        return;
+    bool exists = false;
+    const QString fileName = ChooseSaveFile(kCsvFilter, false, exists);
     if (fileName.isEmpty())
         return;
-    const bool exists = QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink();
-    if (exists && !prompts_.AskYesNo(this, "Are you sure you wish to overwrite " + fileName + " ?",
-                                     kApplicationTitle))
-        return;
-    const BusyPointer busy(*this, true);
-    std::string firstFile;
-    const std::string error =
-        WriteExportFile(ToFsPath(fileName), exists, model_.shown().size() + 1,
-                        [&](std::string& out, std::size_t item) {
-                            if (item == 0) {
-                                AppendCsvHeader(out);
-                                return;
-                            }
-                            const std::size_t at = model_.shown().At(item - 1);
-                            firstFile = model_.FirstFile(at);
-                            AppendCsvRow(out, CsvRow{model_.addresses()[at], model_.Count(at),
-                                                     firstFile, model_.Line(at)});
-                        });
-    if (!error.empty())
-        prompts_.ShowMessage(this,
-                             "Could not save " + fileName + ":\n" + QString::fromStdString(error) +
-                                 "\n\nNo file was changed.",
-                             kApplicationTitle, Prompts::Icon::kWarning);
+    Export(
+        [shown = model_.Shown(), path = ToFsPath(fileName), exists] {
+            std::string firstFile;
+            const auto row = [&](std::string& out, std::size_t item) {
+                if (item == 0) {
+                    AppendCsvHeader(out);
+                    return;
+                }
+                const std::size_t at = shown.rows.At(item - 1);
+                firstFile = shown.list.FirstFile(at);
+                AppendCsvRow(out, CsvRow{(*shown.list.addresses)[at], shown.list.Count(at),
+                                         firstFile, shown.list.Line(at)});
+            };
+            return QString::fromStdString(WriteExportFile(path, exists, shown.size() + 1, row));
+        },
+        fileName);
 }
 
 void ResultsWindow::CopyResultsToClipboard() {
-    if (copyPending_)
-        return; // one copy at a time
-    const std::shared_ptr<const AddressList> addresses = model_.shared();
-    if (model_.shown().size() == 0) { // the clipboard keeps what it holds
+    if (exporting_)
+        return;                      // one export at a time
+    if (model_.view().size() == 0) { // the clipboard keeps what it holds
         ShowCopyHint();
         return;
     }
-    // The rows shown, by their indexes; none when every row shows.
-    auto rows = std::make_shared<const std::vector<std::uint32_t>>(model_.ShownIndexes());
-    // Millions of rows take seconds to join: that is done off the window's
-    // thread, which meanwhile shows the busy pointer and keeps repainting.
-    copyPending_ = true;
-    setCursor(Qt::WaitCursor);
-    toolbar_->setEnabled(false);
-    copying_.setFuture(QtConcurrent::run([addresses, rows, all = model_.shown().all()] {
-        const std::string text =
-            all ? ClipboardLines(*addresses) : ClipboardLines(rows->size(), [&](std::size_t i) {
-                return (*addresses)[(*rows)[i]];
-            });
-        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    }));
+    Export(
+        [shown = model_.Shown()] {
+            const std::string text = shown.rows.all()
+                                         ? ClipboardLines(*shown.list.addresses)
+                                         : ClipboardLines(shown.size(), [&](std::size_t row) {
+                                               return shown.Address(row);
+                                           });
+            return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        },
+        QString());
 }
 
-void ResultsWindow::CopyFinished() {
+// Runs the export off the window's thread; fileName is empty for the
+// clipboard.
+void ResultsWindow::Export(std::function<QString()> work, const QString& fileName) {
+    exporting_ = true;
+    copyingNow_ = fileName.isEmpty();
+    exportFile_ = fileName;
+    toolbar_->setEnabled(false);
+    UpdatePointer();
+    exportWatcher_.setFuture(QtConcurrent::run(std::move(work)));
+}
+
+void ResultsWindow::ExportFinished() {
     // Taken out of the future, so its memory goes with the clipboard's copy.
-    QApplication::clipboard()->setText(copying_.future().takeResult());
-    copyPending_ = false;
+    QString outcome = exportWatcher_.future().takeResult();
+    const bool copied = copyingNow_;
+    exporting_ = false;
+    copyingNow_ = false;
     toolbar_->setEnabled(true);
-    unsetCursor();
-    ShowCopyHint();
+    UpdatePointer();
+    if (copied) {
+        QApplication::clipboard()->setText(std::exchange(outcome, QString()));
+        ShowCopyHint();
+    } else if (!outcome.isEmpty()) {
+        prompts_.ShowMessage(
+            this, "Could not save " + exportFile_ + ":\n" + outcome + "\n\nNo file was changed.",
+            kApplicationTitle, Prompts::Icon::kWarning);
+    }
 }
 
 void ResultsWindow::ShowCopyHint() {

@@ -1,11 +1,39 @@
 #include "results/results_model.h"
 
-#include <QLocale>
+#include <algorithm>
 
 namespace ornavex {
 
+bool ResultsList::HasDetails() const {
+    return details && addresses && details->sources.size() == addresses->size();
+}
+
+std::uint64_t ResultsList::Count(std::size_t index) const {
+    return HasDetails() ? details->sources[index].count : 0;
+}
+
+std::string ResultsList::FirstFile(std::size_t index) const {
+    if (!HasDetails() || !fileNames)
+        return {};
+    const AddressSource& source = details->sources[index];
+    std::string name =
+        source.fileIndex < fileNames->size() ? (*fileNames)[source.fileIndex] : std::string();
+    if (source.member != 0)
+        name += ": " + details->members[source.member];
+    return name;
+}
+
+std::uint64_t ResultsList::Line(std::size_t index) const {
+    return HasDetails() ? details->sources[index].line : 0;
+}
+
+ResultsModel::ResultsModel(QObject* parent) : QAbstractTableModel(parent) {
+    connect(&worker_, &RowsWorker::viewReady, this, &ResultsModel::Install);
+    connect(&worker_, &RowsWorker::busyChanged, this, &ResultsModel::busyChanged);
+}
+
 int ResultsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(shown_.size());
+    return parent.isValid() ? 0 : static_cast<int>(view_.size());
 }
 
 int ResultsModel::columnCount(const QModelIndex& parent) const {
@@ -13,22 +41,22 @@ int ResultsModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= shown_.size())
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= view_.size())
         return {};
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    const std::size_t at = shown_.At(static_cast<std::size_t>(index.row()));
+    const std::size_t at = view_.At(static_cast<std::size_t>(index.row()));
     switch (index.column()) {
     case kAddressColumn: {
         const std::string_view address = (*list_.addresses)[at];
         return QString::fromLatin1(address.data(), static_cast<qsizetype>(address.size()));
     }
     case kCountColumn:
-        return hasDetails() ? QVariant(static_cast<qulonglong>(Count(at))) : QVariant();
+        return list_.HasDetails() ? QVariant(static_cast<qulonglong>(list_.Count(at))) : QVariant();
     case kFirstFileColumn:
-        return QString::fromStdString(FirstFile(at));
+        return QString::fromStdString(list_.FirstFile(at));
     case kLineColumn:
-        return Line(at) > 0 ? QVariant(static_cast<qulonglong>(Line(at))) : QVariant();
+        return list_.Line(at) > 0 ? QVariant(static_cast<qulonglong>(list_.Line(at))) : QVariant();
     default:
         return {};
     }
@@ -71,11 +99,16 @@ void ResultsModel::Show(ResultsList list) {
     if (!list.addresses)
         list.addresses = std::make_shared<AddressList>();
     list_ = std::move(list);
-    const AddressList* addresses = list_.addresses.get();
-    shown_.Reset(
-        addresses->size(), [addresses](std::size_t i) { return (*addresses)[i]; },
-        [this](std::size_t i) { return Count(i); });
+    view_ = RowView{list_.addresses->size(), nullptr, 0};
+    removed_.clear();
+    removedCount_ = 0;
+    order_ = SortOrder::kFirstOccurrence;
+    reverse_ = false;
+    cleaned_ = false;
+    filter_.clear();
+    worker_.Reset(list_.addresses, list_.details);
     endResetModel();
+    emit rowsChanged();
 }
 
 void ResultsModel::Show(std::shared_ptr<const AddressList> addresses) {
@@ -87,60 +120,84 @@ void ResultsModel::Show(AddressList addresses) {
 }
 
 void ResultsModel::Clear() {
-    Show(ResultsList{}); // a copy under way keeps the old list
+    Show(ResultsList{}); // a copy or a save under way keeps the old list
 }
 
-CleaningOutcome ResultsModel::Clean(const ListCleaner* cleaner) {
-    beginResetModel();
-    CleaningOutcome outcome = shown_.Clean(cleaner);
-    endResetModel();
-    return outcome;
+void ResultsModel::Clean(std::shared_ptr<const ListCleaner> cleaner,
+                         std::shared_ptr<const void> keep) {
+    cleaned_ = cleaner != nullptr;
+    worker_.Clean(std::move(cleaner), std::move(keep));
 }
 
 void ResultsModel::SortBy(SortOrder order, bool reverse) {
-    beginResetModel();
-    shown_.Sort(order, reverse);
-    endResetModel();
+    order_ = order;
+    reverse_ = reverse;
+    worker_.Sort(order, reverse);
 }
 
 void ResultsModel::Filter(const QString& text) {
+    if (text == filter_)
+        return;
+    filter_ = text;
+    worker_.Filter(text.toStdString());
+}
+
+void ResultsModel::PrepareFilter() {
+    worker_.Prepare();
+}
+
+void ResultsModel::Release(std::shared_ptr<const void> object) {
+    worker_.Release(std::move(object));
+}
+
+void ResultsModel::Install(const RowView& view) {
     beginResetModel();
-    shown_.Filter(text.toStdString());
+    view_ = WithoutRemoved(view);
     endResetModel();
+    emit rowsChanged();
 }
 
-std::vector<std::uint32_t> ResultsModel::ShownIndexes() const {
-    std::vector<std::uint32_t> indexes;
-    if (shown_.all())
-        return indexes;
-    indexes.reserve(shown_.size());
-    for (std::size_t row = 0; row < shown_.size(); ++row)
-        indexes.push_back(static_cast<std::uint32_t>(shown_.At(row)));
-    return indexes;
+RowView ResultsModel::WithoutRemoved(RowView view) const {
+    if (removedCount_ == 0)
+        return view;
+    auto rows = std::make_shared<std::vector<std::uint32_t>>();
+    rows->reserve(view.size());
+    for (std::size_t row = 0; row < view.size(); ++row) {
+        const std::size_t at = view.At(row);
+        if (!removed_[at])
+            rows->push_back(static_cast<std::uint32_t>(at));
+    }
+    view.rows = std::move(rows);
+    return view;
 }
 
-bool ResultsModel::hasDetails() const {
-    return list_.details && list_.details->sources.size() == list_.addresses->size();
-}
-
-std::uint64_t ResultsModel::Count(std::size_t index) const {
-    return hasDetails() ? list_.details->sources[index].count : 0;
-}
-
-std::string ResultsModel::FirstFile(std::size_t index) const {
-    if (!hasDetails() || !list_.fileNames)
-        return {};
-    const AddressSource& source = list_.details->sources[index];
-    std::string name = source.fileIndex < list_.fileNames->size()
-                           ? (*list_.fileNames)[source.fileIndex]
-                           : std::string();
-    if (source.member != 0)
-        name += ": " + list_.details->members[source.member];
-    return name;
-}
-
-std::uint64_t ResultsModel::Line(std::size_t index) const {
-    return hasDetails() ? list_.details->sources[index].line : 0;
+void ResultsModel::RemoveRows(QList<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    while (!rows.isEmpty() && (rows.front() < 0))
+        rows.pop_front();
+    while (!rows.isEmpty() && static_cast<std::size_t>(rows.back()) >= view_.size())
+        rows.pop_back();
+    if (rows.isEmpty())
+        return;
+    if (removed_.empty())
+        removed_.assign(list_.addresses->size(), false);
+    for (const int row : rows) {
+        removed_[view_.At(static_cast<std::size_t>(row))] = true;
+        ++removedCount_;
+    }
+    // One run of rows keeps the list's place and selection; several reset it.
+    const bool oneRun = rows.back() - rows.front() + 1 == rows.size();
+    if (oneRun)
+        beginRemoveRows({}, rows.front(), rows.back());
+    else
+        beginResetModel();
+    view_ = WithoutRemoved(view_);
+    if (oneRun)
+        endRemoveRows();
+    else
+        endResetModel();
+    emit rowsChanged();
 }
 
 } // namespace ornavex

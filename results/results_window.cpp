@@ -8,12 +8,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTableView>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 namespace ornavex {
 namespace {
@@ -22,8 +25,6 @@ namespace {
 constexpr int kClientWidth = 9120;
 constexpr int kClientHeight = 4440;
 constexpr int kListLeft = 120;
-constexpr int kListTop = 1260;
-constexpr int kListHeight = 3135;
 constexpr int kColumnWidth = 8000;
 constexpr int kStatusHeightPixels = 24; // the status line below the design area
 constexpr int kFilterHeightPixels = 28; // the filter field above the list
@@ -38,6 +39,7 @@ ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window), prompts_(prompts) {
     setObjectName(QStringLiteral("Form2"));
     SetFormColors(*this); // the button-face background, whatever the skin
+    DerivePlaceholderColours();
     setWindowTitle(kApplicationTitle);
     setWindowIcon(ProgramIcon());
     customPointer_ = LoadCustomPointer(CustomPointerFile());
@@ -47,13 +49,30 @@ ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
     filter_ = new QLineEdit(this);
     filter_->setObjectName(QStringLiteral("filterField"));
     filter_->setPlaceholderText(QStringLiteral("Filter by address or domain"));
+    filter_->setToolTip(WithKey(QStringLiteral("Filter by address or domain"),
+                                {QKeySequence(Qt::CTRL | Qt::Key_F)}));
     filter_->setClearButtonEnabled(true);
     filter_->installEventFilter(this);
-    connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        model_.Filter(text);
-        UpdateStatus();
-    });
+    connect(filter_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { model_.Filter(text); });
 
+    CreateList();
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusLine"));
+    // Long counts wrap to a second line rather than being cut.
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LayOut();
+    CreateKeys();
+
+    connect(&model_, &ResultsModel::rowsChanged, this, &ResultsWindow::UpdateStatus);
+    connect(&model_, &ResultsModel::busyChanged, this, &ResultsWindow::UpdatePointer);
+    connect(&exportWatcher_, &QFutureWatcher<QString>::finished, this,
+            &ResultsWindow::ExportFinished);
+}
+
+void ResultsWindow::CreateList() {
     // A table of one column under a header. Unlike a tree view it lays out
     // its rows without asking the model about each one, so a million rows
     // show at once.
@@ -63,15 +82,20 @@ ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
     list_->verticalHeader()->hide();
     list_->setShowGrid(false);
     list_->setWordWrap(false);
+    // A long first file keeps its file name in view, as the input list does.
+    list_->setTextElideMode(Qt::ElideMiddle);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setTabKeyNavigation(false); // Tab moves on to the next control
     list_->setToolTip(QStringLiteral("Double-click item to remove it. Move bar to right and out "
                                      "of window to reveal full names."));
-    QFont listFont(QStringLiteral("Calibri"));
-    listFont.setPointSizeF(11.25);
-    listFont.setBold(true);
-    list_->setFont(listFont);
+    list_->setFont(ListFont());
+    list_->installEventFilter(this);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupHeaderMenu(list_->mapToGlobal(at)); });
+    list_->viewport()->installEventFilter(this); // a double-click takes its row out
     QHeaderView* header = list_->horizontalHeader();
     header->setStretchLastSection(false);
     header->setHighlightSections(false);
@@ -87,97 +111,74 @@ ResultsWindow::ResultsWindow(Prompts& prompts, QWidget* parent)
     connect(header, &QHeaderView::sectionClicked, this, &ResultsWindow::SortByHeader);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header, &QHeaderView::customContextMenuRequested, this,
-            [this, header](const QPoint& at) { HeaderMenu()->popup(header->mapToGlobal(at)); });
+            [this, header](const QPoint& at) { PopupHeaderMenu(header->mapToGlobal(at)); });
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 2);
-
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("statusLine"));
-    LayOut();
-
-    connect(&copying_, &QFutureWatcher<QString>::finished, this, &ResultsWindow::CopyFinished);
-    CenterOnScreen(*this);
 }
 
-// The design's places, wide enough for every toolbar command in the style
-// they show in (a skin may come later): the list grows with the window, and
-// the filter field sits above it.
+// The toolbar across the top, then the filter field, the list (which takes
+// whatever room the window has) and the count line, with the design's
+// margins.
 void ResultsWindow::LayOut() {
-    const int width = std::max(PixelsFromTwips(kClientWidth), toolbar_->sizeHint().width());
-    const int listWidth = width - 2 * PixelsFromTwips(kListLeft);
-    setFixedSize(width, PixelsFromTwips(kClientHeight) + kStatusHeightPixels + kFilterHeightPixels);
-    toolbar_->setGeometry(0, 0, width, PixelsFromTwips(kListTop) - 4);
-    filter_->setGeometry(PixelsFromTwips(kListLeft), PixelsFromTwips(kListTop) - 2, listWidth,
-                         kFilterHeightPixels - 4);
-    list_->setGeometry(PixelsFromTwips(kListLeft), PixelsFromTwips(kListTop) + kFilterHeightPixels,
-                       listWidth, PixelsFromTwips(kListHeight));
-    status_->setGeometry(PixelsFromTwips(kListLeft),
-                         PixelsFromTwips(kClientHeight) - 2 + kFilterHeightPixels, listWidth,
-                         kStatusHeightPixels);
-}
-
-void ResultsWindow::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::StyleChange && status_ != nullptr)
-        LayOut();
+    auto* window = new QVBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->setSpacing(0);
+    window->addWidget(toolbar_);
+    auto* body = new QVBoxLayout;
+    const int margin = PixelsFromTwips(kListLeft);
+    body->setContentsMargins(margin, 4, margin, 4);
+    body->setSpacing(4);
+    filter_->setMinimumHeight(kFilterHeightPixels - 4);
+    body->addWidget(filter_);
+    body->addWidget(list_, 1);
+    status_->setMinimumHeight(kStatusHeightPixels - 4);
+    body->addWidget(status_);
+    window->addLayout(body, 1);
+    setTabOrder(filter_, list_);
 }
 
 void ResultsWindow::CreateStaticBar() {
-    toolbar_ = CreateCommandBar(this,
-                                {{kBackId, "Back", "back"},
-                                 {kSaveResultsId, "Save Results", "save"},
-                                 {kSaveCommaId, "Save Results With Commas", "save_commas"},
-                                 {kCopyToClipboardId, "Save Results To Clipboard", "clipboard"},
-                                 {kSaveCsvId, "Save As CSV...", "save_csv"},
-                                 {kCleanListId, "Clean List", "clean_list"}},
-                                [this](int id) { CommandBars_Execute(id); });
+    toolbar_ = CreateCommandBar(
+        this,
+        {{kBackId, "Back", "back", {QKeySequence(Qt::ALT | Qt::Key_Left)}},
+         {kSaveResultsId, "Save Results", "save", {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+         {kSaveCommaId,
+          "Save Results With Commas",
+          "save_commas",
+          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
+         {kCopyToClipboardId,
+          "Save Results To Clipboard",
+          "clipboard",
+          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
+         {kSaveCsvId, "Save As CSV...", "save_csv", {QKeySequence(Qt::CTRL | Qt::Key_E)}},
+         {kCleanListId, "Clean List", "clean_list", {QKeySequence(Qt::CTRL | Qt::Key_L)}}},
+        [this](int id) { CommandBars_Execute(id); });
 }
 
-QMenu* ResultsWindow::HeaderMenu() {
-    if (headerMenu_ != nullptr)
-        return headerMenu_;
-    headerMenu_ = new QMenu(this);
-    headerMenu_->setObjectName(QStringLiteral("headerMenu"));
-    const auto order = [this](const char* name, const char* caption, SortOrder sortOrder) {
-        QAction* action = headerMenu_->addAction(QString::fromLatin1(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, [this, sortOrder] {
-            list_->horizontalHeader()->setSortIndicatorShown(false);
-            model_.SortBy(sortOrder);
-        });
-    };
-    order("firstOccurrenceOrder", "First Occurrence Order", SortOrder::kFirstOccurrence);
-    order("addressOrder", "Address Order", SortOrder::kAddress);
-    order("domainOrder", "Domain Order", SortOrder::kDomain);
-    order("countOrder", "Count Order", SortOrder::kCount);
-    headerMenu_->addSeparator();
-    const auto column = [this](const char* name, int section) {
-        QAction* action = headerMenu_->addAction(
-            model_.headerData(section, Qt::Horizontal, Qt::DisplayRole).toString());
-        action->setObjectName(QString::fromLatin1(name));
-        action->setCheckable(true);
-        action->setChecked(!list_->horizontalHeader()->isSectionHidden(section));
-        connect(action, &QAction::toggled, this, [this, section](bool shown) {
-            list_->horizontalHeader()->setSectionHidden(section, !shown);
-        });
-    };
-    column("showCount", ResultsModel::kCountColumn);
-    column("showFirstFile", ResultsModel::kFirstFileColumn);
-    column("showLine", ResultsModel::kLineColumn);
-    return headerMenu_;
+// The keys of what has no button: the filter, and the header's menu from
+// the list (the menu key, or Shift+F10, as for any context menu).
+void ResultsWindow::CreateKeys() {
+    auto* find = new QAction(this);
+    find->setObjectName(QStringLiteral("findAction"));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(find, &QAction::triggered, this, [this] {
+        filter_->setFocus(Qt::ShortcutFocusReason);
+        filter_->selectAll();
+    });
+    addAction(find);
 }
 
-// A click sorts by the column; a second click on it turns the order round.
-// Counts start with the most frequent, the rest from the first.
-void ResultsWindow::SortByHeader(int column) {
-    QHeaderView* header = list_->horizontalHeader();
-    Qt::SortOrder order =
-        column == ResultsModel::kCountColumn ? Qt::DescendingOrder : Qt::AscendingOrder;
-    if (header->isSortIndicatorShown() && header->sortIndicatorSection() == column)
-        order = header->sortIndicatorOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                   : Qt::AscendingOrder;
-    header->setSortIndicatorShown(true);
-    header->setSortIndicator(column, order);
-    model_.sort(column, order);
+void ResultsWindow::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        // The design size, wide enough for every toolbar button in the style
+        // they show in (a skin may have come since the window was made), then
+        // made to fit the screen it opens on.
+        placed_ = true;
+        resize(std::max(PixelsFromTwips(kClientWidth), toolbar_->sizeHint().width()),
+               PixelsFromTwips(kClientHeight) + kStatusHeightPixels + kFilterHeightPixels);
+        CenterOnScreen(*this);
+        RefitWhenFramed(*this);
+    }
+    QWidget::showEvent(event);
 }
 
 QString ResultsWindow::statusText() const {
@@ -191,17 +192,29 @@ void ResultsWindow::ShowResults(std::uint64_t uniqueAddresses, std::uint64_t dup
     if (partsRead > 0)
         text += ", " + CountText(partsRead, "part read inside files", "parts read inside files");
     countText_ = text + ".";
-    // A new list starts as it comes: no filter, cleaning or order.
-    filter_->blockSignals(true);
-    filter_->clear();
-    filter_->blockSignals(false);
-    list_->horizontalHeader()->setSortIndicatorShown(false);
-    cleanChoices_ = CleanChoices();
-    cleaner_.reset();
+    StartAfresh();
     UpdateStatus();
     show();
     raise();
     activateWindow();
+    list_->setFocus(Qt::OtherFocusReason);
+}
+
+void ResultsWindow::StartAfresh() {
+    filter_->clear(); // the list is new already: nothing to filter
+    if (cleanChoices_.doNotMail && cleanChoices_.doNotMail->size() > 0)
+        model_.Release(std::move(cleanChoices_.doNotMail));
+    cleanChoices_ = CleanChoices();
+    QHeaderView* header = list_->horizontalHeader();
+    header->setSortIndicatorShown(false);
+    sortColumn_ = -1;
+    for (int column = ResultsModel::kCountColumn; column < ResultsModel::kColumns; ++column)
+        header->hideSection(column);
+    if (headerMenu_ != nullptr)
+        for (QAction* action : headerMenu_->actions())
+            if (action->isCheckable() && action->actionGroup() == nullptr)
+                action->setChecked(false);
+    MarkOrderInForce();
 }
 
 void ResultsWindow::CommandBars_Execute(int id) {
@@ -229,26 +242,38 @@ void ResultsWindow::CommandBars_Execute(int id) {
     }
 }
 
-// The counts of the run; with a filter or cleaning, also what shows.
+// The counts of the run; with a filter, cleaning or rows taken out, also
+// what shows.
 void ResultsWindow::UpdateStatus() {
     QString text = countText_;
-    const ShownRows& shown = model_.shown();
-    if (!countText_.isEmpty() && (!shown.filter().empty() || cleaner_)) {
-        text += " " + CountText(shown.size(), "row shown", "rows shown");
-        if (cleaner_)
-            text += ", " + CountText(shown.cleanedAway(), "address cleaned away",
-                                     "addresses cleaned away");
+    const RowView& view = model_.view();
+    const bool narrowed =
+        !model_.filterText().isEmpty() || model_.cleaned() || model_.removedRows() > 0;
+    if (!countText_.isEmpty() && narrowed) {
+        text += " " + CountText(view.size(), "row shown", "rows shown");
+        if (model_.cleaned())
+            text += ", " +
+                    CountText(view.cleanedAway, "address cleaned away", "addresses cleaned away");
+        if (model_.removedRows() > 0)
+            text += ", " + CountText(model_.removedRows(), "row removed", "rows removed");
         text += ".";
     }
     status_->setText(text);
 }
 
+void ResultsWindow::UpdatePointer() {
+    if (busy() || busyQuestion_)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
 void ResultsWindow::CleanList() {
+    const std::shared_ptr<const AddressList> addresses = model_.list().addresses;
     auto* dialog = new CleanListDialog(
         prompts_, cleanChoices_,
-        [this](const ListCleaner& cleaner) {
-            const AddressList& addresses = model_.addresses();
-            return cleaner.Clean(addresses.size(), [&](std::size_t i) { return addresses[i]; });
+        [addresses](const ListCleaner& cleaner) {
+            return cleaner.Clean(addresses->size(), [&](std::size_t i) { return (*addresses)[i]; });
         },
         readInside_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -257,10 +282,31 @@ void ResultsWindow::CleanList() {
 }
 
 void ResultsWindow::ApplyCleaning(const CleanChoices& choices) {
+    if (cleanChoices_.doNotMail != choices.doNotMail && cleanChoices_.doNotMail &&
+        cleanChoices_.doNotMail->size() > 0)
+        model_.Release(std::move(cleanChoices_.doNotMail)); // the list it no longer uses
     cleanChoices_ = choices;
-    cleaner_ = choices.any() ? std::make_unique<ListCleaner>(choices.Rules()) : nullptr;
-    model_.Clean(cleaner_.get());
+    if (choices.any())
+        model_.Clean(std::make_shared<const ListCleaner>(choices.Rules()), choices.doNotMail);
+    else
+        model_.Clean(nullptr);
     UpdateStatus();
+}
+
+void ResultsWindow::RemoveRowsTaken() {
+    QList<int> rows;
+    for (const QModelIndex& index : list_->selectionModel()->selectedRows())
+        rows.append(index.row());
+    const QModelIndex current = list_->currentIndex();
+    if (rows.isEmpty() && current.isValid())
+        rows.append(current.row());
+    if (rows.isEmpty())
+        return;
+    const int next = *std::min_element(rows.begin(), rows.end());
+    model_.RemoveRows(rows);
+    // The row that moved up into the place is the next one Delete takes.
+    if (model_.rowCount() > 0)
+        list_->setCurrentIndex(model_.index(std::min(next, model_.rowCount() - 1), 0));
 }
 
 bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -268,16 +314,35 @@ bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
     // gets the focus, before the first key.
     if (watched == filter_ && event->type() == QEvent::FocusIn)
         model_.PrepareFilter();
+    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const QModelIndex index =
+            list_->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (index.isValid())
+            model_.RemoveRows({index.row()});
+        return true;
+    }
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete) {
+            RemoveRowsTaken();
+            return true;
+        }
+        // The list's context menu is the header's: orders and columns.
+        if (key->key() == Qt::Key_Menu ||
+            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            const QModelIndex current = list_->currentIndex();
+            const QRect cell = current.isValid() ? list_->visualRect(current) : QRect();
+            PopupHeaderMenu(
+                list_->viewport()->mapToGlobal(cell.isValid() ? cell.bottomLeft() : QPoint(0, 0)));
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
 void ResultsWindow::Back() {
     model_.Clear();
-    filter_->blockSignals(true);
-    filter_->clear();
-    filter_->blockSignals(false);
-    cleanChoices_ = CleanChoices();
-    cleaner_.reset();
+    StartAfresh();
     countText_.clear();
     status_->clear();
     emit backRequested();

@@ -12,7 +12,7 @@ packages=(
     libgtest-dev libgmock-dev
     libcli11-dev
     liburing-dev
-    libarchive-dev libexpat1-dev libpoppler-cpp-dev libgmime-3.0-dev
+    libarchive-dev libexpat1-dev libpoppler-cpp-dev libgmime-3.0-dev zlib1g-dev
     libpsl-dev publicsuffix
     qt6-base-dev qt6-svg-dev
     fonts-crosextra-carlito

@@ -3,6 +3,7 @@
 #include "filelist/file_list_view.h"
 #include "results/results_window.h"
 #include "run/error_report.h"
+#include "run/removal_run.h"
 #include "scan/folder_scan.h"
 #include "shell/command_ids.h"
 #include "shell/help_commands.h"
@@ -62,6 +63,7 @@ MainWindow::MainWindow(Prompts& prompts)
     setObjectName(QStringLiteral("Form1"));
     // The load steps, in order: skin, custom pointer, the start-up draw,
     // caption and icon, then the lists, the results window and the toolbar.
+    DerivePlaceholderColours(); // readable on any desktop, skinned or not
     skinned_ = ApplySkin(*this, SkinFile());
     customPointer_ = LoadCustomPointer(CustomPointerFile());
     MainPageDraw(ClockSeededUniform());
@@ -78,7 +80,7 @@ MainWindow::MainWindow(Prompts& prompts)
     progressDelay_->setSingleShot(true);
     progressDelay_->setInterval(kProgressDelay);
     connect(progressDelay_, &QTimer::timeout, this, [this] {
-        if (busy()) {
+        if (busy() || startPending_) {
             progress_->show();
             ApplyListLayout();
         }
@@ -86,6 +88,9 @@ MainWindow::MainWindow(Prompts& prompts)
 
     CreateMenus();
     results_ = std::make_unique<ResultsWindow>(prompts_);
+    // Do-not-mail lists are read as the run's files are.
+    results_->SetReadInside(readInside_->isChecked());
+    connect(readInside_, &QAction::toggled, results_.get(), &ResultsWindow::SetReadInside);
     if (skinned_) // both windows dressed alike
         ApplySkin(*results_, SkinFile());
     list_->header()->resizeSection(0, PixelsFromTwips(kInitialColumnWidth));
@@ -113,13 +118,25 @@ MainWindow::~MainWindow() {
 
 void MainWindow::CreateStaticBar() {
     // Left to right; "Clear List" (1003) stands before "Start Removing" (1002).
-    toolbar_ = CreateCommandBar(this,
-                                {{kAddFilesId, "Add Files", "add_files"},
-                                 {kAddFolderId, "Add Folder", "add_folder"},
-                                 {kClearListId, "Clear List", "clear_list"},
-                                 {kStartId, "Start Removing", "start_removing"}},
-                                [this](int id) { CommandBars_Execute(id); });
+    // The keys belong to the menu items of the same commands.
+    toolbar_ = CreateCommandBar(
+        this,
+        {{kAddFilesId, "Add Files", "add_files", AddFilesKeys()},
+         {kAddFolderId, "Add Folder", "add_folder", AddFolderKeys()},
+         {kClearListId, "Clear List", "clear_list", ClearListKeys()},
+         {kStartId, "Start Removing", "start_removing", StartKeys()}},
+        [this](int id) { CommandBars_Execute(id); }, ButtonKeys::kOnMenuItems);
     addToolBar(toolbar_);
+    // Tab goes from the toolbar's buttons to the list.
+    QWidget* previous = nullptr;
+    for (QAction* action : toolbar_->actions()) {
+        QWidget* button = toolbar_->widgetForAction(action);
+        if (previous != nullptr && button != nullptr)
+            setTabOrder(previous, button);
+        previous = button != nullptr ? button : previous;
+    }
+    if (previous != nullptr)
+        setTabOrder(previous, list_);
 }
 
 void MainWindow::CommandBars_Execute(int id) {
@@ -185,8 +202,23 @@ void MainWindow::RemoveCurrentEntry() {
 }
 
 void MainWindow::Start() {
-    if (run_.running())
+    if (run_.running() || startPending_)
         return; // a second Start while a run goes on is ignored
+    if (folderScan_.busy()) {
+        // Files are still being looked for: the run waits for all of them,
+        // rather than reading a part of the list.
+        startPending_ = true;
+        UpdateBusyState();
+        return;
+    }
+    if (files_.paths().empty()) {
+        setCursor(Qt::WaitCursor);
+        prompts_.ShowMessage(this,
+                             QString::fromUtf8(kNoFilesMessage.data(), kNoFilesMessage.size()),
+                             kApplicationTitle, Prompts::Icon::kNone);
+        UpdateBusyState();
+        return;
+    }
     progress_->ShowRunStarting();
     RunOptions options;
     options.readInside = readInside_->isChecked();
@@ -210,22 +242,31 @@ void MainWindow::RunFinished(const RunResult& result) {
 }
 
 void MainWindow::CancelWork() {
+    startPending_ = false;
     run_.Cancel();
     folderScan_.Cancel();
 }
 
+// The busy pointer and the progress strip follow the work. The strip is
+// asked whether it is hidden, not whether it shows: while the results
+// window is up this window is hidden, and so would the strip seem to be.
 void MainWindow::UpdateBusyState() {
+    if (startPending_ && !folderScan_.busy()) {
+        startPending_ = false;
+        Start(); // the scan is done and its files are in the list
+        return;
+    }
     if (busy()) {
         setCursor(Qt::WaitCursor);
         if (!run_.running())
             progress_->ShowScanning();
-        if (!progress_->isVisible() && !progressDelay_->isActive())
+        if (progress_->isHidden() && !progressDelay_->isActive())
             progressDelay_->start();
         return;
     }
     unsetCursor();
     progressDelay_->stop();
-    if (progress_->isVisible()) {
+    if (!progress_->isHidden()) {
         progress_->hide();
         ApplyListLayout();
     }
@@ -238,6 +279,14 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (placed_)
+        return;
+    placed_ = true;
+    RefitWhenFramed(*this);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -258,7 +307,7 @@ void MainWindow::ApplyListLayout() {
         height += top;
         top = 0;
     }
-    if (progress_->isVisible()) {
+    if (!progress_->isHidden()) {
         const int panelHeight = progress_->sizeHint().height();
         height -= panelHeight;
         progress_->setGeometry(0, client->height() - panelHeight, client->width(), panelHeight);

@@ -34,6 +34,9 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     ResultsWindow& results() { return *results_; }
     bool busy() const { return run_.running() || folderScan_.busy(); }
+    // Start was pressed while a folder scan went on: the run starts once the
+    // scan's files are in the list.
+    bool startPending() const { return startPending_; }
     bool skinned() const { return skinned_; }
     const std::optional<QCursor>& customPointer() const { return customPointer_; }
 
@@ -62,6 +65,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override; // Esc cancels a run or a scan
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -85,6 +89,8 @@ private:
     FolderScanJob folderScan_;
     ListLayout layout_;
     bool skinned_ = false;
+    bool startPending_ = false;
+    bool placed_ = false; // checked to be whole on its screen once shown
     // Loaded when shipped, as the window's custom pointer picture; nothing
     // switches to it.
     std::optional<QCursor> customPointer_;

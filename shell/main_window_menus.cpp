@@ -1,3 +1,4 @@
+#include "shell/command_ids.h"
 #include "shell/help_commands.h"
 #include "shell/main_window.h"
 #include "ui/command_bar.h"
@@ -7,14 +8,17 @@
 namespace ornavex {
 
 // The File, Options and Help menus. Items carry their historical object names m1 to
-// m21 (some numbers were never used).
+// m21 (some numbers were never used). The commands' keys work through these
+// items, and show in them.
 void MainWindow::CreateMenus() {
     QMenuBar* bar = menuBar();
     bar->setFont(CommandBarFont());
 
-    auto item = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, auto handler,
+                       const QList<QKeySequence>& keys = {}) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
@@ -24,13 +28,23 @@ void MainWindow::CreateMenus() {
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->menuAction()->setObjectName(QStringLiteral("m1"));
-    item(file, "m2", QStringLiteral("A&dd Files"), [this] { AddFiles(); });
-    item(file, "m3", QStringLiteral("Add &Folder"), [this] { AddFolder(); });
+    item(
+        file, "m2", QStringLiteral("A&dd Files"), [this] { AddFiles(); }, AddFilesKeys());
+    item(
+        file, "m3", QStringLiteral("Add &Folder"), [this] { AddFolder(); }, AddFolderKeys());
     separator(file, "m4");
-    item(file, "m5", QStringLiteral("Clear Selected Files"), [this] { ClearSelectedFiles(); });
-    item(file, "m6", QStringLiteral("Clear All Files"), [this] { ClearList(); });
+    item(
+        file, "m5", QStringLiteral("Clear Selected Files"), [this] { ClearSelectedFiles(); },
+        ClearSelectedKeys());
+    item(
+        file, "m6", QStringLiteral("Clear All Files"), [this] { ClearList(); }, ClearListKeys());
+    // The toolbar's one command no other item has.
+    separator(file, "startSeparator");
+    item(
+        file, "startItem", QStringLiteral("&Start Removing"), [this] { Start(); }, StartKeys());
     separator(file, "m7");
-    item(file, "m8", QStringLiteral("&Exit"), [this] { Exit(); });
+    item(
+        file, "m8", QStringLiteral("&Exit"), [this] { Exit(); }, ExitKeys());
 
     // Whether files are read inside, and whether the classic address pattern
     // (no '+' in the local part) is used: as at each start, never stored.
@@ -47,7 +61,8 @@ void MainWindow::CreateMenus() {
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->menuAction()->setObjectName(QStringLiteral("m15"));
-    item(help, "m16", QStringLiteral("Help"), [this] { Help(); });
+    item(
+        help, "m16", QStringLiteral("Help"), [this] { Help(); }, HelpKeys());
     item(help, "m17", QStringLiteral("Load Sample/Example Files"),
          [this] { LoadSampleFiles(*this, prompts_, files_); });
     item(help, "m18", QStringLiteral("Watch Old Demo Video"), [] { OpenDemoVideo(); });

@@ -16,6 +16,25 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kReportInterval = std::chrono::milliseconds(50);
 
+// How much of a file's path, and of the members and reason after it, the
+// report shows: the middle of a longer one gives way.
+constexpr qsizetype kReportedPathCharacters = 70;
+constexpr qsizetype kReportedReasonCharacters = 90;
+
+// The report as it always read, its first line naming the file and the
+// member it is about before the reason: "PATH: member: reason", as the
+// command line puts it.
+QString ErrorReportText(const ErrorReport& report) {
+    ErrorReport named = report;
+    if (!report.path.empty()) {
+        const QString subject =
+            ElideMiddle(QString::fromStdString(report.path), kReportedPathCharacters) + ": " +
+            ElideMiddle(QString::fromStdString(report.description), kReportedReasonCharacters);
+        named.description = subject.toStdString();
+    }
+    return QString::fromStdString(FormatErrorReport(named));
+}
+
 } // namespace
 
 // What the run's thread and the window's share: whether the run was
@@ -40,7 +59,7 @@ public:
     void Address(std::string_view address) override { found_->Append(address); }
 
     void Error(const ErrorReport& report) override {
-        Ask(QString::fromStdString(FormatErrorReport(report)),
+        Ask(ErrorReportText(report),
             QString::fromUtf8(kErrorReportTitle.data(), kErrorReportTitle.size()),
             Prompts::Icon::kWarning);
     }

@@ -4,13 +4,13 @@
    read well. */
 QMainWindow, QWidget#Form2 { background: palette(window); }
 QMenuBar { background: palette(button); color: palette(button-text);
-           border-bottom: 1px solid palette(mid); font-family: Calibri; font-size: 11pt; }
+           border-bottom: 1px solid palette(mid); font-family: Calibri, Carlito; font-size: 11pt; }
 QMenuBar::item:selected { background: palette(highlight); color: palette(highlighted-text); }
 QToolBar { background: palette(button); border: none; border-bottom: 1px solid palette(mid);
            spacing: 6px; padding: 2px 4px; }
 QToolBar QToolButton { border: 1px solid transparent; border-radius: 6px; padding: 2px 6px;
                        background: transparent; color: palette(button-text);
-                       font-family: Calibri; font-size: 11pt; }
+                       font-family: Calibri, Carlito; font-size: 11pt; }
 QToolBar QToolButton:hover { background: palette(light); color: palette(button-text);
                              border-color: palette(mid); }
 QToolBar QToolButton:pressed { background: palette(midlight); color: palette(button-text); }

@@ -1,14 +1,26 @@
 #pragma once
 
 #include "output/address_list.h"
+#include "test_support.h"
 #include "ui/prompts.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QImage>
+#include <QMenu>
 #include <QStringList>
+#include <QTest>
+#include <QToolBar>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -108,6 +120,90 @@ inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds =
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// Whether no window shows the busy pointer: the work asked for is done.
+inline bool NoBusyPointer() {
+    if (QApplication::overrideCursor() != nullptr)
+        return false;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->cursor().shape() == Qt::WaitCursor)
+            return false;
+    return true;
+}
+
+// Whether a sanitizer slows the work on the other threads (tenfold and more).
+constexpr bool Slowed() {
+#if defined(__SANITIZE_THREAD__)
+    return true;
+#else
+    return UnderSanitizer();
+#endif
+}
+
+// Processes events until no window is busy any more.
+inline bool WaitIdle() {
+    return WaitUntil(NoBusyPointer, Slowed() ? 600000 : 30000);
+}
+
+// Shows the window as the active one, as a click on it would.
+inline bool ShowActive(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+// The toolbar button of a command id.
+inline QWidget* ButtonFor(const QToolBar* toolbar, int id) {
+    for (QAction* action : toolbar->actions())
+        if (action->data().toInt() == id)
+            return toolbar->widgetForAction(action);
+    return nullptr;
+}
+
+inline void Click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+// A click in the middle of a header section.
+inline void ClickHeader(QHeaderView* header, int section) {
+    const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                    header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Opens a widget's context menu as the mouse's right button does.
+inline void AskContextMenu(QWidget* widget, QPoint at = QPoint(5, 5)) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+// Clicks an item of a menu that is open.
+inline void ClickMenuItem(QMenu* menu, const char* name) {
+    QAction* action = menu->findChild<QAction*>(QString::fromLatin1(name));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+}
+
+// How far the pixels of an area stand out from its most common colour, in
+// lightness (0 to 1): text drawn there reads when this is large.
+inline float Ink(const QImage& image, const QRect& area) {
+    std::map<QRgb, int> counts;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    if (counts.empty())
+        return 0;
+    const QColor common(std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                            return a.second < b.second;
+                        })->first);
+    float most = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            most =
+                std::max(most, std::abs(image.pixelColor(x, y).lightnessF() - common.lightnessF()));
+    return most;
 }
 
 } // namespace ornavex::testing

@@ -5,10 +5,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// GUI tests run headless on the offscreen platform, with the settings store
-// pointed at a temporary folder.
+// GUI tests run headless on the offscreen platform (with the screens of a
+// configuration file when one is named), with the settings store pointed at
+// a temporary folder.
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());

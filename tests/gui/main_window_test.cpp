@@ -141,11 +141,16 @@ TEST_F(MainWindowTest, MenusHaveEveryItemWithItsName) {
         ASSERT_NE(MenuItem(name), nullptr) << name;
         EXPECT_TRUE(MenuItem(name)->isSeparator()) << name;
     }
-    // Options sits between File and Help: reading inside on at start, the
-    // classic pattern off.
+    // Start Removing, the one toolbar command without an item of its own,
+    // comes before Exit. Options sits between File and Help: reading inside
+    // on at start, the classic pattern off.
     const QList<QAction*> titles = window.menuBar()->actions();
     ASSERT_EQ(titles.size(), 3);
-    EXPECT_EQ(titles[0]->menu()->actions().size(), 7);
+    const QList<QAction*> file = titles[0]->menu()->actions();
+    ASSERT_EQ(file.size(), 9);
+    EXPECT_EQ(file[6]->objectName(), "startItem");
+    EXPECT_EQ(file[6]->text(), "&Start Removing");
+    EXPECT_EQ(file[7]->objectName(), "m7");
     EXPECT_EQ(titles[1]->text(), "&Options");
     ASSERT_EQ(titles[1]->menu()->actions().size(), 2);
     QAction* readInside = titles[1]->menu()->actions()[0];

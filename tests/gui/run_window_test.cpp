@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -43,12 +44,19 @@ TEST_F(RunWindowTest, ResultsWindowIsLoadedHiddenWithItsToolbar) {
     ResultsWindow& results = window.results();
     EXPECT_FALSE(results.isVisible());
     EXPECT_EQ(results.windowTitle(), "Ornavex");
-    // The design size, wider when the toolbar needs it, and the filter
-    // field above the list.
+    // Shown, it has the design size, wider when the toolbar needs it; the
+    // filter field above the list, the count line below it, both within the
+    // design's margins.
+    results.ShowResults(0, 0);
     const int width = std::max(608, results.toolbar()->sizeHint().width());
     EXPECT_EQ(results.size(), QSize(width, 296 + 24 + 28));
-    EXPECT_EQ(results.list()->geometry(), QRect(8, 84 + 28, width - 16, 209));
-    EXPECT_LT(results.filterField()->geometry().bottom(), results.list()->geometry().top());
+    const QRect list = results.list()->geometry();
+    EXPECT_EQ(list.left(), 8);
+    EXPECT_EQ(list.width(), width - 16);
+    EXPECT_GE(list.top(), results.toolbar()->geometry().bottom());
+    EXPECT_LT(results.filterField()->geometry().bottom(), list.top());
+    EXPECT_GT(results.findChild<QLabel*>("statusLine")->geometry().top(), list.bottom());
+    results.hide();
     EXPECT_EQ(results.list()->model()->headerData(0, Qt::Horizontal), "Results");
     QStringList captions;
     QList<int> ids;
@@ -97,8 +105,9 @@ TEST_F(RunWindowTest, MissingFileGivesExactlyOneReportAndTheRunGoesOn) {
     EXPECT_EQ(prompts.messages[0].title, "Application Error");
     EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::kWarning);
     EXPECT_EQ(prompts.messages[0].text,
-              "No such file or directory\r\nin Kantrasel7/29/2014.Form1.Start at line 120\r\r"
-              "Please email screenshot of this message to support@velquarn.example");
+              Q(dir / "gone.txt") +
+                  ": No such file or directory\r\nin Kantrasel7/29/2014.Form1.Start at line 120\r\r"
+                  "Please email screenshot of this message to support@velquarn.example");
     EXPECT_EQ(ResultRows().size(), 4);
     EXPECT_TRUE(window.results().isVisible());
 }
