@@ -94,8 +94,9 @@ std::uint64_t AddressSet::Hash(std::string_view text, std::uint64_t seed) {
     return Mix(h);
 }
 
-AddressSet::AddressSet(std::uint64_t seed, std::size_t chunkBytes)
+AddressSet::AddressSet(std::uint64_t seed, std::size_t chunkBytes, std::uint32_t widenAt)
     : seed_(seed), chunkSize_(std::clamp<std::size_t>(chunkBytes, kCacheLine, kChunkBytes)),
+      widenAt_(std::clamp<std::uint32_t>(widenAt, 1, kWidenCountsAt)),
       slotMemory_(kInitialSlots * sizeof(Slot)), slots_(static_cast<Slot*>(slotMemory_.data())),
       capacity_(kInitialSlots) {}
 
@@ -110,15 +111,36 @@ void AddressSet::Count(std::uint32_t reference) {
     char* record = const_cast<char*>(KeyRecord(reference)) + kLengthBytes;
     Tally tally;
     std::memcpy(&tally, record, sizeof tally);
+    if (tally.count == kWide) {
+        CountWide(reference);
+        return;
+    }
     if (tally.group != group_) {
         if (Voided(tally.group))
             tally.count = tally.groupBefore;
         tally.group = group_;
         tally.groupBefore = tally.count;
     }
-    if (tally.count != UINT32_MAX)
+    if (tally.count + 1 < widenAt_) {
         ++tally.count;
+    } else {
+        // Rare: the count goes on in 64 bits, away from the key.
+        wide_[reference] =
+            WideTally{std::uint64_t{tally.count} + 1, tally.group, tally.groupBefore};
+        tally.count = kWide;
+    }
     std::memcpy(record, &tally, sizeof tally);
+}
+
+void AddressSet::CountWide(std::uint32_t reference) {
+    WideTally& tally = wide_[reference];
+    if (tally.group != group_) {
+        if (Voided(tally.group))
+            tally.count = tally.groupBefore;
+        tally.group = group_;
+        tally.groupBefore = tally.count;
+    }
+    ++tally.count;
 }
 
 void AddressSet::VoidGroup(std::uint32_t group) {
@@ -127,9 +149,13 @@ void AddressSet::VoidGroup(std::uint32_t group) {
     voided_[group] = true;
 }
 
-std::uint32_t AddressSet::Occurrences(KeyReference reference) const {
+std::uint64_t AddressSet::Occurrences(KeyReference reference) const {
     Tally tally;
     std::memcpy(&tally, KeyRecord(reference) + kLengthBytes, sizeof tally);
+    if (tally.count == kWide) {
+        const WideTally& wide = wide_.at(reference);
+        return Voided(wide.group) ? wide.groupBefore : wide.count;
+    }
     return Voided(tally.group) ? tally.groupBefore : tally.count;
 }
 
@@ -206,7 +232,9 @@ bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) 
 std::size_t AddressSet::MemoryBytes() const {
     // A key in the overflow set costs a tree node beyond its record.
     constexpr std::size_t kOverflowNodeBytes = 64;
-    return arenaBytes_ + capacity_ * sizeof(Slot) + overflow_.size() * kOverflowNodeBytes;
+    constexpr std::size_t kWideNodeBytes = 48;
+    return arenaBytes_ + capacity_ * sizeof(Slot) + overflow_.size() * kOverflowNodeBytes +
+           wide_.size() * kWideNodeBytes;
 }
 
 void AddressSet::Erase(std::string_view address, std::uint64_t hash) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace ornavex {
@@ -35,7 +36,11 @@ public:
     // kMaxChunkBytes). Many short-lived sets one after another take small
     // ones, which the C heap hands from one set to the next.
     static constexpr std::size_t kMaxChunkBytes = std::size_t{4} << kOffsetBits;
-    explicit AddressSet(std::uint64_t seed = 0, std::size_t chunkBytes = kMaxChunkBytes);
+    // A key's count is kept in 32 bits beside it until it reaches widenAt
+    // (below UINT32_MAX; tests take a small one), then in 64 bits of its own.
+    static constexpr std::uint32_t kWidenCountsAt = UINT32_MAX - 1;
+    explicit AddressSet(std::uint64_t seed = 0, std::size_t chunkBytes = kMaxChunkBytes,
+                        std::uint32_t widenAt = kWidenCountsAt);
     AddressSet(const AddressSet&) = delete;
     AddressSet& operator=(const AddressSet&) = delete;
 
@@ -65,6 +70,12 @@ public:
     bool InsertLowerCased(std::string_view address, std::uint64_t hash);
     bool InsertLowerCased(std::string_view address) {
         return InsertLowerCased(address, Hash(address));
+    }
+
+    // Whether the lower-case form of address is held; counts nothing.
+    // hash must be Hash(address).
+    bool Contains(std::string_view address, std::uint64_t hash) const {
+        return Find(address, Tag(hash)).found;
     }
 
     // Takes a key out again (a file that failed part-way gives back the
@@ -107,10 +118,10 @@ public:
     // Occurrences. Every insert, new or not, counts one occurrence of its key
     // in the current group (the run's file being read). A voided group's
     // occurrences stop counting: a file that failed part-way gives nothing.
-    // Counts stop at UINT32_MAX.
+    // Counts go as far as 64 bits do.
     void SetGroup(std::uint32_t group) { group_ = group; }
     void VoidGroup(std::uint32_t group);
-    std::uint32_t Occurrences(KeyReference reference) const;
+    std::uint64_t Occurrences(KeyReference reference) const;
     void PrefetchOccurrences(KeyReference reference) const { Prefetch(KeyRecord(reference)); }
 
     // The longest distance, in slots, of a key from its home slot: what the
@@ -169,6 +180,14 @@ private:
         std::uint32_t group = 0;       // the group of the last occurrence
         std::uint32_t groupBefore = 0; // count before that group's first occurrence
     };
+    // The tally of a key counted past widenAt, whose own count then says kWide.
+    struct WideTally {
+        std::uint64_t count = 0;
+        std::uint32_t group = 0;
+        std::uint64_t groupBefore = 0;
+    };
+    static constexpr std::uint32_t kWide = UINT32_MAX;
+    void CountWide(std::uint32_t reference);
     static constexpr std::size_t kHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
     void Count(std::uint32_t reference);
     bool Voided(std::uint32_t group) const {
@@ -186,6 +205,8 @@ private:
 
     std::uint64_t seed_;
     std::size_t chunkSize_; // of the arena's chunks
+    std::uint32_t widenAt_;
+    std::unordered_map<std::uint32_t, WideTally> wide_; // by key reference
     KeyReference lastKey_ = 0;
     std::uint32_t group_ = 0;
     std::vector<bool> voided_;

@@ -1,6 +1,7 @@
 #include "engine/address_set.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -129,6 +130,36 @@ TEST(AddressSet, EachSeedGivesOtherHashes) {
     EXPECT_EQ(AddressSet::Hash(key, 1), AddressSet::Hash("SomeOne@Example.ORG", 1));
     EXPECT_NE(AddressSet::Hash(key, 1), AddressSet::Hash(key, 2));
     EXPECT_EQ(AddressSet(5).Hash(key), AddressSet::Hash(key, 5));
+}
+
+// Counts past 32 bits, reached with the count where a tally widens lowered
+// to a few: keys counted across that point, over files (groups) some of
+// which are voided again, count as a plain 64-bit tally does.
+TEST(AddressSet, CountsWidenPastTheirCompactSizeAsAPlainTallyDoes) {
+    for (const std::uint32_t widenAt : {1u, 3u, 150u}) {
+        AddressSet set(7, AddressSet::kMaxChunkBytes, widenAt);
+        std::map<std::string, AddressSet::KeyReference> keys;
+        std::map<std::string, std::uint64_t> counted; // without the voided groups
+        std::mt19937 random(widenAt);
+        for (std::uint32_t group = 1; group <= 40; ++group) {
+            set.SetGroup(group);
+            std::map<std::string, std::uint64_t> inGroup;
+            for (int i = 0; i < 200; ++i) {
+                const std::string key = "K" + std::to_string(random() % 12) + "@x.org";
+                if (set.InsertLowerCased(key))
+                    keys[key] = set.LastKey();
+                ++inGroup[key];
+            }
+            if (group % 5 == 0) {
+                set.VoidGroup(group);
+                continue;
+            }
+            for (const auto& [key, count] : inGroup)
+                counted[key] += count;
+        }
+        for (const auto& [key, reference] : keys)
+            EXPECT_EQ(set.Occurrences(reference), counted[key]) << key << " " << widenAt;
+    }
 }
 
 } // namespace

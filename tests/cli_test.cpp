@@ -312,17 +312,27 @@ TEST_F(CommandLine, InterruptedRunsLeaveNothingBehind) {
     }
 }
 
-// Out of memory, the run fails: nothing is written, and it says so.
-TEST_F(CommandLine, RunningOutOfMemoryWritesNothing) {
+// Under an address-space limit the default memory limit is half of it, and
+// the run completes by keeping addresses on disk. Given more than the
+// system allows, the run runs out of memory: nothing is written, and it
+// says so.
+TEST_F(CommandLine, AnAddressSpaceLimitBoundsTheDefaultAndOutOfMemoryWritesNothing) {
     if (testing::UnderSanitizer())
         GTEST_SKIP() << "the sanitizers need more address space than the limit leaves";
     std::string many;
     for (int i = 0; i < 3'000'000; ++i)
         many += "someone" + std::to_string(i) + "@example.org\n";
     WriteFile(dir / "many.txt", many);
-    const ProcessResult result =
-        RunCommand("ulimit -v 200000; " + ShellQuote(kCli) + " -o " + ShellQuote(Path("out.txt")) +
-                   " " + ShellQuote(Path("many.txt")));
+    const std::string run = "ulimit -v 200000; " + ShellQuote(kCli) + " -q --stats -o " +
+                            ShellQuote(Path("out.txt")) + " " + ShellQuote(Path("many.txt"));
+    ProcessResult result = RunCommand(run);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("temporary disk MB: "), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("temporary disk MB: 0.0"), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(dir / "out.txt"), many);
+    fs::remove(dir / "out.txt");
+
+    result = RunCommand(run + " --memory-limit 4G");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("Out of memory"), std::string::npos) << result.err;
     EXPECT_FALSE(fs::exists(dir / "out.txt"));
