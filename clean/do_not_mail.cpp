@@ -1,41 +1,115 @@
 #include "clean/do_not_mail.h"
 
 #include "clean/address_parts.h"
+#include "engine/address_set.h"
+#include "run/record_log.h"
+#include "run/record_sorter.h"
 #include "run/removal_run.h"
 
 namespace ornavex {
 namespace {
 
+// Memory for the addresses a run gives before it is known whether its set
+// will be kept: past it they go to temporary data.
+constexpr std::size_t kLogBytes = 8 << 20;
+
+// Keeps every address the run gives: should the run leave its set behind
+// (past its memory limit), they are the list.
 class Collector : public RunSink {
 public:
-    Collector(std::unordered_set<std::string>& addresses, std::vector<std::string>& failures)
+    Collector(RecordLog& addresses, std::vector<std::string>& failures)
         : addresses_(addresses), failures_(failures) {}
-    void Address(std::string_view address) override { addresses_.insert(LowerCased(address)); }
+    void Address(std::string_view address) override { addresses_.Append(address); }
     void Error(const ErrorReport& report) override {
-        failures_.push_back(report.path + ": " + report.description);
+        failures_.push_back(report.path.empty() ? report.description
+                                                : report.path + ": " + report.description);
     }
     void Notice(std::string_view) override {}
     bool Progress(const RunProgress&) override { return true; }
 
 private:
-    std::unordered_set<std::string>& addresses_;
+    RecordLog& addresses_;
     std::vector<std::string>& failures_;
 };
 
 } // namespace
 
+DoNotMail::DoNotMail() = default;
+DoNotMail::~DoNotMail() = default;
+
 void DoNotMail::Load(const std::vector<InputSource>& files, bool readInside,
-                     std::vector<std::string>& failures) {
+                     std::vector<std::string>& failures, std::uint64_t memoryLimit,
+                     const std::filesystem::path& temporaryFolder) {
+    set_.reset();
+    sorted_.reset();
     if (files.empty())
         return;
-    Collector collector(addresses_, failures);
+    const std::filesystem::path folder =
+        temporaryFolder.empty() ? TemporaryFolder() : temporaryFolder;
+    const std::uint64_t limit = memoryLimit != 0 ? memoryLimit : DefaultMemoryLimit();
+    RecordLog addresses(folder, kLogBytes);
+    Collector collector(addresses, failures);
     RunOptions options;
     options.readInside = readInside;
+    options.memoryLimit = limit;
+    options.temporaryFolder = folder;
+    options.keepSet = &set_;
+    const std::size_t failedBefore = failures.size();
     RunRemoval(files, collector, options);
+    if (failures.size() != failedBefore) {
+        set_.reset(); // the list is not whole: it is not used
+        return;
+    }
+    if (set_ && set_->MemoryBytes() <= limit / 2)
+        return;
+    if (set_) {
+        MoveToDisk(folder, limit);
+        return;
+    }
+    // The run kept its addresses on disk: those it gave are the list.
+    RecordSorter sorter(folder, static_cast<std::size_t>(std::min<std::uint64_t>(limit, SIZE_MAX)));
+    RecordLog::Reader reader = addresses.Read();
+    for (std::string_view address; reader.Next(address);)
+        sorter.Add(LowerCased(address), {});
+    sorted_ = std::make_unique<SortedKeys>(folder);
+    std::string_view key, nothing;
+    while (sorter.Next(key, nothing))
+        sorted_->Add(key);
+    sorted_->Finish();
+}
+
+void DoNotMail::MoveToDisk(const std::filesystem::path& folder, std::uint64_t memoryLimit) {
+    // The set's keys are lower-cased already; the sort takes what the set
+    // leaves of the limit.
+    constexpr std::uint64_t kLeastSortBytes = 16 << 20;
+    const std::uint64_t room =
+        memoryLimit > set_->MemoryBytes() ? memoryLimit - set_->MemoryBytes() : 0;
+    RecordSorter sorter(folder, static_cast<std::size_t>(std::max(room, kLeastSortBytes)));
+    set_->ForEachKey([&](AddressSet::KeyReference key) { sorter.Add(set_->Key(key), {}); });
+    set_.reset();
+    sorted_ = std::make_unique<SortedKeys>(folder);
+    std::string_view key, nothing;
+    while (sorter.Next(key, nothing))
+        sorted_->Add(key);
+    sorted_->Finish();
 }
 
 bool DoNotMail::Contains(std::string_view address) const {
-    return !addresses_.empty() && addresses_.count(LowerCased(address)) != 0;
+    if (set_)
+        return set_->size() != 0 && set_->Contains(address, set_->Hash(address));
+    return sorted_ && sorted_->size() != 0 && sorted_->Contains(LowerCased(address));
+}
+
+std::uint64_t DoNotMail::size() const {
+    return set_ ? set_->size() : sorted_ ? sorted_->size() : 0;
+}
+
+std::uint64_t DoNotMail::MemoryBytes() const {
+    return set_ ? set_->MemoryBytes() : 0;
+}
+
+FramedReader DoNotMail::Sorted() const {
+    return sorted_ ? sorted_->Read() : FramedReader();
 }
 
 } // namespace ornavex

@@ -1,29 +1,58 @@
 #pragma once
 
 #include "run/input_source.h"
+#include "run/sorted_keys.h"
 
+#include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace ornavex {
 
+class AddressSet;
+
 // The addresses of do-not-mail files: each file is read as the run reads any
 // input (an address per line, or any text, document or archive), and an
 // address matches in any letter case.
+//
+// The files are read by a run, and the run's own address set, seeded afresh,
+// becomes the list. A list too large for its share of memory (or for the
+// run, which then kept its addresses on disk) is kept on disk instead,
+// its lower-cased addresses sorted; a long list is then best matched by
+// reading it in order (Sorted) against addresses sorted the same way.
 class DoNotMail {
 public:
+    DoNotMail();
+    ~DoNotMail();
+    DoNotMail(const DoNotMail&) = delete;
+    DoNotMail& operator=(const DoNotMail&) = delete;
+
     // Reads the files; the reasons of those that could not be read, each
-    // "NAME: reason", go to failures.
+    // "NAME: reason", go to failures. memoryLimit bounds the memory the list
+    // takes (0: DefaultMemoryLimit()); held in memory, it takes at most half
+    // of it. Temporary data goes to temporaryFolder (empty: TemporaryFolder()).
+    // Throws TemporaryDataError when a list on disk cannot be written.
     void Load(const std::vector<InputSource>& files, bool readInside,
-              std::vector<std::string>& failures);
+              std::vector<std::string>& failures, std::uint64_t memoryLimit = 0,
+              const std::filesystem::path& temporaryFolder = {});
 
     bool Contains(std::string_view address) const;
-    std::size_t size() const { return addresses_.size(); }
+    std::uint64_t size() const;
+
+    // Whether the list is held in memory, and the memory it takes there.
+    bool InMemory() const { return set_ != nullptr; }
+    std::uint64_t MemoryBytes() const;
+    // The list on disk: its lower-cased addresses in ascending byte order.
+    FramedReader Sorted() const;
 
 private:
-    std::unordered_set<std::string> addresses_; // lower-cased
+    void MoveToDisk(const std::filesystem::path& folder, std::uint64_t memoryLimit);
+
+    std::unique_ptr<AddressSet> set_;
+    std::unique_ptr<SortedKeys> sorted_;
 };
 
 } // namespace ornavex

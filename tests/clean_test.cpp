@@ -3,10 +3,12 @@
 #include "clean/shown_rows.h"
 #include "clean/sort_order.h"
 #include "output/csv_rows.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -164,6 +166,48 @@ TEST(CleanList, CsvQuotesOnlyWhatNeedsIt) {
     EXPECT_EQ(out, "address,count,first_file,first_line\r\n"
                    "a@b.cd,3,plain.txt,12\r\n"
                    "x@y.zz,1,\"we, \"\"the\"\"\nfiles.txt: m.txt\",\r\n");
+}
+
+// The list in the run's own set, and the same list on disk once it has no
+// memory to take (the run keeps nothing in memory; the set takes more than
+// half the limit), answer alike in any letter case and hold each address once.
+TEST(DoNotMail, OnDiskAnswersAsInMemory) {
+    testing::TempDir dir;
+    std::mt19937 random(17);
+    std::set<std::string> listed;
+    std::string text = "Do not write to:\n";
+    for (int i = 0; i < 20000; ++i) {
+        std::string address = "p" + std::to_string(random() % 30000) + "@list.example.org";
+        listed.insert(address);
+        if (i % 3 == 0)
+            for (char& c : address)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        text += address + (i % 2 ? ", " : "\n");
+    }
+    testing::WriteFile(dir / "list.txt", text);
+    const std::vector<InputSource> files{InputSource::File(dir / "list.txt")};
+    for (const std::uint64_t limit : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{6} << 20}) {
+        DoNotMail list;
+        std::vector<std::string> failures;
+        list.Load(files, true, failures, limit, dir.path());
+        EXPECT_TRUE(failures.empty());
+        EXPECT_EQ(list.InMemory(), limit == 0) << limit;
+        EXPECT_EQ(list.size(), listed.size()) << limit;
+        for (int i = 0; i < 30000; i += 3) {
+            const std::string address = "P" + std::to_string(i) + "@List.Example.org";
+            const bool want = listed.count("p" + std::to_string(i) + "@list.example.org") == 1;
+            ASSERT_EQ(list.Contains(address), want) << address << " " << limit;
+        }
+        if (list.InMemory())
+            continue;
+        FramedReader sorted = list.Sorted();
+        std::string_view key;
+        for (const std::string& address : listed) {
+            ASSERT_TRUE(sorted.Next(key));
+            ASSERT_EQ(key, address);
+        }
+        EXPECT_FALSE(sorted.Next(key));
+    }
 }
 
 } // namespace
