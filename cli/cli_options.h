@@ -14,8 +14,8 @@ namespace ornavex {
 
 // The checked configuration of one command-line call.
 struct CliOptions {
-    std::vector<std::string> paths; // files, folders or "-"; none means standard input
-    std::optional<std::string> outputFile;
+    std::vector<std::string> paths;        // files, folders or "-"; none means standard input
+    std::optional<std::string> outputFile; // "-": standard output
     FileNameFilter filter = FileNameFilter::AllFiles(); // which files of a folder are read
     ExportFormat format = ExportFormat::kUnixLines;
     bool force = false;
@@ -35,7 +35,7 @@ struct CliOptions {
     SortOrder sort = SortOrder::kFirstOccurrence;
     bool counts = false; // each line starts with the count and a TAB
     bool csv = false;
-    // Per input: found, new, failed. "" for standard error.
+    // Per input: found, new, failed. "-" for standard error.
     std::optional<std::string> reportFile;
 
     bool WholeListFirst() const {
@@ -48,6 +48,9 @@ struct CliOptions {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFileFailed = 1;
 inline constexpr int kExitUsage = 2;
+// The output pipe's reader went away: the program ends quietly, as a closed
+// pipe ends it (see EndForClosedPipe), with the status a shell then shows.
+inline constexpr int kExitClosedPipe = 141;
 
 // Parses the arguments. Returns the exit status when the program is done
 // already (help, version or a usage error, printed to out or err).

@@ -1,5 +1,7 @@
 #include "results/results_model.h"
 
+#include "run/shown_name.h"
+
 #include <QLocale>
 
 namespace ornavex {
@@ -26,7 +28,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     case kCountColumn:
         return hasDetails() ? QVariant(static_cast<qulonglong>(Count(at))) : QVariant();
     case kFirstFileColumn:
-        return QString::fromStdString(FirstFile(at));
+        return QString::fromStdString(ShownName(FirstFile(at)));
     case kLineColumn:
         return Line(at) > 0 ? QVariant(static_cast<qulonglong>(Line(at))) : QVariant();
     default:
