@@ -2,6 +2,7 @@
 
 #include "clean/address_parts.h"
 #include "engine/address_set.h"
+#include "os/free_memory.h"
 #include "run/record_log.h"
 #include "run/record_sorter.h"
 #include "run/removal_run.h"
@@ -10,8 +11,9 @@ namespace ornavex {
 namespace {
 
 // Memory for the addresses a run gives before it is known whether its set
-// will be kept: past it they go to temporary data.
-constexpr std::size_t kLogBytes = 8 << 20;
+// will be kept, a thirty-second of the limit at most: past it they go to
+// temporary data.
+constexpr std::uint64_t kMostLogBytes = 4 << 20;
 
 // Keeps every address the run gives: should the run leave its set behind
 // (past its memory limit), they are the list.
@@ -47,7 +49,7 @@ void DoNotMail::Load(const std::vector<InputSource>& files, bool readInside,
     const std::filesystem::path folder =
         temporaryFolder.empty() ? TemporaryFolder() : temporaryFolder;
     const std::uint64_t limit = memoryLimit != 0 ? memoryLimit : DefaultMemoryLimit();
-    RecordLog addresses(folder, kLogBytes);
+    RecordLog addresses(folder, static_cast<std::size_t>(std::min(limit / 32, kMostLogBytes)));
     Collector collector(addresses, failures);
     RunOptions options;
     options.readInside = readInside;
@@ -55,7 +57,8 @@ void DoNotMail::Load(const std::vector<InputSource>& files, bool readInside,
     options.temporaryFolder = folder;
     options.keepSet = &set_;
     const std::size_t failedBefore = failures.size();
-    RunRemoval(files, collector, options);
+    diskBytes_ = RunRemoval(files, collector, options).diskBytes;
+    ReturnFreeMemory(); // what the run freed is not kept for the sort
     if (failures.size() != failedBefore) {
         set_.reset(); // the list is not whole: it is not used
         return;
@@ -64,18 +67,27 @@ void DoNotMail::Load(const std::vector<InputSource>& files, bool readInside,
         return;
     if (set_) {
         MoveToDisk(folder, limit);
-        return;
+    } else {
+        // The run kept its addresses on disk: those it gave are the list,
+        // sorted in three quarters of the limit (see WholeList::Write).
+        RecordSorter sorter(
+            folder, static_cast<std::size_t>(std::min<std::uint64_t>(limit / 4 * 3, SIZE_MAX)));
+        RecordLog::Reader reader = addresses.Read();
+        for (std::string_view address; reader.Next(address);)
+            sorter.Add(LowerCased(address), {});
+        diskBytes_ += addresses.DiskBytes();
+        KeepSorted(sorter, folder);
     }
-    // The run kept its addresses on disk: those it gave are the list.
-    RecordSorter sorter(folder, static_cast<std::size_t>(std::min<std::uint64_t>(limit, SIZE_MAX)));
-    RecordLog::Reader reader = addresses.Read();
-    for (std::string_view address; reader.Next(address);)
-        sorter.Add(LowerCased(address), {});
+    ReturnFreeMemory(); // the sort's memory is not kept for the run that follows
+}
+
+void DoNotMail::KeepSorted(RecordSorter& sorter, const std::filesystem::path& folder) {
     sorted_ = std::make_unique<SortedKeys>(folder);
     std::string_view key, nothing;
     while (sorter.Next(key, nothing))
         sorted_->Add(key);
     sorted_->Finish();
+    diskBytes_ += sorter.DiskBytes() + sorted_->DiskBytes();
 }
 
 void DoNotMail::MoveToDisk(const std::filesystem::path& folder, std::uint64_t memoryLimit) {
@@ -83,15 +95,11 @@ void DoNotMail::MoveToDisk(const std::filesystem::path& folder, std::uint64_t me
     // leaves of the limit.
     constexpr std::uint64_t kLeastSortBytes = 16 << 20;
     const std::uint64_t room =
-        memoryLimit > set_->MemoryBytes() ? memoryLimit - set_->MemoryBytes() : 0;
+        memoryLimit > set_->MemoryBytes() ? (memoryLimit - set_->MemoryBytes()) / 4 * 3 : 0;
     RecordSorter sorter(folder, static_cast<std::size_t>(std::max(room, kLeastSortBytes)));
     set_->ForEachKey([&](AddressSet::KeyReference key) { sorter.Add(set_->Key(key), {}); });
     set_.reset();
-    sorted_ = std::make_unique<SortedKeys>(folder);
-    std::string_view key, nothing;
-    while (sorter.Next(key, nothing))
-        sorted_->Add(key);
-    sorted_->Finish();
+    KeepSorted(sorter, folder);
 }
 
 bool DoNotMail::Contains(std::string_view address) const {

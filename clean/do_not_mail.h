@@ -13,6 +13,7 @@
 namespace ornavex {
 
 class AddressSet;
+class RecordSorter;
 
 // The addresses of do-not-mail files: each file is read as the run reads any
 // input (an address per line, or any text, document or archive), and an
@@ -47,12 +48,17 @@ public:
     std::uint64_t MemoryBytes() const;
     // The list on disk: its lower-cased addresses in ascending byte order.
     FramedReader Sorted() const;
+    // The temporary data its loading wrote, at its most.
+    std::uint64_t DiskBytes() const { return diskBytes_; }
 
 private:
     void MoveToDisk(const std::filesystem::path& folder, std::uint64_t memoryLimit);
+    // The sorter's keys, in order, become the list on disk.
+    void KeepSorted(RecordSorter& sorter, const std::filesystem::path& folder);
 
     std::unique_ptr<AddressSet> set_;
     std::unique_ptr<SortedKeys> sorted_;
+    std::uint64_t diskBytes_ = 0;
 };
 
 } // namespace ornavex

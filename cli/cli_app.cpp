@@ -8,6 +8,7 @@
 #include "cli/whole_list.h"
 #include "os/closed_pipe.h"
 #include "os/file_access.h"
+#include "os/free_memory.h"
 #include "os/scratch_file.h"
 #include "os/terminal.h"
 #include "run/removal_run.h"
@@ -274,6 +275,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     runOptions.temporaryFolder = temporaryFolder;
     const RunSummary summary = RunRemoval(inputs, sink, runOptions);
     progress.Finish();
+    ReturnFreeMemory(); // what the run freed is not kept while the list is sorted
 
     if (output->failed())
         return OutputFailed(*output, outputName, err);
@@ -296,7 +298,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     if (options.stats) {
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
         PrintStats(err, summary, elapsed.count(), memoryLimit,
-                   summary.diskBytes + (whole ? whole->DiskBytes() : 0));
+                   summary.diskBytes + doNotMail.DiskBytes() + (whole ? whole->DiskBytes() : 0));
         if (cleaning)
             PrintCleaningStats(err, *cleaning);
     }

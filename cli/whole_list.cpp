@@ -11,9 +11,9 @@
 namespace ornavex {
 namespace {
 
-// Rows the run gives are held in memory up to a sixteenth of the limit,
-// and never more than this, then written out.
-constexpr std::uint64_t kMostRowMemoryBytes = 8 << 20;
+// Rows the run gives are held in memory up to a thirty-second of the
+// limit, and never more than this, then written out.
+constexpr std::uint64_t kMostRowMemoryBytes = 4 << 20;
 // The least memory a sort is given, however small the limit.
 constexpr std::uint64_t kLeastSortBytes = 64 << 10;
 
@@ -89,7 +89,7 @@ WholeList::WholeList(const CliOptions& options, const std::filesystem::path& tem
                      std::uint64_t memoryLimit)
     : options_(options), folder_(temporaryFolder),
       rows_(temporaryFolder,
-            static_cast<std::size_t>(std::min(memoryLimit / 16, kMostRowMemoryBytes))) {}
+            static_cast<std::size_t>(std::min(memoryLimit / 32, kMostRowMemoryBytes))) {}
 
 void WholeList::Append(std::string_view address) {
     record_.assign(1, kAddressOnly);
@@ -139,10 +139,12 @@ std::vector<bool> WholeList::MatchOnDisk(const DoNotMail& doNotMail, std::size_t
 
 ListOutcome WholeList::Write(const DoNotMail& doNotMail, const std::vector<InputSource>& inputs,
                              OutputWriter& output, std::uint64_t memoryBytes) {
-    // What the sources held take is not the sorts'.
+    // What the sources held take is not the sorts'; of the rest a quarter
+    // is left for what a sort takes beside its records (the chunk being
+    // filled, the windows that read its runs back, the output's buffer).
     const std::uint64_t held = details_.sources.capacity() * sizeof(AddressSource);
     const std::size_t sortBytes = static_cast<std::size_t>(std::clamp<std::uint64_t>(
-        memoryBytes > held ? memoryBytes - held : 0, kLeastSortBytes, SIZE_MAX));
+        memoryBytes > held ? (memoryBytes - held) / 4 * 3 : 0, kLeastSortBytes, SIZE_MAX));
     CleaningRules rules;
     rules.realDomains = options_.checkDomains;
     rules.doNotMail = doNotMail.InMemory() ? &doNotMail : nullptr;

@@ -117,9 +117,9 @@ void RecordSorter::Add(std::string_view key, std::string_view value) {
     if (!entries_.empty() && MemoryBytes() + bytes > memoryBytes_) {
         WriteRun();
     } else if (entries_.size() == entries_.capacity()) {
+        // While the entries move, the old room and the new are both taken.
         const std::size_t grown = std::max<std::size_t>(16, 2 * entries_.capacity());
-        if (!entries_.empty() &&
-            MemoryBytes() + bytes + (grown - entries_.capacity()) * sizeof(Entry) > memoryBytes_)
+        if (!entries_.empty() && MemoryBytes() + bytes + grown * sizeof(Entry) > memoryBytes_)
             WriteRun(); // empties the entries, keeping their room
         else
             entries_.reserve(grown);
