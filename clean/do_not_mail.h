@@ -1,10 +1,11 @@
 #pragma once
 
 #include "run/input_source.h"
-#include "run/sorted_keys.h"
+#include "run/partitioned_records.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,7 +14,6 @@
 namespace ornavex {
 
 class AddressSet;
-class RecordSorter;
 
 // The addresses of do-not-mail files: each file is read as the run reads any
 // input (an address per line, or any text, document or archive), and an
@@ -21,9 +21,9 @@ class RecordSorter;
 //
 // The files are read by a run, and the run's own address set, seeded afresh,
 // becomes the list. A list too large for its share of memory (or for the
-// run, which then kept its addresses on disk) is kept on disk instead,
-// its lower-cased addresses sorted; a long list is then best matched by
-// reading it in order (Sorted) against addresses sorted the same way.
+// run, which then kept its addresses on disk) is kept on disk instead, split
+// by a seeded hash into partitions; a long list is then best matched
+// partition by partition against addresses split by the same Hash.
 class DoNotMail {
 public:
     DoNotMail();
@@ -41,23 +41,27 @@ public:
               const std::filesystem::path& temporaryFolder = {});
 
     bool Contains(std::string_view address) const;
-    std::uint64_t size() const;
+    std::uint64_t size() const { return size_; }
 
     // Whether the list is held in memory, and the memory it takes there.
     bool InMemory() const { return set_ != nullptr; }
     std::uint64_t MemoryBytes() const;
-    // The list on disk: its lower-cased addresses in ascending byte order.
-    FramedReader Sorted() const;
-    // The temporary data its loading wrote, at its most.
+    // The temporary data its loading wrote.
     std::uint64_t DiskBytes() const { return diskBytes_; }
 
-private:
-    void MoveToDisk(const std::filesystem::path& folder, std::uint64_t memoryLimit);
-    // The sorter's keys, in order, become the list on disk.
-    void KeepSorted(RecordSorter& sorter, const std::filesystem::path& folder);
+    // The list on disk: the hash that picks an address's partition
+    // (PartitionedRecords::PartitionOf, ignoring letter case), and the
+    // addresses of a partition, in any letter case.
+    std::uint64_t Hash(std::string_view address) const;
+    std::uint64_t seed() const { return seed_; }
+    void ForEachOnDisk(std::size_t partition,
+                       const std::function<void(std::string_view address)>& onAddress) const;
 
+private:
+    std::uint64_t seed_ = 0;
     std::unique_ptr<AddressSet> set_;
-    std::unique_ptr<SortedKeys> sorted_;
+    std::unique_ptr<PartitionedRecords> onDisk_;
+    std::uint64_t size_ = 0;
     std::uint64_t diskBytes_ = 0;
 };
 

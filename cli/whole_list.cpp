@@ -1,7 +1,9 @@
 #include "cli/whole_list.h"
 
 #include "clean/address_parts.h"
+#include "engine/address_set.h"
 #include "output/csv_rows.h"
+#include "run/partitioned_records.h"
 #include "run/record_sorter.h"
 #include "run/varint.h"
 
@@ -104,36 +106,39 @@ void WholeList::Append(std::string_view address, const AddressSource& source) {
     rows_.Append(record_);
 }
 
-std::vector<bool> WholeList::MatchOnDisk(const DoNotMail& doNotMail, std::size_t memoryBytes) {
-    // The rows' lower-cased addresses sorted as the list is, then both read
-    // in order side by side.
-    RecordSorter sorted(folder_, memoryBytes);
+std::vector<bool> WholeList::MatchOnDisk(const DoNotMail& doNotMail) {
+    // The rows split by the list's own hash, then each partition of the
+    // list held in a set of its own while the rows of that partition ask it.
+    PartitionedRecords rows(folder_);
     RecordLog::Reader reader = rows_.Read();
-    std::string key, index;
+    std::string record;
     std::uint64_t count = 0;
-    for (std::string_view record; reader.Next(record); ++count) {
-        const bool withSource = record.front() == kWithSource;
-        record.remove_prefix(1);
+    for (std::string_view row; reader.Next(row); ++count) {
+        const bool withSource = row.front() == kWithSource;
+        row.remove_prefix(1);
         if (withSource)
-            TakeSource(record);
-        key.clear();
-        AppendLowerCased(key, record);
-        index.clear();
-        AppendVarint(index, count);
-        sorted.Add(key, index);
+            TakeSource(row);
+        record.clear();
+        AppendVarint(record, count);
+        record.append(row);
+        rows.Add(PartitionedRecords::PartitionOf(doNotMail.Hash(row)), record);
     }
     std::vector<bool> onList(count);
-    FramedReader list = doNotMail.Sorted();
-    std::string_view listed;
-    bool more = list.Next(listed);
-    std::string_view address, at;
-    while (more && sorted.Next(address, at)) {
-        while (more && listed < address)
-            more = list.Next(listed);
-        if (more && listed == address)
-            onList[TakeVarint(at)] = true;
+    constexpr std::size_t kChunkBytes = 1 << 20; // small sets, one after another
+    for (std::size_t partition = 0; partition < PartitionedRecords::kPartitions; ++partition) {
+        AddressSet listed(doNotMail.seed(), kChunkBytes);
+        doNotMail.ForEachOnDisk(partition, [&](std::string_view address) {
+            listed.InsertLowerCased(address, doNotMail.Hash(address));
+        });
+        if (listed.size() == 0)
+            continue;
+        rows.ForEach(partition, [&](std::string_view row) {
+            const std::uint64_t index = TakeVarint(row);
+            if (listed.Contains(row, doNotMail.Hash(row)))
+                onList[index] = true;
+        });
     }
-    sortDiskBytes_ += sorted.DiskBytes();
+    diskBytes_ += rows.DiskBytes();
     return onList;
 }
 
@@ -155,7 +160,7 @@ ListOutcome WholeList::Write(const DoNotMail& doNotMail, const std::vector<Input
     // A list on disk is matched against all the rows at once.
     const std::vector<bool> onList = doNotMail.InMemory() || doNotMail.size() == 0
                                          ? std::vector<bool>()
-                                         : MatchOnDisk(doNotMail, sortBytes);
+                                         : MatchOnDisk(doNotMail);
 
     if (options_.csv) {
         std::string header;
@@ -202,7 +207,7 @@ ListOutcome WholeList::Write(const DoNotMail& doNotMail, const std::vector<Input
         row.address = sorted;
         WriteRow(row, inputs, output);
     }
-    sortDiskBytes_ += sorter.DiskBytes();
+    diskBytes_ += sorter.DiskBytes();
     return outcome;
 }
 

@@ -48,7 +48,7 @@ public:
     // names of the members.
     void SetDetails(RunDetails&& details) { details_ = std::move(details); }
 
-    std::uint64_t DiskBytes() const { return rows_.DiskBytes() + sortDiskBytes_; }
+    std::uint64_t DiskBytes() const { return rows_.DiskBytes() + diskBytes_; }
 
     // Cleans the list by the options' rules, puts it in their order and
     // writes it in their format. Cleaning and sorting take what is left of
@@ -59,15 +59,16 @@ public:
 
 private:
     struct Row;
-    std::vector<bool> MatchOnDisk(const DoNotMail& doNotMail, std::size_t memoryBytes);
+    // Which rows a list on disk holds.
+    std::vector<bool> MatchOnDisk(const DoNotMail& doNotMail);
     void WriteRow(const Row& row, const std::vector<InputSource>& inputs, OutputWriter& output);
 
     const CliOptions& options_;
     std::filesystem::path folder_;
     RecordLog rows_;
     RunDetails details_;
-    std::string record_; // scratch
-    std::uint64_t sortDiskBytes_ = 0;
+    std::string record_;          // scratch
+    std::uint64_t diskBytes_ = 0; // of the sort and the match
 };
 
 // The --stats lines for the cleaning rules.

@@ -1,12 +1,11 @@
+#include "run/partitioned_records.h"
 #include "run/record_log.h"
 #include "run/record_sorter.h"
-#include "run/sorted_keys.h"
 #include "test_support.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -76,33 +75,27 @@ TEST(RecordLog, ReadsBackWhatWasAppended) {
     }
 }
 
-// A sorted list on disk answers as a plain set does, and reads back in order.
-TEST(SortedKeys, AnswersAsAPlainSetDoes) {
+// Each partition gives back its own records in the order they came, from
+// memory and from the file its full buffers went to.
+TEST(PartitionedRecords, GiveEachPartitionItsRecordsInOrder) {
     testing::TempDir dir;
-    std::set<std::string> plain;
-    std::mt19937 random(9);
-    for (int i = 0; i < 30000; ++i)
-        plain.insert("k" + std::to_string(random() % 50000) + "@x.org");
-    SortedKeys keys(dir.path());
-    for (const std::string& key : plain) {
-        keys.Add(key);
-        keys.Add(key); // a repeat is skipped
+    const Records records = RandomRecords(30000, 9);
+    PartitionedRecords partitions(dir.path());
+    std::vector<std::vector<std::string>> want(PartitionedRecords::kPartitions);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        // Most records in a few partitions, so some buffers fill many times.
+        const std::size_t partition = i % 3 == 0 ? i % PartitionedRecords::kPartitions : i % 5;
+        const std::string record = records[i].first + records[i].second;
+        partitions.Add(partition, record);
+        want[partition].push_back(record);
     }
-    keys.Finish();
-    EXPECT_EQ(keys.size(), plain.size());
-    for (int i = 0; i < 50000; i += 7) {
-        const std::string key = "k" + std::to_string(i) + "@x.org";
-        ASSERT_EQ(keys.Contains(key), plain.count(key) == 1) << key;
+    EXPECT_EQ(partitions.size(), records.size());
+    EXPECT_GT(partitions.DiskBytes(), 0u);
+    for (std::size_t partition = 0; partition < PartitionedRecords::kPartitions; ++partition) {
+        std::vector<std::string> got;
+        partitions.ForEach(partition, [&](std::string_view record) { got.emplace_back(record); });
+        ASSERT_TRUE(got == want[partition]) << partition;
     }
-    EXPECT_FALSE(keys.Contains(""));
-    EXPECT_FALSE(keys.Contains("zz"));
-    FramedReader reader = keys.Read();
-    std::string_view got;
-    for (const std::string& key : plain) {
-        ASSERT_TRUE(reader.Next(got));
-        ASSERT_EQ(got, key);
-    }
-    EXPECT_FALSE(reader.Next(got));
 }
 
 } // namespace
