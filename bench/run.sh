@@ -156,6 +156,8 @@ if [ "$memory" = 1 ]; then
     memory_line+=" On a $(($(stat -c %s "$data/big.pdf") / 1000000)) MB PDF: $((peak / 1024)) MB."
 fi
 
+# The sections other scripts write (option_matrix.sh, container_limit.sh) stay.
+others=$(sed -n '/^## /,$p' bench/RESULTS.md 2>/dev/null || true)
 {
     echo "# Benchmark results"
     echo
@@ -181,4 +183,8 @@ fi
     [ -n "${memory_line:-}" ] && { echo; echo "$memory_line"; }
     echo
     echo "Both tools printed identical addresses on every corpus."
+    if [ -n "$others" ]; then
+        echo
+        echo "$others"
+    fi
 } | tee bench/RESULTS.md
