@@ -10,8 +10,9 @@ namespace ornavex {
 
 // What --report writes: a line per input read, TAB-separated, under a
 // header: the addresses found (repeats included), those new to the run,
-// "read" or "failed", and the input's name as ShownName shows it (a TAB
-// as \t, a line end as \n or \r, a backslash as \\).
+// "read" or "failed", and the input's name as ShownName shows it with its
+// backslashes doubled (a TAB as \t, a line end as \n or \r, a backslash
+// as \\).
 std::string FileReport(const std::vector<InputSource>& inputs,
                        const std::vector<FileTally>& tallies);
 

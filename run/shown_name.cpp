@@ -12,7 +12,7 @@ void AppendHex(std::string& out, unsigned char byte) {
 
 } // namespace
 
-std::string ShownName(std::string_view name) {
+std::string ShownName(std::string_view name, bool doubleBackslashes) {
     std::string shown;
     shown.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -31,7 +31,7 @@ std::string ShownName(std::string_view name) {
             shown += "\\e";
             continue;
         case '\\':
-            shown += "\\\\";
+            shown += doubleBackslashes ? "\\\\" : "\\";
             continue;
         default:
             break;

@@ -10,9 +10,11 @@ namespace ornavex {
 // window. Control bytes are written as escapes, so a name can neither move
 // the cursor, retitle or clear a terminal nor start a line of its own: TAB,
 // LF, CR and ESC as \t, \n, \r and \e, every other C0 control, DEL and the
-// C1 controls (U+0080 to U+009F, in UTF-8) as \xNN a byte; a backslash is
-// doubled, so what is shown reads back to one name only. Every other byte,
-// those of UTF-8 letters and those that are not UTF-8 alike, stays as it is.
-std::string ShownName(std::string_view name);
+// C1 controls (U+0080 to U+009F, in UTF-8) as \xNN a byte. Every other
+// byte, those of UTF-8 letters and those that are not UTF-8 alike, stays as
+// it is; so does a backslash (Windows paths are full of them), unless
+// doubleBackslashes asks for it as \\, for a table that must read back to
+// one name only (the --report rows).
+std::string ShownName(std::string_view name, bool doubleBackslashes = false);
 
 } // namespace ornavex

@@ -147,8 +147,10 @@ TEST_F(CliSafety, MemoryLimitTakesOnlySizes) {
 TEST(ShownName, EscapesControlBytesAndNothingElse) {
     EXPECT_EQ(ShownName("plain name.txt"), "plain name.txt");
     EXPECT_EQ(ShownName("\xc3\xa9t\xc3\xa9 \xff.txt"), "\xc3\xa9t\xc3\xa9 \xff.txt");
-    EXPECT_EQ(ShownName(std::string("a\tb\nc\rd\x1b[2Je\x01\x7f\\f\0", 17)),
-              "a\\tb\\nc\\rd\\e[2Je\\x01\\x7f\\\\f\\x00");
+    const std::string controls("a\tb\nc\rd\x1b[2Je\x01\x7f\\f\0", 17);
+    EXPECT_EQ(ShownName(controls), "a\\tb\\nc\\rd\\e[2Je\\x01\\x7f\\f\\x00");
+    EXPECT_EQ(ShownName(controls, true), "a\\tb\\nc\\rd\\e[2Je\\x01\\x7f\\\\f\\x00");
+    EXPECT_EQ(ShownName("C:\\Users\\new.txt"), "C:\\Users\\new.txt");
     EXPECT_EQ(ShownName("\xc2\x9b"
                         "31m\xc2\xa0"),
               "\\xc2\\x9b31m\xc2\xa0"); // C1 CSI; NBSP stays
@@ -233,7 +235,7 @@ TEST_F(CliSafety, NamesCannotSteerTheTerminal) {
     EXPECT_NE(result.err.find("ornavex-cli: " + ShownName(missing) + ": No such file"),
               std::string::npos)
         << result.err;
-    EXPECT_NE(result.err.find("\tread\t" + ShownName(Path(hostile + "/in.txt")) + "\n"),
+    EXPECT_NE(result.err.find("\tread\t" + ShownName(Path(hostile + "/in.txt"), true) + "\n"),
               std::string::npos)
         << result.err;
     // Each line is a message or a row of the report, none made by a name.
