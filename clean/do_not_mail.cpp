@@ -9,14 +9,21 @@ namespace ornavex {
 namespace {
 
 // Keeps every address the run gives, split by hash: should the run leave its
-// set behind (past its memory limit), they are the list on disk.
+// set behind (past its memory limit), they are the list on disk. When the
+// disk takes no more, it keeps why, which matters only then.
 class Collector : public RunSink {
 public:
     Collector(const DoNotMail& list, PartitionedRecords& addresses,
               std::vector<std::string>& failures)
         : list_(list), addresses_(addresses), failures_(failures) {}
     void Address(std::string_view address) override {
-        addresses_.Add(PartitionedRecords::PartitionOf(list_.Hash(address)), address);
+        if (!lost.empty())
+            return;
+        try {
+            addresses_.Add(PartitionedRecords::PartitionOf(list_.Hash(address)), address);
+        } catch (const TemporaryDataError& error) {
+            lost = error.what();
+        }
     }
     void Error(const ErrorReport& report) override {
         failures_.push_back(report.path.empty() ? report.description
@@ -24,6 +31,8 @@ public:
     }
     void Notice(std::string_view) override {}
     bool Progress(const RunProgress&) override { return true; }
+
+    std::string lost; // why the addresses could not all be kept
 
 private:
     const DoNotMail& list_;
@@ -67,14 +76,22 @@ void DoNotMail::Load(const std::vector<InputSource>& files, bool readInside,
         return;
     if (set_) {
         // Too large to keep beside the run: its keys (lower-cased already)
-        // go to disk instead of what the run gave.
-        addresses = std::make_unique<PartitionedRecords>(folder);
-        set_->ForEachKey([&](AddressSet::KeyReference reference) {
-            const std::string_view key = set_->Key(reference);
-            addresses->Add(PartitionedRecords::PartitionOf(Hash(key)), key);
-        });
+        // go to disk instead of what the run gave; with no room there, the
+        // list stays in memory, within the limit still.
+        try {
+            addresses = std::make_unique<PartitionedRecords>(folder);
+            set_->ForEachKey([&](AddressSet::KeyReference reference) {
+                const std::string_view key = set_->Key(reference);
+                addresses->Add(PartitionedRecords::PartitionOf(Hash(key)), key);
+            });
+        } catch (const TemporaryDataError&) {
+            return;
+        }
         set_.reset();
         diskBytes_ += addresses->DiskBytes();
+    } else if (!collector.lost.empty()) {
+        failures.push_back(collector.lost);
+        return;
     }
     onDisk_ = std::move(addresses);
     ReturnFreeMemory(); // what the run freed is not kept for the run that follows

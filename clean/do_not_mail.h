@@ -34,8 +34,8 @@ public:
     // Reads the files; the reasons of those that could not be read, each
     // "NAME: reason", go to failures. memoryLimit bounds the memory the list
     // takes (0: DefaultMemoryLimit()); held in memory, it takes at most half
-    // of it. Temporary data goes to temporaryFolder (empty: TemporaryFolder()).
-    // Throws TemporaryDataError when a list on disk cannot be written.
+    // of it. Temporary data goes to temporaryFolder (empty: TemporaryFolder());
+    // a list that must go there and cannot is a failure too.
     void Load(const std::vector<InputSource>& files, bool readInside,
               std::vector<std::string>& failures, std::uint64_t memoryLimit = 0,
               const std::filesystem::path& temporaryFolder = {});

@@ -47,18 +47,25 @@ void RecordLog::Append(std::string_view record) {
     AppendVarint(buffer_, record.size());
     buffer_.append(record);
     ++count_;
-    if (buffer_.size() >= memoryBytes_) {
+    if (buffer_.size() < memoryBytes_ || inMemoryOnly_)
+        return;
+    try {
         if (!file_)
             file_ = std::make_unique<ScratchFile>(folder_);
         file_->Append(buffer_.data(), buffer_.size());
+        fileBytes_ = file_->size();
         buffer_.clear();
+    } catch (const TemporaryDataError&) {
+        // No room on disk: the records stay in memory, whatever they take,
+        // as they did before there was a disk to go to.
+        inMemoryOnly_ = true;
     }
 }
 
 RecordLog::Reader RecordLog::Read() const {
     Reader reader;
     if (file_)
-        reader.file_ = FramedReader(file_.get(), 0, file_->size(), kReadWindowBytes);
+        reader.file_ = FramedReader(file_.get(), 0, fileBytes_, kReadWindowBytes);
     reader.memory_ = buffer_;
     return reader;
 }

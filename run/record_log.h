@@ -34,15 +34,15 @@ private:
 // Records of bytes, read back in the order they were appended: in memory
 // while they fit in memoryBytes, then written out in pieces of that size to
 // a scratch file in folder (made when first needed), as the addresses past
-// a run's memory limit are. Small logs never touch the disk.
+// a run's memory limit are. Small logs never touch the disk; when the disk
+// takes no more, the records stay in memory.
 class RecordLog {
 public:
     RecordLog(std::filesystem::path folder, std::size_t memoryBytes);
 
-    // Throws TemporaryDataError (see ScratchFile) when the file cannot take it.
     void Append(std::string_view record);
     std::uint64_t size() const { return count_; }
-    std::uint64_t DiskBytes() const { return file_ ? file_->size() : 0; }
+    std::uint64_t DiskBytes() const { return fileBytes_; }
     std::size_t MemoryBytes() const { return buffer_.capacity(); }
 
     // Reads the records from the first. The log takes no more meanwhile.
@@ -62,6 +62,8 @@ private:
     std::size_t memoryBytes_;
     std::string buffer_; // framed records not written out
     std::unique_ptr<ScratchFile> file_;
+    std::uint64_t fileBytes_ = 0; // written whole; a failed write may leave more
+    bool inMemoryOnly_ = false;
     std::uint64_t count_ = 0;
 };
 

@@ -114,14 +114,15 @@ void RecordSorter::Add(std::string_view key, std::string_view value) {
     const std::size_t bytes = key.size() + value.size();
     // What is in memory goes to disk as a run first when the record, or the
     // room to index it, would pass the memory allowed.
-    if (!entries_.empty() && MemoryBytes() + bytes > memoryBytes_) {
+    if (!entries_.empty() && !inMemoryOnly_ && MemoryBytes() + bytes > memoryBytes_)
         WriteRun();
-    } else if (entries_.size() == entries_.capacity()) {
+    if (entries_.size() == entries_.capacity()) {
         // While the entries move, the old room and the new are both taken.
         const std::size_t grown = std::max<std::size_t>(16, 2 * entries_.capacity());
-        if (!entries_.empty() && MemoryBytes() + bytes + grown * sizeof(Entry) > memoryBytes_)
+        if (!entries_.empty() && !inMemoryOnly_ &&
+            MemoryBytes() + bytes + grown * sizeof(Entry) > memoryBytes_)
             WriteRun(); // empties the entries, keeping their room
-        else
+        if (entries_.size() == entries_.capacity())
             entries_.reserve(grown);
     }
     if (chunks_.empty() || chunkUsed_ + bytes > chunkSizes_.back()) {
@@ -171,9 +172,15 @@ void RecordSorter::SortInMemory() {
 }
 
 void RecordSorter::WriteRun() {
+    if (!file_) {
+        try {
+            file_ = std::make_unique<ScratchFile>(folder_);
+        } catch (const TemporaryDataError&) {
+            inMemoryOnly_ = true; // no disk at all: the records stay
+            return;
+        }
+    }
     SortInMemory();
-    if (!file_)
-        file_ = std::make_unique<ScratchFile>(folder_);
     const std::uint64_t begin = file_->size();
     std::string out;
     out.reserve(kWriteBytes + 64);

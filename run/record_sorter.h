@@ -20,7 +20,8 @@ namespace ornavex {
 // each memory's worth is sorted and written to a scratch file in folder as
 // a run, and the runs are merged back, a bounded number at a time: an
 // external merge sort, with the temporary data of a run past its memory
-// limit. A few records never touch the disk.
+// limit. A few records never touch the disk; when the disk cannot take the
+// first run, every record is sorted in memory, whatever it takes.
 class RecordSorter {
 public:
     RecordSorter(std::filesystem::path folder, std::size_t memoryBytes);
@@ -28,7 +29,8 @@ public:
     RecordSorter(const RecordSorter&) = delete;
     RecordSorter& operator=(const RecordSorter&) = delete;
 
-    // Throws TemporaryDataError (see ScratchFile) when the disk cannot take it.
+    // Throws TemporaryDataError (see ScratchFile) when the disk, having
+    // taken runs, takes no more.
     void Add(std::string_view key, std::string_view value);
     std::uint64_t size() const { return count_; }
     // The most temporary data on disk at once.
@@ -76,6 +78,7 @@ private:
     std::unique_ptr<ScratchFile> file_;
     std::vector<Run> runs_;
     std::uint64_t diskPeak_ = 0;
+    bool inMemoryOnly_ = false; // no disk to go to
     bool finished_ = false;
     std::size_t next_ = 0; // into entries_, when all stayed in memory
     std::unique_ptr<Merge> merge_;

@@ -215,5 +215,30 @@ TEST(DoNotMail, OnDiskAnswersAsInMemory) {
     }
 }
 
+// Without a folder for temporary data, a long list that fits in memory
+// still loads; one that cannot fit fails with the reason, and nothing throws.
+TEST(DoNotMail, NeedsNoTemporaryFolderWhileItFitsInMemory) {
+    testing::TempDir dir;
+    std::string text;
+    for (int i = 0; i < 200000; ++i)
+        text += "listed" + std::to_string(i) + "@list.example.org\n";
+    testing::WriteFile(dir / "list.txt", text);
+    const std::vector<InputSource> files{InputSource::File(dir / "list.txt")};
+    for (const std::uint64_t limit : {std::uint64_t{0}, std::uint64_t{1}}) {
+        DoNotMail list;
+        std::vector<std::string> failures;
+        list.Load(files, true, failures, limit, dir / "missing");
+        EXPECT_EQ(failures.empty(), limit == 0) << limit;
+        EXPECT_EQ(list.InMemory(), limit == 0) << limit;
+        if (limit == 0) {
+            EXPECT_EQ(list.size(), 200000u);
+            EXPECT_TRUE(list.Contains("LISTED199999@list.example.org"));
+        } else {
+            EXPECT_NE(failures.front().find("Cannot keep temporary data in"), std::string::npos)
+                << failures.front();
+        }
+    }
+}
+
 } // namespace
 } // namespace ornavex

@@ -35,32 +35,34 @@ Records RandomRecords(std::size_t count, unsigned seed) {
 
 // The external merge sort against a stable sort in memory (keys compared as
 // unsigned bytes), with memory for all of it, for some of it, and for no
-// record at all: every record a run of its own, merged in several passes.
+// record at all: every record a run of its own, merged in several passes;
+// and with no folder to write to (memory 0 here), all in memory.
 TEST(RecordSorter, SortsAsAStableSortDoesWithAnyMemory) {
     const Records records = RandomRecords(6000, 3);
     Records want = records;
     std::stable_sort(want.begin(), want.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const std::size_t memory :
-         {std::size_t{1} << 30, std::size_t{256} << 10, std::size_t{1}}) {
+         {std::size_t{1} << 30, std::size_t{256} << 10, std::size_t{1}, std::size_t{0}}) {
         testing::TempDir dir;
-        RecordSorter sorter(dir.path(), memory);
+        RecordSorter sorter(memory == 0 ? dir / "missing" : dir.path(), memory);
         for (const auto& [key, value] : records)
             sorter.Add(key, value);
         Records got;
         for (std::string_view key, value; sorter.Next(key, value);)
             got.emplace_back(key, value);
         EXPECT_TRUE(got == want) << memory;
-        EXPECT_EQ(sorter.DiskBytes() == 0, memory == std::size_t{1} << 30) << memory;
+        EXPECT_EQ(sorter.DiskBytes() == 0, memory == std::size_t{1} << 30 || memory == 0) << memory;
     }
 }
 
-// Records read back as written, from memory and from the file they went to.
+// Records read back as written, from memory and from the file they went to,
+// or with no folder to write to (memory 0 here), from memory.
 TEST(RecordLog, ReadsBackWhatWasAppended) {
     const Records records = RandomRecords(10000, 5);
-    for (const std::size_t memory : {std::size_t{1} << 30, std::size_t{1}}) {
+    for (const std::size_t memory : {std::size_t{1} << 30, std::size_t{1}, std::size_t{0}}) {
         testing::TempDir dir;
-        RecordLog log(dir.path(), memory);
+        RecordLog log(memory == 0 ? dir / "missing" : dir.path(), memory);
         for (const auto& record : records)
             log.Append(record.second + record.first);
         EXPECT_EQ(log.size(), records.size());
