@@ -61,18 +61,14 @@ table=$(
         bench/data/container-stats.txt
 )
 rm -f bench/data/container-out.txt bench/data/container-stats.txt
-echo "$table"
-if [ "$own" = 1 ] && [ -f bench/RESULTS.md ]; then
-    section=$(
+if [ "$own" = 1 ]; then
+    {
         echo "## The default memory limit in a container"
         echo
         echo "Command: \`bench/container_limit.sh\` ($(date -u +%Y-%m-%d)): ornavex-cli with no \`--memory-limit\` on 5,000,000 unique addresses (377 MB) in a memory control group of $limit made below the script's own (\`${limit_file}\`)."
         echo
         echo "$table"
-    )
-    awk '/^## The default memory limit in a container/ {skip = 1; next}
-         skip && /^## / {skip = 0}
-         !skip {print}' bench/RESULTS.md >bench/data/results.md
-    { cat bench/data/results.md; echo; echo "$section"; } | cat -s >bench/RESULTS.md
-    rm -f bench/data/results.md
+    } | bench/record.sh container-limit
+else
+    echo "$table"
 fi

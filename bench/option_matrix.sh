@@ -102,12 +102,8 @@ section=$(
     echo
     echo "$lists"
 )
-echo "$section"
-if [ "$own" = 1 ] && [ -f bench/RESULTS.md ]; then
-    # The section replaces the one written before; other sections stay.
-    awk '/^## The memory limit with every option/ {skip = 1; next}
-         skip && /^## / {skip = 0}
-         !skip {print}' bench/RESULTS.md | cat -s >"$data/results.md"
-    { cat "$data/results.md"; echo; echo "$section"; } | cat -s >bench/RESULTS.md
-    rm -f "$data/results.md"
+if [ "$own" = 1 ]; then
+    echo "$section" | bench/record.sh option-matrix
+else
+    echo "$section"
 fi

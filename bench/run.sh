@@ -34,12 +34,13 @@ fi
 
 # The same job as a pipeline over standard input: punctuation to spaces, one
 # word per line, one trailing period off, the pattern, first occurrence
-# ignoring case.
+# ignoring case. The corpora are ASCII, so the punctuation outside ASCII
+# that ornavex-cli also cuts at never occurs in them.
 pipeline() {
     LC_ALL=C tr ',!"#$%&'"'"'()*/:;<=>?[\\]^`{|}~' ' ' |
         LC_ALL=C tr -s ' \t\r\n' '\n' |
         LC_ALL=C sed 's/\.$//' |
-        LC_ALL=C grep -E '^[A-Za-z0-9_-][A-Za-z0-9_.-]*@([A-Za-z0-9-]+\.)+[A-Za-z]{2,}$' |
+        LC_ALL=C grep -E '^[A-Za-z0-9_-][A-Za-z0-9_.+-]*@([A-Za-z0-9-]+\.)+[A-Za-z]{2,}$' |
         LC_ALL=C awk '!seen[tolower($0)]++'
 }
 
@@ -156,10 +157,8 @@ if [ "$memory" = 1 ]; then
     memory_line+=" On a $(($(stat -c %s "$data/big.pdf") / 1000000)) MB PDF: $((peak / 1024)) MB."
 fi
 
-# The sections other scripts write (option_matrix.sh, container_limit.sh) stay.
-others=$(sed -n '/^## /,$p' bench/RESULTS.md 2>/dev/null || true)
 {
-    echo "# Benchmark results"
+    echo "## The bench corpora"
     echo
     echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(date -u +%Y-%m-%d)."
     echo "Command: \`bench/run.sh${1:+ $1}\`. Files read from the page cache; best of three runs."
@@ -183,8 +182,4 @@ others=$(sed -n '/^## /,$p' bench/RESULTS.md 2>/dev/null || true)
     [ -n "${memory_line:-}" ] && { echo; echo "$memory_line"; }
     echo
     echo "Both tools printed identical addresses on every corpus."
-    if [ -n "$others" ]; then
-        echo
-        echo "$others"
-    fi
-} | tee bench/RESULTS.md
+} | bench/record.sh corpora

@@ -3,15 +3,17 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 struct psl_ctx_st;
 
 namespace ornavex {
 
-// Tells whether an address's domain ends in a real top-level domain: one the
-// public suffix list names (the system's copy, or libpsl's own when that is
-// missing or older). "logo@2x.png" has none; an address with a bracketed IP
-// address for a domain is kept.
+// Tells whether an address's domain ends in a real top-level domain: one
+// that a rule of the public suffix list's ICANN section ends in, wildcard
+// rules included (the system's copy, or libpsl's own when that is missing or
+// older). "logo@2x.png" has none; ".za" has, though no rule names "za"
+// alone; an address with a bracketed IP address for a domain is kept.
 class RealDomains {
 public:
     RealDomains();
@@ -28,6 +30,7 @@ public:
 
 private:
     psl_ctx_st* list_;
+    std::unordered_set<std::string> implied_; // top-level labels of the system's list
     // Lists hold few top-level domains many times over: each is asked once.
     mutable std::unordered_map<std::string, bool> known_;
 };

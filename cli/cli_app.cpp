@@ -177,6 +177,7 @@ void PrintStats(std::FILE* err, const RunSummary& summary, double seconds,
         "files read: %zu\n"
         "files failed: %zu\n"
         "parts read: %llu\n"
+        "parts failed: %llu\n"
         "bytes read: %llu\n"
         "addresses found: %llu\n"
         "unique addresses: %llu\n"
@@ -187,6 +188,7 @@ void PrintStats(std::FILE* err, const RunSummary& summary, double seconds,
         "peak memory MB: %.1f\n"
         "temporary disk MB: %.1f\n",
         summary.filesRead, summary.filesFailed, static_cast<unsigned long long>(summary.partsRead),
+        static_cast<unsigned long long>(summary.partsFailed),
         static_cast<unsigned long long>(summary.bytesRead),
         static_cast<unsigned long long>(summary.addressesFound),
         static_cast<unsigned long long>(summary.uniqueAddresses),
@@ -269,6 +271,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     CliSink sink(*output, progress, err, whole.get());
     RunOptions runOptions;
     runOptions.readInside = !options.raw;
+    runOptions.classicPattern = options.classicPattern;
     runOptions.details = NeedsDetails(options);
     runOptions.lines = NeedsLines(options);
     runOptions.memoryLimit = memoryLimit - std::min(memoryLimit / 2, doNotMail.MemoryBytes());
@@ -302,7 +305,9 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
         if (cleaning)
             PrintCleaningStats(err, *cleaning);
     }
-    return summary.filesFailed > 0 || !inputsComplete || !reported ? kExitFileFailed : kExitSuccess;
+    return summary.filesFailed > 0 || summary.partsFailed > 0 || !inputsComplete || !reported
+               ? kExitFileFailed
+               : kExitSuccess;
 }
 
 int CliMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {

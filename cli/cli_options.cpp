@@ -43,6 +43,9 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.add_flag("--raw", options.raw,
                  "Read every file as raw bytes: no documents, archives, compressed files,\n"
                  "mail or web pages read inside");
+    app.add_flag("--classic-pattern", options.classicPattern,
+                 "Check words against the classic address pattern, which leaves out every\n"
+                 "address with '+' in its local part (name+tag@example.com)");
     if (RealDomains::Available())
         app.add_flag("--check-domains", options.checkDomains,
                      "Drop addresses whose last label is no top-level domain of the public\n"

@@ -19,7 +19,8 @@ struct CliOptions {
     FileNameFilter filter = FileNameFilter::AllFiles(); // which files of a folder are read
     ExportFormat format = ExportFormat::kUnixLines;
     bool force = false;
-    bool raw = false; // every file as raw bytes, nothing read inside
+    bool raw = false;            // every file as raw bytes, nothing read inside
+    bool classicPattern = false; // no '+' in the local part
     bool stats = false;
     bool quiet = false;
     // Memory for the distinct addresses before they go to temporary files;

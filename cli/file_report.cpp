@@ -10,9 +10,13 @@ std::string FileReport(const std::vector<InputSource>& inputs,
     for (const FileTally& tally : tallies) {
         // A name keeps to its row: its TABs, line ends and other control
         // bytes are escaped, and its backslashes doubled.
+        const std::string name = inputs[tally.fileIndex].DisplayName();
         text += std::to_string(tally.found) + '\t' + std::to_string(tally.added) + '\t' +
-                (tally.failed ? "failed" : "read") + '\t' +
-                ShownName(inputs[tally.fileIndex].DisplayName(), true) + '\n';
+                (tally.failed ? "failed" : "read") + '\t' + ShownName(name, true) + '\n';
+        // A part that failed alone gave nothing: a row of its own.
+        for (const std::string& part : tally.failedParts)
+            text +=
+                "0\t0\tfailed\t" + ShownName(part.empty() ? name : name + ": " + part, true) + '\n';
     }
     return text;
 }

@@ -12,7 +12,8 @@ namespace ornavex {
 // header: the addresses found (repeats included), those new to the run,
 // "read" or "failed", and the input's name as ShownName shows it with its
 // backslashes doubled (a TAB as \t, a line end as \n or \r, a backslash
-// as \\).
+// as \\); after an input's line, a line for each part of it that failed
+// alone ("0 0 failed INPUT: MEMBER").
 std::string FileReport(const std::vector<InputSource>& inputs,
                        const std::vector<FileTally>& tallies);
 

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "decode/decode.h"
+#include "decode/kinds.h"
 
 namespace ornavex {
 
 // Reads an archive (zip, tar, 7z and what else libarchive reads) member by
-// member in archive order, each as a file of its own, or a compressed stream
-// (gzip, bzip2, xz, zstd) as the one file it holds. An office document (a
-// zip of XML) has its XML members read as the document shows them.
-DecodeResult DecodeArchive(ByteSource& source, bool compressed, TextSink& sink,
-                           DecodeContext& context, int depth);
+// member in archive order, each as a file of its own. An office document (a
+// zip of XML) has its XML parts read as the document shows them.
+DecodeResult DecodeArchive(Part& part, DecodeContext& context);
+
+// Reads a compressed stream (gzip, bzip2, xz, zstd) as the one file it
+// holds; streams compressed again inside it count as levels of nesting.
+DecodeResult DecodeCompressed(Part& part, DecodeContext& context);
 
 } // namespace ornavex

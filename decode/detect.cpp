@@ -19,43 +19,59 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
     return true;
 }
 
-bool IsArchive(std::string_view head) {
-    constexpr std::array<std::string_view, 9> kStarts = {
-        std::string_view("PK\x03\x04", 4),
-        std::string_view("PK\x05\x06", 4), // zip, empty zip
-        std::string_view("7z\xBC\xAF\x27\x1C", 6),
-        std::string_view("Rar!\x1A\x07", 6),
-        "070707",
-        "070701",
-        "070702",       // cpio
-        "MSCF\0\0\0\0", // cab
-        "xar!"};
-    for (std::string_view start : kStarts)
-        if (StartsWith(head, start))
-            return true;
-    // tar: "ustar" where the header says so.
+constexpr std::string_view kZipStarts[] = {std::string_view("PK\x03\x04", 4),
+                                           std::string_view("PK\x05\x06", 4)}; // empty zip
+
+} // namespace
+
+bool IsZip(std::string_view head) {
+    return StartsWith(head, kZipStarts[0]) || StartsWith(head, kZipStarts[1]);
+}
+bool IsSevenZip(std::string_view head) {
+    return StartsWith(head, std::string_view("7z\xBC\xAF\x27\x1C", 6));
+}
+bool IsRar(std::string_view head) {
+    return StartsWith(head, std::string_view("Rar!\x1A\x07", 6));
+}
+bool IsCpio(std::string_view head) {
+    return StartsWith(head, "070707") || StartsWith(head, "070701") || StartsWith(head, "070702");
+}
+bool IsCab(std::string_view head) {
+    return StartsWith(head, std::string_view("MSCF\0\0\0\0", 8));
+}
+bool IsXar(std::string_view head) {
+    return StartsWith(head, "xar!");
+}
+bool IsTar(std::string_view head) {
     return head.size() >= 262 && head.substr(257, 5) == "ustar";
 }
-
-bool IsCompressed(std::string_view head) {
-    constexpr std::array<std::string_view, 4> kStarts = {
-        std::string_view("\x1F\x8B", 2), // gzip
-        std::string_view("BZh", 3),      // bzip2
-        std::string_view("\xFD"
-                         "7zXZ\0",
-                         6),                      // xz
-        std::string_view("\x28\xB5\x2F\xFD", 4)}; // zstd
-    for (std::string_view start : kStarts)
-        if (StartsWith(head, start))
-            return true;
-    return false;
+bool IsGzip(std::string_view head) {
+    return StartsWith(head, std::string_view("\x1F\x8B", 2));
 }
+bool IsBzip2(std::string_view head) {
+    return StartsWith(head, "BZh");
+}
+bool IsXz(std::string_view head) {
+    return StartsWith(head, std::string_view("\xFD"
+                                             "7zXZ\0",
+                                             6));
+}
+bool IsZstd(std::string_view head) {
+    return StartsWith(head, std::string_view("\x28\xB5\x2F\xFD", 4));
+}
+bool IsPdf(std::string_view head) {
+    return StartsWith(head, "%PDF-");
+}
+
+namespace {
 
 std::string_view SkipBlanks(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
         text.remove_prefix(1);
     return text;
 }
+
+} // namespace
 
 bool IsWebPage(std::string_view head) {
     if (StartsWith(head, "\xEF\xBB\xBF"))
@@ -81,6 +97,8 @@ bool IsWebPage(std::string_view head) {
             return true;
     return false;
 }
+
+namespace {
 
 // A header field's name: printable ASCII but for ':' and space.
 std::size_t FieldNameLength(std::string_view line) {
@@ -139,18 +157,8 @@ bool IsMailbox(std::string_view head) {
 
 } // namespace
 
-InputKind DetectKind(std::string_view head) {
-    if (IsArchive(head))
-        return InputKind::kArchive;
-    if (IsCompressed(head))
-        return InputKind::kCompressed;
-    if (StartsWith(head, "%PDF-"))
-        return InputKind::kPdf;
-    if (IsMailbox(head) || IsMessage(head))
-        return InputKind::kMail;
-    if (IsWebPage(head))
-        return InputKind::kWebPage;
-    return InputKind::kText;
+bool IsMail(std::string_view head) {
+    return IsMailbox(head) || IsMessage(head);
 }
 
 } // namespace ornavex

@@ -1,23 +1,28 @@
 #pragma once
 
-#include <cstddef>
 #include <string_view>
 
 namespace ornavex {
 
-// What a file is, told by its first bytes alone, never by its name.
-enum class InputKind {
-    kText,       // anything not recognised: read as it is, byte for byte
-    kArchive,    // zip (office documents too), tar, 7z, rar, cpio, ar, cab, xar
-    kCompressed, // gzip, bzip2, xz, zstd: one stream, recognised again once decoded
-    kPdf,
-    kMail,    // a message (a header block) or an mbox file (a "From " line)
-    kWebPage, // HTML or XHTML
-};
-
-// How many first bytes DetectKind wants to see, when the file has them.
-inline constexpr std::size_t kDetectionBytes = 8192;
-
-InputKind DetectKind(std::string_view head);
+// The detection tests of the decoding table: each tells a kind from a
+// file's first bytes alone.
+bool IsZip(std::string_view head);
+bool IsSevenZip(std::string_view head);
+bool IsRar(std::string_view head);
+bool IsCpio(std::string_view head);
+bool IsCab(std::string_view head);
+bool IsXar(std::string_view head);
+bool IsTar(std::string_view head); // "ustar" where the header says so
+bool IsGzip(std::string_view head);
+bool IsBzip2(std::string_view head);
+bool IsXz(std::string_view head);
+bool IsZstd(std::string_view head);
+bool IsPdf(std::string_view head);
+// A message (a header block with the usual fields) or an mbox file (a
+// "From " line before one).
+bool IsMail(std::string_view head);
+// HTML or XHTML: a doctype or an html element after blanks, comments or an
+// XML declaration.
+bool IsWebPage(std::string_view head);
 
 } // namespace ornavex

@@ -25,7 +25,7 @@ bool IsMailto(std::string_view target) {
 
 std::string DecodedLinkTarget(std::string_view target) {
     if (!IsMailto(target))
-        return std::string(target);
+        return {};
     std::string decoded;
     decoded.reserve(target.size());
     for (std::size_t i = 0; i < target.size(); ++i) {

@@ -1,97 +1,21 @@
 #include "decode/mail_text.h"
 
-#include "decode/spool.h"
+#include "decode/decode_context.h"
+#include "decode/line_pieces.h"
+#include "decode/mail_header.h"
 #include "decode/web_page_text.h"
-#include "os/file_access.h"
 
 #include <gmime/gmime.h>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 namespace ornavex {
 namespace {
 
-// Where a part's decoded bytes go.
-class PartWriter {
-public:
-    virtual ~PartWriter() = default;
-    // False stops the writing.
-    virtual bool Write(std::string_view bytes) = 0;
-};
-
-} // namespace
-} // namespace ornavex
-
-// A GMime stream that hands what is written to it to a PartWriter, so a
-// part is decoded and read as it streams, never held whole.
-extern "C" {
-struct OrnavexWriterStream {
-    GMimeStream parent;
-    ornavex::PartWriter* writer;
-};
-struct OrnavexWriterStreamClass {
-    GMimeStreamClass parent_class;
-};
-}
-
-G_DEFINE_TYPE(OrnavexWriterStream, ornavex_writer_stream, GMIME_TYPE_STREAM)
-
-namespace {
-
-ssize_t WriterRead(GMimeStream*, char*, size_t) {
-    return -1;
-}
-ssize_t WriterWrite(GMimeStream* stream, const char* buffer, size_t length) {
-    auto* self = reinterpret_cast<OrnavexWriterStream*>(stream);
-    return self->writer->Write(std::string_view(buffer, length)) ? static_cast<ssize_t>(length)
-                                                                 : -1;
-}
-int WriterFlush(GMimeStream*) {
-    return 0;
-}
-int WriterClose(GMimeStream*) {
-    return 0;
-}
-gboolean WriterEos(GMimeStream*) {
-    return TRUE;
-}
-int WriterReset(GMimeStream*) {
-    return 0;
-}
-gint64 WriterSeek(GMimeStream*, gint64, GMimeSeekWhence) {
-    return -1;
-}
-gint64 WriterTell(GMimeStream*) {
-    return -1;
-}
-gint64 WriterLength(GMimeStream*) {
-    return -1;
-}
-GMimeStream* WriterSubstream(GMimeStream*, gint64, gint64) {
-    return nullptr;
-}
-
-} // namespace
-
-static void ornavex_writer_stream_class_init(OrnavexWriterStreamClass* type) {
-    GMimeStreamClass* stream = GMIME_STREAM_CLASS(type);
-    stream->read = WriterRead;
-    stream->write = WriterWrite;
-    stream->flush = WriterFlush;
-    stream->close = WriterClose;
-    stream->eos = WriterEos;
-    stream->reset = WriterReset;
-    stream->seek = WriterSeek;
-    stream->tell = WriterTell;
-    stream->length = WriterLength;
-    stream->substream = WriterSubstream;
-}
-
-static void ornavex_writer_stream_init(OrnavexWriterStream* stream) {
-    stream->writer = nullptr;
-}
-
-namespace ornavex {
-namespace {
+// Header text decoded at once (encoded words); past it, a field is read as
+// it is written.
+constexpr std::size_t kLongestField = 64 << 10;
 
 template <class T> struct Unref {
     void operator()(T* object) const {
@@ -100,241 +24,417 @@ template <class T> struct Unref {
     }
 };
 template <class T> using Owned = std::unique_ptr<T, Unref<T>>;
+using Text = std::unique_ptr<char, decltype(&g_free)>;
 
 // GLib makes a type's class when the first object of it is made, under
 // locks of its own that the thread sanitizer cannot see. Making every class
-// a message may use here, once and before any reading thread uses them,
-// leaves no class to be made while two threads read mail.
+// used here once, before any reading thread uses them, leaves no class to
+// be made while two threads read mail.
 void StartGMime() {
     static std::once_flag started;
     std::call_once(started, [] {
         g_mime_init();
-        const GType types[] = {GMIME_TYPE_MESSAGE,
-                               GMIME_TYPE_MESSAGE_PART,
-                               GMIME_TYPE_MESSAGE_PARTIAL,
-                               GMIME_TYPE_MULTIPART,
-                               GMIME_TYPE_MULTIPART_SIGNED,
-                               GMIME_TYPE_MULTIPART_ENCRYPTED,
-                               GMIME_TYPE_PART,
-                               GMIME_TYPE_TEXT_PART,
-                               GMIME_TYPE_APPLICATION_PKCS7_MIME,
-                               GMIME_TYPE_PARSER,
-                               GMIME_TYPE_CONTENT_TYPE,
-                               GMIME_TYPE_CONTENT_DISPOSITION,
-                               GMIME_TYPE_HEADER,
-                               GMIME_TYPE_HEADER_LIST,
-                               GMIME_TYPE_PARAM,
-                               GMIME_TYPE_PARAM_LIST,
-                               GMIME_TYPE_DATA_WRAPPER,
-                               GMIME_TYPE_STREAM_FILE,
-                               GMIME_TYPE_STREAM_FILTER,
-                               GMIME_TYPE_STREAM_MEM,
-                               GMIME_TYPE_STREAM_NULL,
-                               GMIME_TYPE_FILTER_BASIC,
-                               GMIME_TYPE_FILTER_CHARSET,
-                               GMIME_TYPE_FILTER_DOS2UNIX,
-                               GMIME_TYPE_FILTER_UNIX2DOS,
-                               INTERNET_ADDRESS_TYPE_MAILBOX,
-                               INTERNET_ADDRESS_TYPE_GROUP,
-                               internet_address_list_get_type(),
-                               ornavex_writer_stream_get_type()};
+        const GType types[] = {GMIME_TYPE_CONTENT_TYPE, GMIME_TYPE_CONTENT_DISPOSITION,
+                               GMIME_TYPE_PARAM, GMIME_TYPE_PARAM_LIST, GMIME_TYPE_FILTER_CHARSET};
         for (const GType type : types)
             g_type_class_ref(type); // kept for the life of the program
     });
 }
 
-// Text goes to the sink as it is.
-class TextWriter : public PartWriter {
+// Where a line of the mail stands.
+enum class Delimiter { kNone, kPart, kClose, kMessage };
+
+// A part's body, its transfer encoding decoded, up to the delimiter that
+// ends it (left to be read).
+class Body : public ByteSource {
 public:
-    explicit TextWriter(TextSink& sink) : sink_(sink) {}
-    bool Write(std::string_view bytes) override { return sink_.Text(bytes); }
+    Body(LinePieces& lines, const std::function<Delimiter(const LinePieces::Piece&)>& delimiter,
+         const std::string& encoding)
+        : lines_(lines), delimiter_(delimiter) {
+        const GMimeContentEncoding kind =
+            encoding.empty() ? GMIME_CONTENT_ENCODING_DEFAULT
+                             : g_mime_content_encoding_from_string(encoding.c_str());
+        decoding_ = kind == GMIME_CONTENT_ENCODING_BASE64 ||
+                    kind == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE ||
+                    kind == GMIME_CONTENT_ENCODING_UUENCODE;
+        if (decoding_)
+            g_mime_encoding_init_decode(&state_, kind);
+    }
+
+    bool Next(std::string_view& bytes) override {
+        while (!ended_) {
+            LinePieces::Piece piece;
+            if (!lines_.Next(piece)) {
+                if (lines_.failed()) {
+                    error_ = lines_.source().error();
+                    return false;
+                }
+                // The input ended: the last line end is the body's own.
+                raw_.assign(pendingEnd_);
+                ended_ = true;
+            } else if (piece.start && delimiter_(piece) != Delimiter::kNone) {
+                lines_.Unread(); // the line end before it belongs to it
+                raw_.clear();
+                ended_ = true;
+            } else {
+                raw_.assign(pendingEnd_);
+                raw_.append(piece.text);
+                pendingEnd_.assign(piece.end);
+            }
+            Decode(ended_);
+            if (!out_.empty()) {
+                bytes = out_;
+                return true;
+            }
+        }
+        bytes = {};
+        return true;
+    }
+    const std::string& error() const override { return error_; }
+    // Reads what is left, up to the delimiter; false when a read failed.
+    bool Drain() {
+        std::string_view bytes;
+        do {
+            if (!Next(bytes))
+                return false;
+        } while (!bytes.empty());
+        return true;
+    }
 
 private:
-    TextSink& sink_;
-};
+    void Decode(bool last) {
+        if (!decoding_) {
+            out_.swap(raw_);
+            return;
+        }
+        out_.resize(g_mime_encoding_outlen(&state_, raw_.size()) + 16);
+        const std::size_t made =
+            last ? g_mime_encoding_flush(&state_, raw_.data(), raw_.size(), out_.data())
+                 : g_mime_encoding_step(&state_, raw_.data(), raw_.size(), out_.data());
+        out_.resize(made);
+    }
 
-// A web page part goes through the page reader.
-class PageWriter : public PartWriter {
-public:
-    explicit PageWriter(TextSink& sink) : page_(sink) {}
-    bool Write(std::string_view bytes) override { return page_.Feed(bytes); }
-    bool Finish() { return page_.Finish(); }
-
-private:
-    WebPageText page_;
-};
-
-// An attachment goes to a file of its own, to be read as such.
-class SpoolWriter : public PartWriter {
-public:
-    explicit SpoolWriter(SpooledFile& file) : file_(file) {}
-    bool Write(std::string_view bytes) override { return file_.Append(bytes); }
-
-private:
-    SpooledFile& file_;
+    LinePieces& lines_;
+    const std::function<Delimiter(const LinePieces::Piece&)>& delimiter_;
+    bool decoding_ = false;
+    GMimeEncoding state_{};
+    std::string pendingEnd_; // the last line's end, given once the next line is no delimiter
+    std::string raw_;
+    std::string out_;
+    bool ended_ = false;
+    std::string error_;
 };
 
 class MailReader {
 public:
-    MailReader(TextSink& sink, DecodeContext& context, int depth)
-        : sink_(sink), context_(context), depth_(depth) {}
+    MailReader(ByteSource& source, DecodeContext& context)
+        : lines_(source), context_(context), sink_(context.sink()) {
+        delimiter_ = [this](const LinePieces::Piece& piece) { return DelimiterOf(piece); };
+    }
 
-    DecodeResult Read(GMimeMessage* message) {
-        if (!Headers(GMIME_OBJECT(message)))
-            return DecodeResult::kStopped;
-        GMimeObject* body = g_mime_message_get_mime_part(message);
-        return body != nullptr ? Walk(body) : DecodeResult::kDone;
+    DecodeResult Read() {
+        LinePieces::Piece first;
+        if (!lines_.Next(first))
+            return Ended();
+        mbox_ = first.text.starts_with("From ");
+        lines_.Unread();
+        do {
+            // The "From " line names the envelope's sender.
+            if (mbox_ && !(Line() && EndWord()))
+                return Ended();
+            if (const DecodeResult result = Entity(0);
+                result != DecodeResult::kDone && result != DecodeResult::kPartFailed)
+                return result;
+        } while (mbox_ && AtMessage());
+        return Ended();
     }
 
 private:
-    // Every header's value, encoded words decoded.
-    bool Headers(GMimeObject* object) {
-        GMimeHeaderList* headers = g_mime_object_get_header_list(object);
-        const int count = g_mime_header_list_get_count(headers);
-        for (int i = 0; i < count; ++i) {
-            const char* value =
-                g_mime_header_get_value(g_mime_header_list_get_header_at(headers, i));
-            if (value != nullptr && !(sink_.Text(value) && sink_.PartEnd()))
+    // Where the mail ended: at its end, or early, and why.
+    DecodeResult Ended() {
+        if (lines_.failed())
+            return context_.SourceFailed(lines_.source());
+        return stopped_ ? context_.Halted() : DecodeResult::kDone;
+    }
+
+    bool Write(std::string_view text) {
+        if (!text.empty() && !sink_.Text(text))
+            stopped_ = true;
+        return !stopped_;
+    }
+    bool EndWord() {
+        if (!sink_.PartEnd())
+            stopped_ = true;
+        return !stopped_;
+    }
+
+    // Writes a whole line, piece by piece.
+    bool Line() {
+        LinePieces::Piece piece;
+        do {
+            if (!lines_.Next(piece))
+                return !lines_.failed();
+            if (!Write(piece.text))
                 return false;
-        }
-        context_.CountPart();
+        } while (piece.end.empty());
         return true;
     }
 
-    DecodeResult Walk(GMimeObject* object) {
-        if (GMIME_IS_MESSAGE_PART(object)) {
-            GMimeMessage* inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object));
-            return inner != nullptr ? Read(inner) : DecodeResult::kDone;
-        }
-        if (GMIME_IS_MULTIPART(object)) {
-            GMimeMultipart* multipart = GMIME_MULTIPART(object);
-            const int count = g_mime_multipart_get_count(multipart);
-            for (int i = 0; i < count; ++i)
-                if (const DecodeResult result = Walk(g_mime_multipart_get_part(multipart, i));
-                    result != DecodeResult::kDone)
-                    return result;
-            return DecodeResult::kDone;
-        }
-        if (GMIME_IS_PART(object))
-            return Part(GMIME_PART(object));
-        return DecodeResult::kDone;
+    // Whether the next line starts another message of the mbox file.
+    bool AtMessage() {
+        LinePieces::Piece piece;
+        if (!lines_.Next(piece))
+            return false;
+        lines_.Unread();
+        return DelimiterOf(piece) == Delimiter::kMessage;
     }
 
-    DecodeResult Part(GMimePart* part) {
-        GMimeContentType* type = g_mime_object_get_content_type(GMIME_OBJECT(part));
-        const bool attachment = g_mime_part_is_attachment(part);
-        const bool html = g_mime_content_type_is_type(type, "text", "html");
-        const bool text = g_mime_content_type_is_type(type, "text", "*") || type == nullptr;
-        if (attachment || !text)
-            return Attachment(part);
-        // Text: its transfer encoding and its charset decoded to UTF-8.
-        const char* charset = g_mime_content_type_get_parameter(type, "charset");
-        TextWriter plain(sink_);
-        PageWriter page(sink_);
-        PartWriter& writer = html ? static_cast<PartWriter&>(page) : plain;
-        if (!WriteContent(part, charset, writer) || (html && !page.Finish()) || !sink_.PartEnd())
-            return DecodeResult::kStopped;
+    // A line that ends the body it is in: a delimiter of a multipart around
+    // it (the innermost first), or in an mbox file a "From " line after an
+    // empty one.
+    Delimiter DelimiterOf(const LinePieces::Piece& piece) const {
+        if (!piece.start)
+            return Delimiter::kNone;
+        if (mbox_ && piece.afterBlank && piece.text.starts_with("From "))
+            return Delimiter::kMessage;
+        if (!piece.text.starts_with("--"))
+            return Delimiter::kNone;
+        for (auto boundary = boundaries_.rbegin(); boundary != boundaries_.rend(); ++boundary) {
+            if (!piece.text.starts_with(*boundary))
+                continue;
+            std::string_view rest = piece.text.substr(boundary->size());
+            const bool close = rest.starts_with("--");
+            if (close)
+                rest.remove_prefix(2);
+            if (rest.find_first_not_of(" \t") == std::string_view::npos)
+                return close ? Delimiter::kClose : Delimiter::kPart;
+        }
+        return Delimiter::kNone;
+    }
+
+    // Which boundary a delimiter line names: its index in boundaries_.
+    std::size_t LevelOf(const LinePieces::Piece& piece) const {
+        for (std::size_t i = boundaries_.size(); i-- > 0;)
+            if (piece.text.starts_with(boundaries_[i]))
+                return i;
+        return boundaries_.size();
+    }
+
+    // A header block: each field's value written as a word apart, its
+    // encoded words decoded; what the fields say of the body kept.
+    bool Headers(MailPartHeader& header) {
+        std::string name;
+        std::string value;
+        bool cut = false; // the field was too long, and goes out as it is
+        auto finish = [&] {
+            if (name.empty())
+                return true;
+            if (!cut)
+                ReadStructureField(name, value, header);
+            const bool written = (cut ? Write(value) : WriteDecoded(value)) && EndWord();
+            name.clear();
+            value.clear();
+            cut = false;
+            return written;
+        };
+        LinePieces::Piece piece;
+        while (lines_.Next(piece)) {
+            if (piece.start && (piece.text.empty() || DelimiterOf(piece) != Delimiter::kNone)) {
+                if (!piece.text.empty())
+                    lines_.Unread(); // a part with no body
+                return finish();
+            }
+            const bool folded =
+                !piece.start || piece.text.starts_with(" ") || piece.text.starts_with("\t");
+            if (!folded) {
+                const std::size_t colon = piece.text.find(':');
+                const std::string_view field = piece.text.substr(0, colon);
+                if (colon == std::string_view::npos || colon == 0 ||
+                    field.find_first_of(" \t") != std::string_view::npos) {
+                    lines_.Unread(); // not a field: the body starts here
+                    return finish();
+                }
+                if (!finish())
+                    return false;
+                name.assign(field);
+                value.assign(piece.text.substr(colon + 1));
+            } else if (!name.empty()) {
+                value.append(piece.text);
+            }
+            if (value.size() > kLongestField) {
+                // Too long to hold: what there is goes out as it is, and so
+                // does the rest of the field.
+                if (!cut)
+                    ReadStructureField(name, value, header);
+                cut = true;
+                if (!Write(value))
+                    return false;
+                value.clear();
+            }
+        }
+        return finish() && !lines_.failed();
+    }
+
+    bool WriteDecoded(const std::string& value) {
+        const bool encoded = value.find("=?") != std::string::npos;
+        bool eightBit = false;
+        for (const char c : value)
+            eightBit = eightBit || static_cast<unsigned char>(c) >= 0x80;
+        if (!encoded && !eightBit)
+            return Write(value);
+        const Text decoded(g_mime_utils_header_decode_text(nullptr, value.c_str()), &g_free);
+        return Write(decoded ? std::string_view(decoded.get()) : std::string_view(value));
+    }
+
+    // A part: its header, then its body up to the next delimiter around it.
+    DecodeResult Entity(int depth) {
+        MailPartHeader header;
+        if (!Headers(header))
+            return Ended();
         context_.CountPart();
+        if (header.Is("multipart") && !header.boundary.empty())
+            return Multipart(header, depth);
+        if ((header.type == "message/rfc822" || header.type == "message/global") &&
+            header.encoding != "base64" && header.encoding != "quoted-printable") {
+            if (depth >= kMostMailDepth)
+                return TooDeep();
+            return Entity(depth + 1); // an attached message, read in turn
+        }
+        // A multipart without a boundary is read as text, as mail readers do.
+        const bool text = header.Is("text") || header.Is("multipart");
+        if (header.attachment || !text)
+            return Attachment(header);
+        return TextPart(header);
+    }
+
+    DecodeResult TooDeep() {
+        const DecodeResult reported = context_.Unreadable("", "Nested too deep");
+        Body rest(lines_, delimiter_, "");
+        if (!rest.Drain())
+            return context_.SourceFailed(rest);
+        return reported;
+    }
+
+    DecodeResult Multipart(const MailPartHeader& header, int depth) {
+        if (depth >= kMostMailDepth)
+            return TooDeep();
+        boundaries_.push_back("--" + header.boundary);
+        const std::size_t level = boundaries_.size() - 1;
+        DecodeResult result = DecodeResult::kDone;
+        // The preamble, then each part after its delimiter, until the
+        // closing one or a delimiter of a multipart around this one.
+        for (;;) {
+            Body skipped(lines_, delimiter_, "");
+            if (!skipped.Drain()) {
+                result = context_.SourceFailed(skipped);
+                break;
+            }
+            LinePieces::Piece piece;
+            if (!lines_.Next(piece))
+                break;
+            const Delimiter delimiter = DelimiterOf(piece);
+            if (delimiter == Delimiter::kMessage || LevelOf(piece) != level) {
+                lines_.Unread(); // it ends a part around this one
+                break;
+            }
+            if (delimiter == Delimiter::kClose) {
+                // The epilogue, up to what ends the part around this one.
+                boundaries_.pop_back();
+                Body epilogue(lines_, delimiter_, "");
+                return epilogue.Drain() ? result : context_.SourceFailed(epilogue);
+            }
+            const DecodeResult part = Entity(depth + 1);
+            if (part == DecodeResult::kPartFailed)
+                result = part;
+            else if (part != DecodeResult::kDone) {
+                result = part;
+                break;
+            }
+        }
+        boundaries_.pop_back();
+        return result;
+    }
+
+    DecodeResult TextPart(const MailPartHeader& header) {
+        Body body(lines_, delimiter_, header.encoding);
+        Owned<GMimeFilter> convert;
+        if (!header.charset.empty())
+            convert.reset(g_mime_filter_charset_new(header.charset.c_str(), "UTF-8"));
+        const bool html = header.type == "text/html";
+        WebPageText page(sink_);
+        auto give = [&](std::string_view bytes) { return html ? page.Feed(bytes) : Write(bytes); };
+        std::string_view bytes;
+        for (;;) {
+            if (!body.Next(bytes))
+                return context_.SourceFailed(body);
+            const bool last = bytes.empty();
+            if (convert) {
+                in_.assign(bytes);
+                char* out = nullptr;
+                std::size_t length = 0, prespace = 0;
+                if (last)
+                    g_mime_filter_complete(convert.get(), in_.data(), in_.size(), 0, &out, &length,
+                                           &prespace);
+                else
+                    g_mime_filter_filter(convert.get(), in_.data(), in_.size(), 0, &out, &length,
+                                         &prespace);
+                bytes = std::string_view(out, length);
+            }
+            if (!bytes.empty() && !give(bytes))
+                return context_.Halted();
+            if (last)
+                break;
+        }
+        if ((html && !page.Finish()) || !sink_.PartEnd())
+            return context_.Halted();
         return DecodeResult::kDone;
     }
 
     // Anything else is a file of its own: a document, an archive, a picture.
-    DecodeResult Attachment(GMimePart* part) {
-        SpooledFile file;
-        SpoolWriter writer(file);
-        if (!file.Open(context_))
-            return DecodeResult::kFailed;
-        if (!WriteContent(part, nullptr, writer)) {
-            context_.Fail(file.error());
-            return DecodeResult::kFailed;
-        }
-        FileSource source(file);
-        const char* filename = g_mime_part_get_filename(part);
-        const std::string name = filename != nullptr ? filename : "attachment";
-        sink_.Member(context_.EnterMember(name));
-        const DecodeResult result = DecodeMember(source, sink_, context_, depth_ + 1);
-        sink_.Member(context_.LeaveMember());
-        if (result == DecodeResult::kFailed)
-            context_.FailedIn(name);
-        return result;
+    DecodeResult Attachment(const MailPartHeader& header) {
+        Body body(lines_, delimiter_, header.encoding);
+        const DecodeResult result = context_.Nested(NameOf(header), body);
+        if (result != DecodeResult::kDone && result != DecodeResult::kPartFailed)
+            return result;
+        return body.Drain() ? result : context_.SourceFailed(body);
     }
 
-    // The part's content, its transfer encoding decoded, and its charset
-    // when one is given and known.
-    bool WriteContent(GMimePart* part, const char* charset, PartWriter& writer) {
-        GMimeDataWrapper* content = g_mime_part_get_content(part);
-        if (content == nullptr)
-            return true;
-        Owned<GMimeStream> out(
-            GMIME_STREAM(g_object_new(ornavex_writer_stream_get_type(), nullptr)));
-        reinterpret_cast<OrnavexWriterStream*>(out.get())->writer = &writer;
-        Owned<GMimeStream> filtered(g_mime_stream_filter_new(out.get()));
-        if (charset != nullptr) {
-            Owned<GMimeFilter> convert(g_mime_filter_charset_new(charset, "UTF-8"));
-            if (convert)
-                g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), convert.get());
+    static std::string NameOf(const MailPartHeader& header) {
+        std::string name;
+        if (!header.contentDisposition.empty()) {
+            Owned<GMimeContentDisposition> disposition(
+                g_mime_content_disposition_parse(nullptr, header.contentDisposition.c_str()));
+            if (const char* filename = disposition ? g_mime_content_disposition_get_parameter(
+                                                         disposition.get(), "filename")
+                                                   : nullptr)
+                name = filename;
         }
-        const bool written = g_mime_data_wrapper_write_to_stream(content, filtered.get()) >= 0;
-        return g_mime_stream_flush(filtered.get()) >= 0 && written;
+        if (name.empty() && !header.contentType.empty()) {
+            Owned<GMimeContentType> type(
+                g_mime_content_type_parse(nullptr, header.contentType.c_str()));
+            if (const char* named =
+                    type ? g_mime_content_type_get_parameter(type.get(), "name") : nullptr)
+                name = named;
+        }
+        return name.empty() ? "attachment" : name;
     }
 
-    TextSink& sink_;
+    LinePieces lines_;
     DecodeContext& context_;
-    int depth_;
+    TextSink& sink_;
+    std::function<Delimiter(const LinePieces::Piece&)> delimiter_;
+    std::vector<std::string> boundaries_; // of the multiparts around, "--" in front
+    bool mbox_ = false;
+    bool stopped_ = false;
+    std::string in_;
 };
 
 } // namespace
 
-DecodeResult DecodeMail(ByteSource& source, TextSink& sink, DecodeContext& context, int depth) {
+DecodeResult DecodeMail(Part& part, DecodeContext& context) {
     StartGMime();
-    // GMime reads a file it can seek in, so a message's parts stay in the
-    // file and are not copied: the file itself, or a copy of the member.
-    std::optional<SpooledFile> spooled;
-    std::FILE* file = nullptr;
-    if (depth == 0 && context.file()) {
-        file = OpenFileStream(*context.file());
-    } else {
-        spooled.emplace();
-        if (!spooled->Fill(source, context))
-            return DecodeResult::kFailed;
-        file = OpenFileStream(spooled->path());
-    }
-    if (file == nullptr) {
-        context.Fail("The file could not be read again");
-        return DecodeResult::kFailed;
-    }
-    Owned<GMimeStream> stream(g_mime_stream_file_new(file));
-    // An mbox file holds messages after "From " lines; a message file one.
-    char first[5] = {};
-    const bool mbox = g_mime_stream_read(stream.get(), first, sizeof first) == 5 &&
-                      std::string_view(first, 5) == "From ";
-    g_mime_stream_reset(stream.get());
-    Owned<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-    g_mime_parser_set_format(parser.get(), mbox ? GMIME_FORMAT_MBOX : GMIME_FORMAT_MESSAGE);
-    MailReader reader(sink, context, depth);
-    bool any = false;
-    while (!g_mime_parser_eos(parser.get())) {
-        Owned<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
-        if (!message)
-            break;
-        any = true;
-        // The "From " line names the envelope's sender.
-        if (mbox) {
-            const std::unique_ptr<char, decltype(&g_free)> marker(
-                g_mime_parser_get_mbox_marker(parser.get()), &g_free);
-            if (marker && !(sink.Text(marker.get()) && sink.PartEnd()))
-                return DecodeResult::kStopped;
-        }
-        if (const DecodeResult result = reader.Read(message.get()); result != DecodeResult::kDone)
-            return result;
-        if (!mbox)
-            break;
-    }
-    if (!any) {
-        context.Fail("Damaged message");
-        return DecodeResult::kFailed;
-    }
-    return DecodeResult::kDone;
+    MailReader reader(part.bytes, context);
+    return reader.Read();
 }
 
 } // namespace ornavex

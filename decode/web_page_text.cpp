@@ -1,5 +1,6 @@
 #include "decode/web_page_text.h"
 
+#include "decode/decode_context.h"
 #include "decode/html_entities.h"
 #include "decode/link_target.h"
 
@@ -58,50 +59,56 @@ void AppendUtf8(std::string& out, unsigned long code) {
     }
 }
 
-// Whether c goes on the reference read so far (after the '&'): a name is
-// letters and digits; a number is "#" and digits, or "#x" and hex digits.
-bool IsReferenceCharacter(std::string_view reference, char c) {
-    const auto u = static_cast<unsigned char>(c);
-    if (reference.empty())
-        return c == '#' || std::isalnum(u);
-    if (reference[0] != '#')
-        return std::isalnum(u);
-    if (reference.size() == 1 && (c == 'x' || c == 'X'))
-        return true;
-    const bool hex = reference.size() > 1 && (reference[1] == 'x' || reference[1] == 'X');
-    return hex ? std::isxdigit(u) : std::isdigit(u);
-}
-
 } // namespace
 
-bool WebPageText::DecodeReference(std::string& out) const {
-    std::string_view ref = reference_;
-    const bool closed = !ref.empty() && ref.back() == ';';
-    if (ref.starts_with("#")) {
-        std::string_view digits = ref.substr(1, ref.size() - 1 - closed);
-        const bool hex = !digits.empty() && (digits[0] == 'x' || digits[0] == 'X');
-        if (hex)
-            digits.remove_prefix(1);
-        if (digits.empty() || digits.size() > 8)
-            return false;
-        unsigned long code = 0;
-        for (char c : digits) {
-            const int value = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                              : hex && std::isxdigit(static_cast<unsigned char>(c))
-                                  ? Lower(c) - 'a' + 10
-                                  : -1;
-            if (value < 0)
-                return false;
-            code = code * (hex ? 16 : 10) + static_cast<unsigned long>(value);
+bool WebPageText::TakeReferenceCharacter(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    if (!numeric_) {
+        if (reference_.empty() && c == '#') {
+            numeric_ = true;
+            return true;
         }
-        AppendUtf8(out, code);
+        if (!std::isalnum(u) || reference_.size() >= kLongestReference)
+            return false;
+        reference_ += c;
         return true;
     }
-    if (const auto text = NamedCharacter(ref)) {
-        out.append(*text);
+    if (!anyDigit_ && !hex_ && (c == 'x' || c == 'X')) {
+        hex_ = true;
+        reference_ = c; // kept only to be written back should no digit follow
         return true;
     }
-    return false;
+    const int value = std::isdigit(u)            ? c - '0'
+                      : hex_ && std::isxdigit(u) ? Lower(c) - 'a' + 10
+                                                 : -1;
+    if (value < 0)
+        return false;
+    anyDigit_ = true;
+    // Past the last code point the value stands for U+FFFD, as in a browser.
+    constexpr std::uint32_t kPastLast = 0x110000;
+    code_ = std::min<std::uint64_t>(std::uint64_t{code_} * (hex_ ? 16 : 10) + value, kPastLast);
+    return true;
+}
+
+void WebPageText::AppendReference(std::string& out, bool closed) const {
+    if (numeric_ && anyDigit_) {
+        AppendUtf8(out, code_);
+        return;
+    }
+    if (!numeric_ && !reference_.empty()) {
+        const std::string name = closed ? reference_ + ';' : reference_;
+        if (const auto text = NamedCharacter(name)) {
+            out.append(*text);
+            return;
+        }
+    }
+    // No reference: as it is written.
+    out += '&';
+    if (numeric_)
+        out += '#';
+    out += reference_;
+    if (closed)
+        out += ';';
 }
 
 bool WebPageText::Write(std::string_view text) {
@@ -116,9 +123,30 @@ bool WebPageText::FlushText() {
     return going;
 }
 
+bool WebPageText::FlushIfFull() {
+    return text_.size() < kFlushBytes || FlushText();
+}
+
+void WebPageText::AppendValue(std::string_view text) {
+    if (value_.size() < kLongestValue)
+        value_.append(text.substr(0, kLongestValue - value_.size()));
+}
+
 void WebPageText::AttributeEnds() {
-    if (attribute_ == "href" && !endTag_)
-        href_ = value_;
+    if (!endTag_) {
+        if (attribute_ == "href") {
+            href_ = value_;
+        } else if ((attribute_ == "value" && tag_ == "input") ||
+                   (attribute_ == "placeholder" && (tag_ == "input" || tag_ == "textarea"))) {
+            shown_ += ' ';
+            shown_ += value_;
+        } else if (attribute_ == "type" && tag_ == "input") {
+            std::string type = value_;
+            for (char& c : type)
+                c = Lower(c);
+            hidden_ = type == "hidden";
+        }
+    }
     attribute_.clear();
     value_.clear();
 }
@@ -126,9 +154,14 @@ void WebPageText::AttributeEnds() {
 bool WebPageText::TagEnds() {
     if (IsBlock(tag_))
         text_ += ' ';
-    if (!href_.empty()) {
+    if (const std::string target = DecodedLinkTarget(href_); !target.empty()) {
         text_ += ' ';
-        text_ += DecodedLinkTarget(href_);
+        text_ += target;
+        text_ += ' ';
+    }
+    // A hidden input shows nothing, not even its placeholder.
+    if (!shown_.empty() && !hidden_) {
+        text_ += shown_;
         text_ += ' ';
     }
     if (!endTag_ && (tag_ == "script" || tag_ == "style")) {
@@ -140,13 +173,18 @@ bool WebPageText::TagEnds() {
     }
     tag_.clear();
     href_.clear();
+    shown_.clear();
+    hidden_ = false;
     endTag_ = false;
-    return text_.size() < kFlushBytes || FlushText();
+    return FlushIfFull();
 }
 
-bool WebPageText::TakeText(char c) {
-    text_ += c;
-    return text_.size() < kFlushBytes || FlushText();
+std::size_t WebPageText::TakeTextRun(std::string_view bytes) {
+    std::size_t run = 0;
+    while (run < bytes.size() && bytes[run] != '<' && bytes[run] != '&')
+        ++run;
+    text_.append(bytes.substr(0, run));
+    return run;
 }
 
 bool WebPageText::Take(char c) {
@@ -158,27 +196,30 @@ bool WebPageText::Take(char c) {
         }
         if (c == '&') {
             reference_.clear();
+            numeric_ = hex_ = anyDigit_ = false;
+            code_ = 0;
             afterReference_ = State::kText;
             state_ = State::kReference;
             return true;
         }
-        return TakeText(c);
+        text_ += c;
+        return FlushIfFull();
 
     case State::kReference: {
-        const bool more = IsReferenceCharacter(reference_, c);
-        if (more && reference_.size() < kLongestReference) {
-            reference_ += c;
+        if (TakeReferenceCharacter(c))
             return true;
-        }
-        if (c == ';')
-            reference_ += c;
-        std::string decoded;
-        if (!DecodeReference(decoded))
-            decoded = "&" + reference_; // no reference: as it is written
-        std::string& out = afterReference_ == State::kValue ? value_ : text_;
-        out += decoded;
+        const bool closed = c == ';';
         state_ = afterReference_;
-        return c == ';' || Take(c);
+        if (afterReference_ == State::kValue) {
+            std::string decoded;
+            AppendReference(decoded, closed);
+            AppendValue(decoded);
+        } else {
+            AppendReference(text_, closed);
+            if (!FlushIfFull())
+                return false;
+        }
+        return closed || Take(c);
     }
 
     case State::kTagOpen:
@@ -274,6 +315,8 @@ bool WebPageText::Take(char c) {
             return TagEnds();
         } else if (c == '&') {
             reference_.clear();
+            numeric_ = hex_ = anyDigit_ = false;
+            code_ = 0;
             afterReference_ = State::kValue;
             state_ = State::kReference;
         } else if (value_.size() < kLongestValue) {
@@ -317,30 +360,48 @@ bool WebPageText::Take(char c) {
 }
 
 bool WebPageText::Feed(std::string_view bytes) {
-    for (const char c : bytes)
-        if (!Take(c) || stopped_)
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        // Text between tags goes in runs, not a character at a time.
+        if (state_ == State::kText) {
+            at += TakeTextRun(bytes.substr(at));
+            if (!FlushIfFull())
+                return false;
+            if (at == bytes.size())
+                break;
+        }
+        if (!Take(bytes[at]) || stopped_)
             return false;
-    return true;
+    }
+    return !stopped_;
 }
 
 bool WebPageText::Finish() {
     if (state_ == State::kReference) {
-        std::string decoded;
-        if (!DecodeReference(decoded))
-            decoded = "&" + reference_;
-        (afterReference_ == State::kValue ? value_ : text_) += decoded;
+        state_ = afterReference_;
+        if (afterReference_ == State::kValue) {
+            std::string decoded;
+            AppendReference(decoded, false);
+            AppendValue(decoded);
+        } else {
+            AppendReference(text_, false);
+        }
     }
     return FlushText() && sink_.Flush();
 }
 
-DecodeResult DecodeWebPage(ByteSource& source, TextSink& sink, DecodeContext& context) {
-    WebPageText page(sink);
-    const DecodeResult fed =
-        FeedAll(source, context, [&](std::string_view bytes) { return page.Feed(bytes); });
-    if (fed != DecodeResult::kDone)
-        return fed;
-    if (!page.Finish() || !sink.PartEnd())
-        return DecodeResult::kStopped;
+DecodeResult DecodeWebPage(Part& part, DecodeContext& context) {
+    WebPageText page(context.sink());
+    std::string_view bytes;
+    for (;;) {
+        if (!part.bytes.Next(bytes))
+            return context.SourceFailed(part.bytes);
+        if (bytes.empty())
+            break;
+        if (!page.Feed(bytes))
+            return context.Halted();
+    }
+    if (!page.Finish() || !context.sink().PartEnd())
+        return context.Halted();
     context.CountPart();
     return DecodeResult::kDone;
 }

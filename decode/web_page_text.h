@@ -1,8 +1,9 @@
 #pragma once
 
-#include "decode/decode.h"
+#include "decode/kinds.h"
 #include "decode/shown_spaces.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,9 +13,12 @@ namespace ornavex {
 // with character references decoded (&#64;, &#x40;, &commat; and every other
 // named one), block elements (p, div, br, li, td, headings, ...) ending
 // words and inline ones (b, i, span, a, em, strong, font, ...) not, script
-// and style skipped; link targets (href) written as words of their own, the
-// percent-encoding of mailto: links decoded. Nothing else is decoded: "name
-// [at] example [dot] com" stays text.
+// and style skipped; mailto: link targets (href) written as words of their
+// own, percent-decoded, and no other target; what a form shows (the value of
+// an input that is not hidden, placeholders) read as words of their own.
+// Nothing else is decoded: "name [at] example [dot] com" stays text.
+// Memory stays flat whatever the page: text goes out every few kilobytes,
+// and attribute values and references are cut at a fixed length.
 class WebPageText {
 public:
     explicit WebPageText(TextSink& sink) : sink_(sink) {}
@@ -41,32 +45,45 @@ private:
     };
 
     bool Take(char c);
-    bool TakeText(char c);
+    // Takes the run of plain text at the start of bytes; returns its length.
+    std::size_t TakeTextRun(std::string_view bytes);
     bool Write(std::string_view text);
     bool FlushText();
-    // Decodes the reference held in reference_ (after the '&'); false when
-    // it is none and stays as it is written.
-    bool DecodeReference(std::string& out) const;
+    bool FlushIfFull();
+    // Whether c goes on the character reference being read.
+    bool TakeReferenceCharacter(char c);
+    // Appends the reference read (closed by a ';' or not) to out: its
+    // character, or its text as written when it is none.
+    void AppendReference(std::string& out, bool closed) const;
     bool TagEnds();
     void AttributeEnds();
+    void AppendValue(std::string_view text);
 
     ShownSpaces sink_; // &nbsp; and the other spaces end words, as they look
     State state_ = State::kText;
-    std::string text_;      // text not yet written
-    std::string reference_; // a character reference being read
+    std::string text_; // text not yet written
+    // A character reference being read: a name, or a number ("#", "#x" and
+    // its value; leading zeros do not count, and too large a value saturates).
+    std::string reference_;
+    bool numeric_ = false;
+    bool hex_ = false;
+    bool anyDigit_ = false;
+    std::uint32_t code_ = 0;
     State afterReference_ = State::kText;
     std::string tag_; // the name of the tag being read, lower case
     bool endTag_ = false;
     std::string attribute_; // the attribute being read, lower case
     std::string value_;
     char quote_ = 0;
-    std::string href_;   // the tag's href
-    std::string rawEnd_; // "</script" or "</style" while in raw text
+    std::string href_;    // the tag's href
+    std::string shown_;   // what a form element shows: an input's value, a placeholder
+    bool hidden_ = false; // an input of type hidden
+    std::string rawEnd_;  // "</script" or "</style" while in raw text
     std::size_t rawMatched_ = 0;
     std::size_t commentDashes_ = 0;
     bool stopped_ = false;
 };
 
-DecodeResult DecodeWebPage(ByteSource& source, TextSink& sink, DecodeContext& context);
+DecodeResult DecodeWebPage(Part& part, DecodeContext& context);
 
 } // namespace ornavex

@@ -2,6 +2,7 @@
 
 #include "engine/address_pattern.h"
 #include "engine/character_classes.h"
+#include "engine/wide_separators.h"
 
 #include <array>
 #include <bit>
@@ -29,27 +30,18 @@ struct WordAtSign {
 // The word around at, one byte at a time: the word cut at its separators,
 // one trailing period dropped, checked against the pattern. done is where
 // the previous word ended (a separator) or the start of the text.
-inline WordAtSign ExamineWordScalar(const char* done, const char* at, const char* end) {
-    const char* start = at;
-    while (start > done && !(ClassOf(start[-1]) & kSeparator))
-        --start;
-    const char* stop = at + 1;
-    while (stop < end && !(ClassOf(*stop) & kSeparator))
-        ++stop;
+inline WordAtSign ExamineWordScalar(const char* done, const char* at, const char* end,
+                                    AddressPattern pattern) {
+    const char* start = WordStart(done, at);
+    const char* stop = FindSeparator(at + 1, end);
     WordAtSign word;
     word.wordEnd = stop;
     const char* last = stop[-1] == '.' ? stop - 1 : stop;
-    if (IsEmailAddress(std::string_view(start, static_cast<std::size_t>(last - start)))) {
+    if (IsEmailAddress(std::string_view(start, static_cast<std::size_t>(last - start)), pattern)) {
         word.addressStart = start;
         word.addressEnd = last;
     }
     return word;
-}
-
-inline const char* SkipToSeparator(const char* p, const char* end) {
-    while (p < end && !(ClassOf(*p) & kSeparator))
-        ++p;
-    return p;
 }
 
 #ifdef ORNAVEX_FINDER_SSE2
@@ -62,7 +54,7 @@ struct ByteMasks {
     std::uint32_t letter = 0; // ASCII letters
 };
 
-inline ByteMasks ClassifyHalf(__m128i x) {
+template <AddressPattern kPattern> inline ByteMasks ClassifyHalf(__m128i x) {
     // Signed compares: bytes from 0x80 up are negative and fall outside every
     // ASCII range. Setting bit 5 maps 'A'..'Z' onto 'a'..'z' and nothing else
     // onto them.
@@ -74,8 +66,9 @@ inline ByteMasks ClassifyHalf(__m128i x) {
     const __m128i label = _mm_or_si128(_mm_or_si128(letter, inRange(x, '0', '9')),
                                        _mm_cmpeq_epi8(x, _mm_set1_epi8('-')));
     const __m128i dot = _mm_cmpeq_epi8(x, _mm_set1_epi8('.'));
-    const __m128i local =
-        _mm_or_si128(_mm_or_si128(label, dot), _mm_cmpeq_epi8(x, _mm_set1_epi8('_')));
+    __m128i local = _mm_or_si128(_mm_or_si128(label, dot), _mm_cmpeq_epi8(x, _mm_set1_epi8('_')));
+    if constexpr (kPattern == AddressPattern::kSubAddresses)
+        local = _mm_or_si128(local, _mm_cmpeq_epi8(x, _mm_set1_epi8('+')));
     ByteMasks masks;
     masks.local = static_cast<std::uint32_t>(_mm_movemask_epi8(local));
     masks.label = static_cast<std::uint32_t>(_mm_movemask_epi8(label));
@@ -84,9 +77,11 @@ inline ByteMasks ClassifyHalf(__m128i x) {
     return masks;
 }
 
-inline ByteMasks Classify32(const char* p) {
-    const ByteMasks low = ClassifyHalf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-    const ByteMasks high = ClassifyHalf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)));
+template <AddressPattern kPattern> inline ByteMasks Classify32(const char* p) {
+    const ByteMasks low =
+        ClassifyHalf<kPattern>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    const ByteMasks high =
+        ClassifyHalf<kPattern>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)));
     ByteMasks masks;
     masks.local = low.local | high.local << 16;
     masks.label = low.label | high.label << 16;
@@ -101,6 +96,7 @@ inline std::uint32_t LowBits(int n) {
 
 // The word around at from two 32-byte windows, one each side of the '@';
 // false when the text is too short there or the word outgrows a window.
+template <AddressPattern kPattern>
 inline bool ExamineWordVector(const char* begin, const char* at, const char* end,
                               WordAtSign& word) {
     constexpr int kWindow = 32;
@@ -108,22 +104,26 @@ inline bool ExamineWordVector(const char* begin, const char* at, const char* end
         return false;
 
     // The local part: back to the last byte before the '@' that cannot stand
-    // in one. The previous word's separator, if that near, is such a byte.
-    const std::uint32_t notLocal = ~Classify32(at - kWindow).local;
+    // in one. The previous word's separator, if that near, is such a byte
+    // (the last byte of a wide one); the word is an address only when it is.
+    const std::uint32_t notLocal = ~Classify32<kPattern>(at - kWindow).local;
     if (notLocal == 0)
         return false;
     const char* before = at - kWindow + (31 - std::countl_zero(notLocal));
-    const bool localOk = (ClassOf(*before) & kSeparator) && before + 1 < at && before[1] != '.';
+    const std::uint8_t beforeClass = ClassOf(*before);
+    const bool localOk = before + 1 < at && (ClassOf(before[1]) & kLocalFirst) &&
+                         ((beforeClass & kSeparator) ||
+                          ((beforeClass & kWide) && WideSeparatorBefore(begin, before + 1)));
 
     // The domain: labels and periods up to the first other byte.
-    const ByteMasks after = Classify32(at + 1);
+    const ByteMasks after = Classify32<kPattern>(at + 1);
     const std::uint32_t notDomain = ~(after.label | after.dot);
     if (notDomain == 0)
         return false;
     const int length = std::countr_zero(notDomain);
     const char* stop = at + 1 + length;
-    if (stop < end && !(ClassOf(*stop) & kSeparator)) { // a byte no address holds
-        word.wordEnd = SkipToSeparator(stop, end);
+    if (stop < end && SeparatorAt(stop, end) == 0) { // a byte no address holds
+        word.wordEnd = FindSeparator(stop, end);
         return true;
     }
     word.wordEnd = stop;
@@ -170,16 +170,10 @@ inline const char* FindAtSign(const char* p, const char* end) {
 // the plain one, byte by byte (to compare the two).
 enum class WordCheck { kFastest, kScalar };
 
-// Calls onAddress for every address of text, repeats included, in text
-// order: each word that, after one trailing period is dropped, matches the
-// address pattern. Words are found from their '@' signs and checked in the
-// same pass that finds their ends; the text must hold whole words. Gives the
-// same addresses as cutting candidate words and testing IsEmailAddress on
-// each (words never hold '[' or ']', so the bracket forms cannot occur).
-template <class OnAddress>
-void FindAddresses(std::string_view text, OnAddress&& onAddress,
-                   WordCheck check = WordCheck::kFastest) {
-    using namespace address_finder_detail;
+namespace address_finder_detail {
+
+template <AddressPattern kPattern, class OnAddress>
+void FindAddressesWith(std::string_view text, OnAddress& onAddress, WordCheck check) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* done = begin; // everything before this has been examined
@@ -189,17 +183,37 @@ void FindAddresses(std::string_view text, OnAddress&& onAddress,
             return;
         WordAtSign word;
 #ifdef ORNAVEX_FINDER_SSE2
-        if (check == WordCheck::kScalar || !ExamineWordVector(begin, at, end, word))
-            word = ExamineWordScalar(done, at, end);
+        if (check == WordCheck::kScalar || !ExamineWordVector<kPattern>(begin, at, end, word))
+            word = ExamineWordScalar(done, at, end, kPattern);
 #else
         (void)check;
-        word = ExamineWordScalar(done, at, end);
+        word = ExamineWordScalar(done, at, end, kPattern);
 #endif
         done = word.wordEnd;
         if (word.addressStart != nullptr)
             onAddress(std::string_view(
                 word.addressStart, static_cast<std::size_t>(word.addressEnd - word.addressStart)));
     }
+}
+
+} // namespace address_finder_detail
+
+// Calls onAddress for every address of text, repeats included, in text
+// order: each word that, after one trailing period is dropped, matches the
+// address pattern. Words are found from their '@' signs and checked in the
+// same pass that finds their ends; the text must hold whole words, and a
+// wide separator (wide_separators.h) whole. Gives the same addresses as
+// cutting candidate words and testing IsEmailAddress on each (words never
+// hold '[' or ']', so the bracket forms cannot occur).
+template <class OnAddress>
+void FindAddresses(std::string_view text, OnAddress&& onAddress,
+                   WordCheck check = WordCheck::kFastest,
+                   AddressPattern pattern = AddressPattern::kSubAddresses) {
+    using namespace address_finder_detail;
+    if (pattern == AddressPattern::kClassic)
+        FindAddressesWith<AddressPattern::kClassic>(text, onAddress, check);
+    else
+        FindAddressesWith<AddressPattern::kSubAddresses>(text, onAddress, check);
 }
 
 } // namespace ornavex

@@ -9,12 +9,14 @@ bool Has(char c, unsigned classes) {
     return (ClassOf(c) & classes) != 0;
 }
 
-// Local part: "[a-zA-Z0-9_-][a-zA-Z0-9_.-]*".
-bool IsLocalPart(std::string_view local) {
+// Local part: "[a-zA-Z0-9_-][a-zA-Z0-9_.+-]*", or without the '+' for the
+// classic pattern.
+bool IsLocalPart(std::string_view local, AddressPattern pattern) {
     if (local.empty() || !Has(local[0], kLocalFirst))
         return false;
+    const unsigned classes = LocalClasses(pattern);
     for (char c : local.substr(1))
-        if (!Has(c, kLocal))
+        if (!Has(c, classes))
             return false;
     return true;
 }
@@ -91,11 +93,11 @@ bool IsDomain(std::string_view domain) {
 
 } // namespace
 
-bool IsEmailAddress(std::string_view word) {
+bool IsEmailAddress(std::string_view word, AddressPattern pattern) {
     std::size_t at = word.find('@');
     if (at == std::string_view::npos)
         return false;
-    return IsLocalPart(word.substr(0, at)) && IsDomain(word.substr(at + 1));
+    return IsLocalPart(word.substr(0, at), pattern) && IsDomain(word.substr(at + 1));
 }
 
 } // namespace ornavex

@@ -107,10 +107,18 @@ std::string_view AddressSet::Key(KeyReference reference) const {
     return {record + kHeaderBytes, length};
 }
 
-void AddressSet::Count(std::uint32_t reference) {
-    char* record = const_cast<char*>(KeyRecord(reference)) + kLengthBytes;
+AddressSet::Tally AddressSet::TallyOf(std::uint32_t reference) const {
     Tally tally;
-    std::memcpy(&tally, record, sizeof tally);
+    std::memcpy(&tally, KeyRecord(reference) + kLengthBytes, sizeof tally);
+    return tally;
+}
+
+void AddressSet::SetTally(std::uint32_t reference, const Tally& tally) {
+    std::memcpy(const_cast<char*>(KeyRecord(reference)) + kLengthBytes, &tally, sizeof tally);
+}
+
+void AddressSet::Count(std::uint32_t reference) {
+    Tally tally = TallyOf(reference);
     if (tally.count == kWide) {
         CountWide(reference);
         return;
@@ -118,6 +126,10 @@ void AddressSet::Count(std::uint32_t reference) {
     if (tally.group != group_) {
         if (Voided(tally.group))
             tally.count = tally.groupBefore;
+        // Counted in another group of this file before: its count before the
+        // file is kept apart, should the file fail.
+        if (tally.group >= fileGroup_ && fileGroup_ != 0)
+            fileBefore_.emplace(reference, tally.groupBefore);
         tally.group = group_;
         tally.groupBefore = tally.count;
     }
@@ -129,7 +141,7 @@ void AddressSet::Count(std::uint32_t reference) {
             WideTally{std::uint64_t{tally.count} + 1, tally.group, tally.groupBefore};
         tally.count = kWide;
     }
-    std::memcpy(record, &tally, sizeof tally);
+    SetTally(reference, tally);
 }
 
 void AddressSet::CountWide(std::uint32_t reference) {
@@ -137,6 +149,8 @@ void AddressSet::CountWide(std::uint32_t reference) {
     if (tally.group != group_) {
         if (Voided(tally.group))
             tally.count = tally.groupBefore;
+        if (tally.group >= fileGroup_ && fileGroup_ != 0)
+            fileBefore_.emplace(reference, tally.groupBefore);
         tally.group = group_;
         tally.groupBefore = tally.count;
     }
@@ -149,9 +163,25 @@ void AddressSet::VoidGroup(std::uint32_t group) {
     voided_[group] = true;
 }
 
+void AddressSet::VoidFile() {
+    for (std::uint32_t group = fileGroup_; group <= group_; ++group)
+        VoidGroup(group);
+    // A key the file counted in one group goes back by that group; one it
+    // counted in several, to its count before the file (kept wide if the
+    // key's count went wide; narrow counts before were below widenAt).
+    for (const auto& [reference, before] : fileBefore_) {
+        if (TallyOf(reference).count == kWide) {
+            wide_[reference] = WideTally{before, 0, before};
+        } else {
+            const auto narrow = static_cast<std::uint32_t>(before);
+            SetTally(reference, Tally{narrow, 0, narrow});
+        }
+    }
+    fileBefore_.clear();
+}
+
 std::uint64_t AddressSet::Occurrences(KeyReference reference) const {
-    Tally tally;
-    std::memcpy(&tally, KeyRecord(reference) + kLengthBytes, sizeof tally);
+    const Tally tally = TallyOf(reference);
     if (tally.count == kWide) {
         const WideTally& wide = wide_.at(reference);
         return Voided(wide.group) ? wide.groupBefore : wide.count;

@@ -116,11 +116,24 @@ public:
     std::size_t MemoryBytes() const;
 
     // Occurrences. Every insert, new or not, counts one occurrence of its key
-    // in the current group (the run's file being read). A voided group's
-    // occurrences stop counting: a file that failed part-way gives nothing.
-    // Counts go as far as 64 bits do.
-    void SetGroup(std::uint32_t group) { group_ = group; }
+    // in the current group: a stretch of the run's file being read (the
+    // file's own text, or one member of it). Groups grow, and a file's
+    // groups follow each other from its first. A voided group's occurrences
+    // stop counting (a member that failed gives nothing), and so do those of
+    // a voided file (a file that failed part-way). Counts go as far as 64
+    // bits do.
+    void SetGroup(std::uint32_t group, std::uint32_t fileGroup) {
+        group_ = group;
+        if (fileGroup != fileGroup_)
+            fileBefore_.clear();
+        fileGroup_ = fileGroup;
+    }
     void VoidGroup(std::uint32_t group);
+    // Voids the file of the current group: its groups up to the current one.
+    void VoidFile();
+    // What counting one file in groups holds apart: the count before the
+    // file of each key it counted in more than one group.
+    std::size_t FileCountsHeld() const { return fileBefore_.size(); }
     std::uint64_t Occurrences(KeyReference reference) const;
     void PrefetchOccurrences(KeyReference reference) const { Prefetch(KeyRecord(reference)); }
 
@@ -190,6 +203,8 @@ private:
     void CountWide(std::uint32_t reference);
     static constexpr std::size_t kHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
     void Count(std::uint32_t reference);
+    Tally TallyOf(std::uint32_t reference) const;
+    void SetTally(std::uint32_t reference, const Tally& tally);
     bool Voided(std::uint32_t group) const {
         return group < voided_.size() && voided_[group];
     }
@@ -209,7 +224,12 @@ private:
     std::unordered_map<std::uint32_t, WideTally> wide_; // by key reference
     KeyReference lastKey_ = 0;
     std::uint32_t group_ = 0;
+    std::uint32_t fileGroup_ = 0; // the first group of the current group's file
     std::vector<bool> voided_;
+    // Keys the current file counted in more than one group: their counts
+    // before the file, so that the whole file can be voided. Most files are
+    // one group, and hold nothing here.
+    std::unordered_map<std::uint32_t, std::uint64_t> fileBefore_;
     LargeBlock slotMemory_;
     Slot* slots_ = nullptr;
     std::size_t capacity_ = 0;   // a power of two

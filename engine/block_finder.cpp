@@ -1,6 +1,7 @@
 #include "engine/block_finder.h"
 
 #include "engine/address_finder.h"
+#include "engine/wide_separators.h"
 
 namespace ornavex {
 namespace {
@@ -9,38 +10,44 @@ namespace {
 // read again: most words cut by a block end are short.
 constexpr std::size_t kKeptWordBytes = 64 << 10;
 
+// Where the first whole separator of text starts, or npos.
 std::size_t FindFirstSeparator(std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (IsSeparator(static_cast<unsigned char>(text[i])))
-            return i;
-    return std::string_view::npos;
+    const char* end = text.data() + text.size();
+    const char* found = FindSeparator(text.data(), end);
+    return found == end ? std::string_view::npos : static_cast<std::size_t>(found - text.data());
 }
 
-// Length of the prefix of text that ends with its last separator.
+// Length of the prefix of text that ends with its last whole separator.
 std::size_t WholeWordsLength(std::string_view text) {
-    std::size_t i = text.size();
-    while (i > 0 && !IsSeparator(static_cast<unsigned char>(text[i - 1])))
-        --i;
-    return i;
+    const char* begin = text.data();
+    return static_cast<std::size_t>(WordStart(begin, begin + text.size()) - begin);
 }
 
 } // namespace
 
 BlockFinder::BlockFinder(AddressCallback onAddress, Rereadable* rereadable,
-                         std::size_t keptWordBytes)
-    : onAddress_(std::move(onAddress)), rereadable_(rereadable), keptWordBytes_(keptWordBytes) {}
+                         std::size_t keptWordBytes, AddressPattern pattern)
+    : onAddress_(std::move(onAddress)), rereadable_(rereadable), keptWordBytes_(keptWordBytes),
+      pattern_(pattern) {}
 
 void BlockFinder::Scan(std::string_view wholeWords) {
-    FindAddresses(wholeWords, onAddress_);
+    FindAddresses(wholeWords, onAddress_, WordCheck::kFastest, pattern_);
 }
 
 void BlockFinder::StartWord(std::uint64_t offset, std::string_view piece) {
     carrying_ = true;
     wordStart_ = offset;
-    word_ = PartialWord();
+    word_ = PartialWord(pattern_);
     textKept_ = true;
     carry_.clear();
-    ExtendWord(piece);
+    ExtendWordHolding(piece);
+}
+
+void BlockFinder::ExtendWordHolding(std::string_view piece) {
+    const std::size_t open = OpenSeparatorLength(piece.data(), piece.data() + piece.size());
+    ExtendWord(piece.substr(0, piece.size() - open));
+    piece.copy(held_.data(), open, piece.size() - open);
+    heldSize_ = open;
 }
 
 void BlockFinder::ExtendWord(std::string_view piece) {
@@ -72,7 +79,7 @@ bool BlockFinder::EndWord() {
         return false;
     // The text read again must still be that address: a file changed in the
     // meantime is no source of addresses.
-    PartialWord again;
+    PartialWord again(pattern_);
     again.Feed(readBack_);
     if (!again.Valid() || again.AddressLength() != length)
         return false;
@@ -82,12 +89,38 @@ bool BlockFinder::EndWord() {
     return true;
 }
 
+bool BlockFinder::SettleHeld(std::string_view& block, bool& ok) {
+    // The held bytes are a lead byte and continuation bytes; only more
+    // continuation bytes can go on with them.
+    using namespace wide_separator_detail;
+    const auto length =
+        static_cast<std::size_t>(SequenceLength(static_cast<unsigned char>(held_[0])));
+    while (heldSize_ < length && !block.empty() && IsContinuation(block[0])) {
+        held_[heldSize_++] = block[0];
+        block.remove_prefix(1);
+    }
+    if (heldSize_ < length && block.empty())
+        return false; // this block ended too early to tell
+    const std::string_view held(held_.data(), heldSize_);
+    heldSize_ = 0;
+    if (WideSeparatorAt(held.data(), held.data() + held.size()) == held.size())
+        ok = EndWord();
+    else
+        ExtendWord(held); // none of them can start a separator
+    return true;
+}
+
 bool BlockFinder::Feed(std::string_view block) {
     offset_ += block.size();
+    bool ok = true;
+    if (heldSize_ != 0 && !SettleHeld(block, ok))
+        return true;
+    if (!ok)
+        return false;
     if (carrying_) {
         const std::size_t end = FindFirstSeparator(block);
         if (end == std::string_view::npos) {
-            ExtendWord(block);
+            ExtendWordHolding(block);
             return true;
         }
         ExtendWord(block.substr(0, end));
@@ -103,7 +136,19 @@ bool BlockFinder::Feed(std::string_view block) {
 }
 
 bool BlockFinder::Finish() {
+    if (heldSize_ != 0) { // the text ended inside them: word bytes
+        ExtendWord(std::string_view(held_.data(), heldSize_));
+        heldSize_ = 0;
+    }
     return !carrying_ || EndWord();
+}
+
+void BlockFinder::Restart(Rereadable* rereadable, std::size_t keptWordBytes) {
+    carrying_ = false;
+    heldSize_ = 0;
+    offset_ = 0;
+    rereadable_ = rereadable;
+    keptWordBytes_ = keptWordBytes;
 }
 
 } // namespace ornavex

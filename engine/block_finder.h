@@ -2,6 +2,7 @@
 
 #include "engine/partial_word.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -12,8 +13,8 @@ namespace ornavex {
 
 // Finds the valid addresses (repeats included) of text that arrives in
 // blocks of any size. A word that runs to the end of one block goes on in the
-// next, so the results never depend on where the blocks are cut; Finish ends
-// the last word.
+// next, so the results never depend on where the blocks are cut (a wide
+// separator cut by a block end, too); Finish ends the last word.
 //
 // A word carried over from block to block keeps no text once it can no
 // longer become an address. While it still can, its text is kept; but when
@@ -37,21 +38,32 @@ public:
     // keptWordBytes; a word that can still become an address but outgrows
     // that is given up.
     explicit BlockFinder(AddressCallback onAddress, Rereadable* rereadable = nullptr,
-                         std::size_t keptWordBytes = SIZE_MAX);
+                         std::size_t keptWordBytes = SIZE_MAX,
+                         AddressPattern pattern = AddressPattern::kSubAddresses);
 
     // False when a word's text could not be read again; the scan cannot go on.
     bool Feed(std::string_view block);
     bool Finish();
+    // After Finish: the text fed from now on is new text, counted from 0,
+    // that rereadable (or nothing) can read again.
+    void Restart(Rereadable* rereadable, std::size_t keptWordBytes);
 
 private:
     void Scan(std::string_view wholeWords);
     void StartWord(std::uint64_t offset, std::string_view piece);
+    // Goes on with the carried word; bytes at the end of piece that may
+    // start a wide separator are held until the next block tells.
+    void ExtendWordHolding(std::string_view piece);
     void ExtendWord(std::string_view piece);
     bool EndWord();
+    // Takes what the held bytes need from block: true once they are known
+    // to be a separator (the word ended) or word bytes (fed to the word).
+    bool SettleHeld(std::string_view& block, bool& ok);
 
     AddressCallback onAddress_;
     Rereadable* rereadable_;
     std::size_t keptWordBytes_;
+    AddressPattern pattern_;
     std::uint64_t offset_ = 0; // where the next block starts in the text
 
     // The unfinished word at the end of the last block.
@@ -61,6 +73,10 @@ private:
     bool textKept_ = false; // carry_ holds the word's whole text so far
     std::string carry_;
     std::string readBack_; // a long word's text, read again
+    // The start of a wide separator, after the carried word: a lead byte and
+    // up to two continuation bytes.
+    std::array<char, 4> held_{};
+    std::size_t heldSize_ = 0;
 };
 
 } // namespace ornavex

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/wide_separator_ranges.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -19,14 +21,45 @@ enum ByteClass : std::uint8_t {
     kDash = 8,        // '-'
     kUnderscore = 16, // '_'
     kPeriod = 32,     // '.'
+    kPlus = 64,       // '+', in a local part unless the classic pattern is asked for
+    // A byte outside ASCII that starts or ends the UTF-8 form of a wide
+    // separator (wide_separators.h): whether it does there takes a closer look.
+    kWide = 128,
     // What may start a local part, stand in one, and stand in a domain label.
     kLocalFirst = kLetter | kDigit | kDash | kUnderscore,
     kLocal = kLocalFirst | kPeriod,
     kLabel = kLetter | kDigit | kDash,
 };
 
-// NUL, other control characters and every byte outside ASCII are none of
-// these: they stay inside words, and no address holds them.
+// The UTF-8 form of a code point from U+0080 up: its bytes and how many.
+struct Utf8Bytes {
+    std::array<unsigned char, 4> bytes{};
+    int size = 0;
+};
+
+constexpr Utf8Bytes EncodeUtf8(char32_t cp) {
+    Utf8Bytes out;
+    if (cp < 0x800) {
+        out.bytes = {static_cast<unsigned char>(0xC0 | cp >> 6),
+                     static_cast<unsigned char>(0x80 | (cp & 0x3F))};
+        out.size = 2;
+    } else if (cp < 0x10000) {
+        out.bytes = {static_cast<unsigned char>(0xE0 | cp >> 12),
+                     static_cast<unsigned char>(0x80 | (cp >> 6 & 0x3F)),
+                     static_cast<unsigned char>(0x80 | (cp & 0x3F))};
+        out.size = 3;
+    } else {
+        out.bytes = {static_cast<unsigned char>(0xF0 | cp >> 18),
+                     static_cast<unsigned char>(0x80 | (cp >> 12 & 0x3F)),
+                     static_cast<unsigned char>(0x80 | (cp >> 6 & 0x3F)),
+                     static_cast<unsigned char>(0x80 | (cp & 0x3F))};
+        out.size = 4;
+    }
+    return out;
+}
+
+// NUL, other control characters and every other byte outside ASCII are none
+// of these: they stay inside words, and no address holds them.
 inline constexpr std::array<std::uint8_t, 256> kByteClasses = [] {
     std::array<std::uint8_t, 256> classes{};
     for (char c : kNonEmailCharacters)
@@ -42,6 +75,14 @@ inline constexpr std::array<std::uint8_t, 256> kByteClasses = [] {
     classes['-'] = kDash;
     classes['_'] = kUnderscore;
     classes['.'] = kPeriod;
+    classes['+'] = kPlus;
+    for (const CodePointRange range : kWideSeparatorRanges) {
+        for (char32_t cp = range.first; cp <= range.last; ++cp) {
+            const Utf8Bytes utf8 = EncodeUtf8(cp);
+            classes[utf8.bytes[0]] = kWide;
+            classes[utf8.bytes[utf8.size - 1]] = kWide;
+        }
+    }
     return classes;
 }();
 
@@ -49,6 +90,7 @@ inline std::uint8_t ClassOf(char c) {
     return kByteClasses[static_cast<unsigned char>(c)];
 }
 
+// An ASCII separator; the wide ones take more than one byte (wide_separators.h).
 inline bool IsSeparator(unsigned char byte) {
     return kByteClasses[byte] & kSeparator;
 }

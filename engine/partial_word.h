@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/address_pattern.h"
 #include "engine/character_classes.h"
 
 #include <cstdint>
@@ -15,6 +16,9 @@ namespace ornavex {
 // no address holds, an empty label).
 class PartialWord {
 public:
+    explicit PartialWord(AddressPattern pattern = AddressPattern::kSubAddresses)
+        : local_(LocalClasses(pattern)) {}
+
     void Feed(std::string_view piece) {
         length_ += piece.size();
         for (const char ch : piece) {
@@ -26,7 +30,7 @@ public:
             case Phase::kLocal:
                 if (ch == '@')
                     phase_ = Phase::kDomain;
-                else if (!(c & kLocal))
+                else if (!(c & local_))
                     phase_ = Phase::kDead;
                 break;
             case Phase::kDomain:
@@ -70,6 +74,7 @@ public:
 private:
     enum class Phase : std::uint8_t { kLocalStart, kLocal, kDomain, kDead };
 
+    std::uint8_t local_; // the classes that may stand in the local part
     Phase phase_ = Phase::kLocalStart;
     std::uint64_t length_ = 0;
     std::uint64_t label_ = 0; // bytes of the domain label being read

@@ -2,6 +2,7 @@
 
 #include "os/system_reason.h"
 
+#include <cstdlib>
 #include <system_error>
 
 namespace ornavex {
@@ -13,7 +14,15 @@ std::string ScratchFile::Complaint(int error) const {
 std::filesystem::path TemporaryFolder() {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    return error ? std::filesystem::path(".") : folder;
+    if (!error)
+        return folder;
+    // The folder asked for is missing or no folder: it is named all the
+    // same, so that making a file there fails with its name, rather than
+    // temporary data landing somewhere nobody asked for.
+    for (const char* variable : {"TMPDIR", "TMP", "TEMP"})
+        if (const char* named = std::getenv(variable); named != nullptr && *named != '\0')
+            return named;
+    return ".";
 }
 
 } // namespace ornavex

@@ -33,6 +33,9 @@ public:
     // Reads size bytes written before, from offset. Throws on failure.
     void ReadAt(std::uint64_t offset, void* data, std::size_t size) const;
     std::uint64_t size() const { return size_; }
+    // A name that opens this file again, for readers that want one: on
+    // POSIX the descriptor's own (/dev/fd/N), as the file has none.
+    std::filesystem::path OpenPath() const;
 
 private:
     // What a failure says: the reason and the folder.
@@ -41,9 +44,11 @@ private:
     std::intptr_t handle_ = -1;
     std::uint64_t size_ = 0;
     std::filesystem::path folder_;
+    std::filesystem::path name_; // where the system lets it have one
 };
 
-// The folder temporary data goes to: TMPDIR or the system's own.
+// The folder temporary data goes to: TMPDIR or the system's own. A folder
+// named there that does not exist is still given, so that what fails names it.
 std::filesystem::path TemporaryFolder();
 
 } // namespace ornavex

@@ -16,6 +16,10 @@ ScratchFile::ScratchFile(const std::filesystem::path& folder) : folder_(folder) 
     handle_ = fd;
 }
 
+std::filesystem::path ScratchFile::OpenPath() const {
+    return "/dev/fd/" + std::to_string(handle_);
+}
+
 ScratchFile::~ScratchFile() {
     ::close(static_cast<int>(handle_));
 }

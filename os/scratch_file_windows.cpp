@@ -34,12 +34,17 @@ ScratchFile::ScratchFile(const std::filesystem::path& folder) : folder_(folder) 
                         CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             handle_ = reinterpret_cast<std::intptr_t>(handle);
+            name_ = path;
             return;
         }
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS || attempt == 100)
             throw TemporaryDataError(Complaint(ErrnoFromWindows(error)));
     }
+}
+
+std::filesystem::path ScratchFile::OpenPath() const {
+    return name_;
 }
 
 ScratchFile::~ScratchFile() {

@@ -68,12 +68,15 @@ std::string_view HeldBack::Spelling(const Entry& entry) {
     return spelled_;
 }
 
-void HeldBack::GiveBack() {
-    for (const Entry& entry : entries_) {
-        const std::string_view key = set_.Key(entry.key);
+void HeldBack::GiveBack(std::size_t first) {
+    for (std::size_t i = first; i < entries_.size(); ++i) {
+        const std::string_view key = set_.Key(entries_[i].key);
         set_.Erase(key, set_.Hash(key));
     }
-    Clear();
+    if (first == 0)
+        Clear();
+    else
+        entries_.resize(first); // the spellings they kept go with the file
 }
 
 void HeldBack::Clear() {

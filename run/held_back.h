@@ -20,16 +20,17 @@ public:
     // An address the set has just taken in: its key is set.LastKey().
     void Add(std::string_view address);
     std::size_t size() const { return entries_.size(); }
-    // The key of the first address held back; those after it are greater.
-    AddressSet::KeyReference FirstKey() const { return entries_.front().key; }
+    // The key of the i-th address held back; those after it are greater.
+    AddressSet::KeyReference KeyAt(std::size_t i) const { return entries_[i].key; }
 
     // Every address held back, in order, spelled as it was written.
     template <class OnAddress> void ForEach(OnAddress&& onAddress) {
         for (const Entry& entry : entries_)
             onAddress(Spelling(entry));
     }
-    // The set forgets the addresses held back again.
-    void GiveBack();
+    // The set forgets the addresses held back again: all of them, or those
+    // from the first-th on (a member of the file that failed).
+    void GiveBack(std::size_t first = 0);
     void Clear();
 
 private:

@@ -1,7 +1,6 @@
 #include "run/read_stage.h"
 
-#include "decode/decode.h"
-#include "decode/text_decoder.h"
+#include "decode/decode_context.h"
 #include "engine/address_set.h"
 #include "engine/block_finder.h"
 #include "run/file_reader.h"
@@ -47,16 +46,25 @@ public:
     }
 
     bool Next(std::string_view& bytes) override {
+        if (ended_) {
+            bytes = {};
+            return true;
+        }
         if (contents_) {
             bytes = *contents_;
-            contents_ = std::string_view(); // one block, then the end
-            read_ += bytes.size();
+            contents_.reset();
+            ended_ = true; // a batch's whole contents, then the end
         } else if (!reader_.Next(bytes)) {
             error_ = reader_.error();
             return false;
         } else {
-            read_ += bytes.size();
+            // A file whose first read gave all its size needs no read more
+            // to see its end; one whose size says nothing (those of /proc,
+            // the standard input) is read until a read gives nothing.
+            ended_ = bytes.empty() || (read_ == 0 && !source_.standardInput &&
+                                       reader_.size() != 0 && bytes.size() >= reader_.size());
         }
+        read_ += bytes.size();
         if (!bytes.empty() && !onBlock_(bytes.size())) {
             stopped_ = true;
             error_.clear();
@@ -67,15 +75,8 @@ public:
     const std::string& error() const override { return error_; }
     bool stopped() const { return stopped_; }
 
-    // Whether bytes after the first block may follow: not after a batch's
-    // whole contents, nor after a file read to its size.
-    bool MayGoOn(std::string_view first) const {
-        return !whole_ && !first.empty() &&
-               (source_.standardInput || reader_.size() == 0 || read_ < reader_.size());
-    }
-
-    bool CanReadAgain() const { return whole_ || reader_.CanReadAgain(); }
-    bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) {
+    bool CanReadAgain() const override { return whole_ || reader_.CanReadAgain(); }
+    bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) override {
         if (!whole_)
             return reader_.ReadAgain(offset, length, out);
         if (offset + length > wholeBytes_.size())
@@ -99,61 +100,20 @@ private:
     bool whole_; // the contents were read by a batch
     std::string_view wholeBytes_;
     std::uint64_t read_ = 0;
+    bool ended_ = false;
     bool stopped_ = false;
     std::string error_;
 };
 
-// A long word's text, read again from the input, where it can be.
-class TextAgain : public BlockFinder::Rereadable {
-public:
-    TextAgain(InputBytes& bytes, TextDecoder& decoder) : bytes_(bytes), decoder_(decoder) {}
-    bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) override {
-        const std::optional<TextDecoder::RawRange> range = decoder_.RawRangeOf(offset, length);
-        if (!range || !bytes_.ReadAgain(range->offset, range->length, raw_))
-            return false;
-        decoder_.DecodeDetached(raw_, out);
-        return true;
-    }
-
-private:
-    InputBytes& bytes_;
-    TextDecoder& decoder_;
-    std::string raw_;
-};
-
-// Decoded text goes to the finder; a part's end ends its last word.
-class FinderSink : public TextSink {
-public:
-    FinderSink(std::function<void(std::string_view)> feed, BlockFinder& finder,
-               std::function<bool()> checkpoint, std::function<void(std::string_view)> member)
-        : feed_(std::move(feed)), finder_(finder), checkpoint_(std::move(checkpoint)),
-          member_(std::move(member)) {}
-    bool Text(std::string_view text) override {
-        feed_(text);
-        sinceCheck_ += text.size();
-        if (sinceCheck_ < kTextBetweenChecks)
-            return true;
-        sinceCheck_ = 0;
-        return checkpoint_();
-    }
-    bool PartEnd() override {
-        finder_.Finish();
-        return true;
-    }
-    void Member(std::string_view path) override { member_(path); }
-
-private:
-    std::function<void(std::string_view)> feed_;
-    BlockFinder& finder_;
-    std::function<bool()> checkpoint_;
-    std::function<void(std::string_view)> member_;
-    std::size_t sinceCheck_ = 0;
-};
-
-class InputReader {
+// Reads the inputs of a share and finds their addresses: it is the sink of
+// each input's decoding, and sends what it finds in parcels of events.
+class InputReader : private TextSink {
 public:
     InputReader(const std::atomic<bool>& stop, ReadChannel& channel, const ReadSettings& settings)
-        : stop_(stop), channel_(channel), settings_(settings) {}
+        : stop_(stop), channel_(channel), settings_(settings),
+          finder_([this](std::string_view address) { Collect(address); }, nullptr, SIZE_MAX,
+                  settings.classicPattern ? AddressPattern::kClassic
+                                          : AddressPattern::kSubAddresses) {}
 
     // Reads the file and finds its addresses, from its whole contents when
     // they were read already; a file whose first bytes tell a document, an
@@ -161,23 +121,35 @@ public:
     // stopped.
     bool ReadFile(std::size_t index, const InputSource& source,
                   std::optional<std::string_view> contents) {
+        index_ = index;
         Push(ReadEvent::Kind::kFileStart, index);
         lines_.Reset();
+        finder_.Restart(nullptr, kDecodedWordBytes);
         InputBytes bytes(source, settings_.blockSize, contents, [this, index](std::size_t read) {
             pending_.bytes += read;
             return Checkpoint(index);
         });
         std::string error;
         std::uint64_t parts = 0;
-        std::string gathered;
-        std::string_view head;
-        bool ended = false;
-        if (!bytes.Open() || !bytes.Next(head) || !Gather(bytes, head, gathered, ended)) {
+        if (!bytes.Open()) {
             error = bytes.error();
         } else {
-            const InputKind kind = settings_.readInside ? DetectKind(head) : InputKind::kText;
-            error = kind == InputKind::kText ? ReadText(bytes, head, ended)
-                                             : ReadInside(index, kind, source, bytes, head, parts);
+            bytes_ = &bytes;
+            sinceCheck_ = 0;
+            DecodeContext context(
+                *this, [&bytes] { return std::max(bytes.size(), bytes.read()); },
+                source.standardInput ? std::optional<std::filesystem::path>() : source.path);
+            const DecodeResult result = context.DecodeFile(bytes, settings_.readInside);
+            finder_.Restart(nullptr, kDecodedWordBytes);
+            bytes_ = nullptr;
+            parts = context.parts();
+            // What a decoder read from the file itself counts as read too.
+            if (context.readFileItself() && bytes.size() > bytes.read())
+                pending_.bytes += bytes.size() - bytes.read();
+            if (result == DecodeResult::kStopped)
+                return false;
+            if (result == DecodeResult::kFailed)
+                error = context.error().empty() ? std::string("Damaged file") : context.error();
         }
         if (bytes.stopped())
             return false;
@@ -230,88 +202,62 @@ public:
     }
 
 private:
-    // Enough first bytes to tell the kind, when the first read was short;
-    // ended tells that the input has no more.
-    bool Gather(InputBytes& bytes, std::string_view& head, std::string& gathered, bool& ended) {
-        ended = !bytes.MayGoOn(head);
-        if (!settings_.readInside || ended || head.size() >= kDetectionBytes)
+    // Decoded text goes to the finder; a part's end, or a member's start,
+    // ends the last word.
+    bool Text(std::string_view text) override {
+        if (!Feed(text))
+            return Refuse();
+        sinceCheck_ += text.size();
+        if (sinceCheck_ < kTextBetweenChecks)
             return true;
-        gathered.assign(head);
-        std::string_view more;
-        while (gathered.size() < kDetectionBytes) {
-            if (!bytes.Next(more))
-                return false;
-            if (more.empty())
-                break;
-            gathered.append(more);
-        }
-        ended = more.empty();
-        head = gathered;
-        return true;
+        sinceCheck_ = 0;
+        return Checkpoint(index_);
+    }
+    bool PartEnd() override {
+        const bool finished = finder_.Finish();
+        finder_.Restart(nullptr, kDecodedWordBytes);
+        return finished || Refuse();
+    }
+    void ReadAgainFrom(BlockFinder::Rereadable* again) override {
+        finder_.Restart(again, again != nullptr ? SIZE_MAX : kDecodedWordBytes);
+    }
+    std::string failure() const override { return failure_; }
+
+    // A word's text could not be read again: the file changed under the run.
+    bool Refuse() {
+        failure_ = bytes_->ReadAgainError();
+        return false;
     }
 
-    // Plain text: the file's bytes as they are, a byte-order mark decoded;
-    // a long word's text is read again from the file where it can be.
-    std::string ReadText(InputBytes& bytes, std::string_view head, bool ended) {
-        TextDecoder decoder;
-        TextAgain again(bytes, decoder);
-        BlockFinder finder([this](std::string_view address) { Collect(address); },
-                           bytes.CanReadAgain() ? &again : nullptr);
-        if (!Feed(finder, decoder.Decode(head)))
-            return bytes.ReadAgainError();
-        std::string_view block;
-        while (!ended) {
-            if (!bytes.Next(block))
-                return bytes.error();
-            if (block.empty())
-                break;
-            if (!Feed(finder, decoder.Decode(block)))
-                return bytes.ReadAgainError();
-        }
-        // The last word goes out with kFileDone.
-        if (!Feed(finder, decoder.Finish()) || !finder.Finish())
-            return bytes.ReadAgainError();
-        return {};
-    }
-
-    bool Feed(BlockFinder& finder, std::string_view text) {
+    bool Feed(std::string_view text) {
         if (!settings_.lines)
-            return finder.Feed(text);
+            return finder_.Feed(text);
         lines_.Block(text);
-        const bool fed = finder.Feed(text);
+        const bool fed = finder_.Feed(text);
         lines_.EndBlock();
         return fed;
     }
 
     // The addresses from here on are in another member: those found so far
     // go out first.
-    void Member(std::size_t index, std::string_view path) {
-        Push(ReadEvent::Kind::kAddresses, index);
+    void Member(std::string_view path) override {
+        if (!finder_.Finish())
+            Refuse();
+        finder_.Restart(nullptr, kDecodedWordBytes);
+        Push(ReadEvent::Kind::kAddresses, index_);
         pending_.member.assign(path);
-        Push(ReadEvent::Kind::kMember, index);
+        Push(ReadEvent::Kind::kMember, index_);
         lines_.Reset();
     }
 
-    // A document, an archive or a compressed stream, read inside.
-    std::string ReadInside(std::size_t index, InputKind kind, const InputSource& source,
-                           InputBytes& bytes, std::string_view head, std::uint64_t& parts) {
-        BlockFinder finder([this](std::string_view address) { Collect(address); }, nullptr,
-                           kDecodedWordBytes);
-        FinderSink sink([this, &finder](std::string_view text) { Feed(finder, text); }, finder,
-                        [this, index] { return Checkpoint(index); },
-                        [this, index](std::string_view path) { Member(index, path); });
-        PrefixedSource whole{std::string(head), bytes};
-        DecodeContext context([&bytes] { return std::max(bytes.size(), bytes.read()); },
-                              source.standardInput ? std::optional<std::filesystem::path>()
-                                                   : source.path);
-        const DecodeResult result = DecodeKind(kind, whole, sink, context, 0);
-        parts = context.parts();
-        // What a decoder read from the file itself counts as read too.
-        if (bytes.size() > bytes.read())
-            pending_.bytes += bytes.size() - bytes.read();
-        if (result != DecodeResult::kFailed)
-            return {};
-        return context.error().empty() ? std::string("Damaged file") : context.error();
+    // The stretch since the last member event failed: its addresses not yet
+    // sent go, and the run leaves out those it has.
+    void PartFailed(std::string_view path, std::string_view reason) override {
+        finder_.Restart(nullptr, kDecodedWordBytes); // its last word goes with it
+        DropPendingAddresses();
+        pending_.member.assign(path);
+        pending_.error.assign(reason);
+        Push(ReadEvent::Kind::kPartFailed, index_);
     }
 
     // Sends what was found so far with the progress, and tells whether the
@@ -365,7 +311,12 @@ private:
     ReadSettings settings_;
     EventParcel parcel_;
     ReadEvent pending_;
+    BlockFinder finder_;
     LineCounter lines_;
+    std::size_t index_ = 0;             // of the input being read
+    const InputBytes* bytes_ = nullptr; // its bytes
+    std::size_t sinceCheck_ = 0;        // decoded text since the run was last asked
+    std::string failure_;
     std::size_t pendingText_ = 0; // where the pending event's addresses start in the batch text
 };
 

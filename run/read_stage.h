@@ -14,7 +14,16 @@ namespace ornavex {
 
 // What a reading thread tells the thread that de-duplicates, in order.
 struct ReadEvent {
-    enum class Kind { kFileStart, kAddresses, kMember, kFileDone, kFileFailed, kEnd, kAborted };
+    enum class Kind {
+        kFileStart,
+        kAddresses,
+        kMember,
+        kPartFailed,
+        kFileDone,
+        kFileFailed,
+        kEnd,
+        kAborted
+    };
 
     Kind kind = Kind::kEnd;
     std::size_t fileIndex = 0;
@@ -24,10 +33,12 @@ struct ReadEvent {
     std::size_t firstEntry = 0;
     std::size_t entryCount = 0;
     std::uint64_t parts = 0; // kFileDone: the members and parts read inside the file
-    std::string error;       // kFileFailed, kAborted: the reason
+    std::string error;       // kFileFailed, kPartFailed, kAborted: the reason
     // kMember: the member of an archive or the attachment the addresses after
     // it are in ("" once they are in the file itself again); nested ones are
-    // joined by ": ".
+    // joined by ": ". Each starts a stretch of the file. kPartFailed: the
+    // stretch since the last kMember failed, and this names the part ("":
+    // the file's own text): what it gave is left out.
     std::string member;
 };
 
@@ -77,8 +88,9 @@ struct ReadSettings {
     std::size_t blockSize = 0;
     std::uint64_t hashSeed = 0;
     bool batchReads = true;
-    bool readInside = true; // documents, archives, compressed files, mail, web pages
-    bool lines = false;     // count the line each address is on
+    bool readInside = true;      // documents, archives, compressed files, mail, web pages
+    bool lines = false;          // count the line each address is on
+    bool classicPattern = false; // no '+' in the local part
 };
 
 // Reads the inputs of its share in order, finds their valid addresses

@@ -171,13 +171,26 @@ private:
         summary_.bytesRead += event.bytes;
         switch (event.kind) {
         case ReadEvent::Kind::kFileStart:
-            seen_->SetGroup(Group(event.fileIndex));
+            fileGroup_ = ++group_;
+            StartStretch();
             member_ = 0;
+            failedParts_.clear();
             ReportProgress();
             break;
         case ReadEvent::Kind::kMember:
+            ++group_;
+            StartStretch();
             if (wantDetails_)
                 member_ = MemberIndex(event.member);
+            break;
+        case ReadEvent::Kind::kPartFailed:
+            VoidStretch();
+            ++summary_.partsFailed;
+            failedParts_.push_back(event.member);
+            sink_.Error(
+                ErrorReport{std::string(kStartLocation), kReadFileStatement,
+                            event.member.empty() ? event.error : event.member + ": " + event.error,
+                            progress_.current->DisplayName()});
             break;
         case ReadEvent::Kind::kAddresses:
             AddNew(event, batch);
@@ -187,7 +200,8 @@ private:
             AddNew(event, batch);
             ++summary_.filesRead;
             summary_.partsRead += event.parts;
-            const FileTally tally{event.fileIndex, foundInFile_, heldBack_.size(), false};
+            const FileTally tally{event.fileIndex, foundInFile_, heldBack_.size(), false,
+                                  std::move(failedParts_)};
             // What a file added on disk is known only at the end.
             if (spilled_)
                 spilledTallies_.push_back(tally);
@@ -200,10 +214,11 @@ private:
             ++summary_.filesFailed;
             // Told in file order, after those of the files read before.
             if (spilled_)
-                spilledTallies_.push_back(FileTally{event.fileIndex, 0, 0, true});
+                spilledTallies_.push_back(FileTally{event.fileIndex, 0, 0, true, {}});
             else
-                sink_.FileRead(FileTally{event.fileIndex, 0, 0, true});
-            seen_->VoidGroup(Group(event.fileIndex));
+                sink_.FileRead(FileTally{event.fileIndex, 0, 0, true, {}});
+            if (seen_)
+                seen_->VoidFile();
             if (spilled_)
                 spilled_->Void(static_cast<std::uint32_t>(event.fileIndex));
             GiveBackHeldBack();
@@ -258,15 +273,31 @@ private:
             spilled_->AddKnown(key, seen_->Hash(key), index,
                                held ? fileIndex : SpilledAddresses::kGiven);
         };
+        // Those of the stretch being read come last, so that it can still
+        // fail alone.
         if (wantDetails_) {
             // Their later occurrences count in the details.
-            for (std::size_t i = 0; i < keys_.size(); ++i)
+            for (std::size_t i = 0; i < keys_.size(); ++i) {
+                if (i == stretch_.sources)
+                    stretch_.position = spilled_->Position();
                 handOver(keys_[i], static_cast<std::uint32_t>(i), i >= keptBefore_);
+            }
+            if (stretch_.sources >= keys_.size())
+                stretch_.position = spilled_->Position();
         } else {
-            const AddressSet::KeyReference firstHeld =
-                heldBack_.size() != 0 ? heldBack_.FirstKey() : UINT32_MAX;
+            const auto keyAt = [&](std::size_t i) {
+                return i < heldBack_.size() ? heldBack_.KeyAt(i) : UINT32_MAX;
+            };
+            const AddressSet::KeyReference firstHeld = keyAt(0);
+            const AddressSet::KeyReference firstOfStretch = keyAt(stretch_.heldBack);
             seen_->ForEachKey([&](AddressSet::KeyReference reference) {
-                handOver(reference, 0, reference >= firstHeld);
+                if (reference < firstOfStretch)
+                    handOver(reference, 0, reference >= firstHeld);
+            });
+            stretch_.position = spilled_->Position();
+            seen_->ForEachKey([&](AddressSet::KeyReference reference) {
+                if (reference >= firstOfStretch)
+                    handOver(reference, 0, true);
             });
         }
     }
@@ -374,10 +405,25 @@ private:
         foundInFile_ = 0;
     }
 
-    // A file's occurrences are counted in a group of their own, so a file
-    // that fails can take them back.
-    static std::uint32_t Group(std::size_t fileIndex) {
-        return static_cast<std::uint32_t>(fileIndex + 1);
+    // Each stretch of a file (its own text, or one member) is counted in a
+    // group of its own, so a member that fails can take its addresses back.
+    void StartStretch() {
+        if (seen_)
+            seen_->SetGroup(group_, fileGroup_);
+        stretch_ = Stretch{heldBack_.size(), details_.sources.size(), foundInFile_,
+                           spilled_ ? spilled_->Position() : 0};
+    }
+
+    // The stretch failed: the set forgets the addresses it added, and the
+    // partitions the occurrences it gave.
+    void VoidStretch() {
+        if (spilled_)
+            spilled_->VoidSince(stretch_.position);
+        seen_->VoidGroup(group_);
+        heldBack_.GiveBack(stretch_.heldBack);
+        details_.sources.resize(stretch_.sources);
+        keys_.resize(std::min(keys_.size(), stretch_.sources));
+        foundInFile_ = stretch_.found;
     }
 
     std::uint32_t MemberIndex(const std::string& path) {
@@ -443,6 +489,18 @@ private:
     std::vector<AddressSet::KeyReference> keys_; // of the addresses with sources
     std::size_t keptBefore_ = 0;                 // sources of the files before this one
     std::uint32_t member_ = 0;
+    // Where the stretch being read started: what was held back, kept and
+    // found before it, and its first occurrence past the switch.
+    struct Stretch {
+        std::size_t heldBack = 0;
+        std::size_t sources = 0;
+        std::uint64_t found = 0;
+        std::uint64_t position = 0;
+    };
+    Stretch stretch_;
+    std::uint32_t group_ = 0;     // of the stretch being read
+    std::uint32_t fileGroup_ = 0; // the first of its file
+    std::vector<std::string> failedParts_;
     RunSummary summary_;
     RunProgress progress_;
     // Past the memory limit: the addresses the set does not hold, and the
@@ -475,6 +533,7 @@ RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
     settings.hashSeed = options.hashSeed ? *options.hashSeed : ChooseHashSeed();
     settings.batchReads = options.batchReads;
     settings.readInside = options.readInside;
+    settings.classicPattern = options.classicPattern;
     settings.lines = options.details && options.lines;
     Run run(inputs, sink, settings,
             options.memoryLimit != 0 ? options.memoryLimit : DefaultMemoryLimit(),

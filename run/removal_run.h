@@ -38,6 +38,9 @@ struct FileTally {
     std::uint64_t found = 0; // valid addresses, repeats included
     std::uint64_t added = 0; // addresses new to the run
     bool failed = false;     // then it added nothing
+    // The parts of it that failed and gave nothing (members, attachments;
+    // "" for the file's own text after its members), each reported.
+    std::vector<std::string> failedParts;
 };
 
 // Where an address first occurred, and how often it occurred in all.
@@ -90,9 +93,10 @@ struct RunSummary {
     std::uint64_t bytesRead = 0;
     std::uint64_t addressesFound = 0;
     std::uint64_t uniqueAddresses = 0;
-    std::uint64_t partsRead = 0; // members of archives, parts of mail, pages of PDF
-    bool stopped = false;        // Progress asked to stop before the end
-    std::uint64_t diskBytes = 0; // temporary data the run kept on disk
+    std::uint64_t partsRead = 0;   // members of archives, parts of mail, pages of PDF
+    std::uint64_t partsFailed = 0; // parts of files read that failed alone
+    bool stopped = false;          // Progress asked to stop before the end
+    std::uint64_t diskBytes = 0;   // temporary data the run kept on disk
     // The run could not go on (out of memory): what it gave is not the whole
     // result. It was reported through Error.
     bool failed = false;
@@ -108,6 +112,9 @@ struct RunOptions {
     // Read inside documents, archives, compressed files, mail and web pages;
     // false reads every file as raw bytes.
     bool readInside = true;
+    // Check words against the classic address pattern, without '+' in the
+    // local part.
+    bool classicPattern = false;
     // Keep each address's count and first file and member (Details), and
     // with lines the line it was first found on.
     bool details = false;
@@ -141,7 +148,9 @@ std::uint64_t ChooseHashSeed();
 // and appends each distinct address (ignoring ASCII letter case) once, at its
 // first occurrence. A file that cannot be read, even one that fails part-way,
 // is reported and contributes nothing: its new addresses are held back until
-// it has been read to its end.
+// it has been read to its end. A part of a file that fails (a member, an
+// attachment) is reported and contributes nothing, and the rest of the file
+// is read.
 RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
                       const RunOptions& options = {});
 

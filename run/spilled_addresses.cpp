@@ -168,6 +168,11 @@ void SpilledAddresses::Void(std::uint32_t fileIndex) {
     voided_[fileIndex] = true;
 }
 
+void SpilledAddresses::VoidSince(std::uint64_t from) {
+    if (from < position_)
+        voidedSpans_.emplace_back(from, position_);
+}
+
 void SpilledAddresses::Send(std::size_t index) {
     Partition& partition = partitions_[index];
     if (partition.used == 0)
@@ -327,6 +332,7 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
     std::string scratch;
     std::vector<Record> records;
     std::vector<HashedAddress> lookups;
+    auto span = voidedSpans_.begin(); // records come in order of position
     for (const Block& stored : partition.blocks) {
         const char* at = BlockData(stored, scratch);
         const char* const end = at + stored.size;
@@ -338,6 +344,10 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
             position = record.position;
             const std::uint32_t file = record.source.fileIndex;
             if (file < voided_.size() && voided_[file])
+                continue;
+            while (span != voidedSpans_.end() && span->second <= position)
+                ++span;
+            if (span != voidedSpans_.end() && span->first <= position)
                 continue;
             records.push_back(record);
             lookups.push_back({record.address, AddressSet::Hash(record.address, seed_)});

@@ -64,6 +64,10 @@ public:
                   std::uint32_t fileIndex);
     // Leaves the occurrences of a file out (it failed part-way).
     void Void(std::uint32_t fileIndex);
+    // Leaves out the occurrences added since Position() was from (a member
+    // of the file being read failed).
+    std::uint64_t Position() const { return position_; }
+    void VoidSince(std::uint64_t from);
     // More memory for blocks (what the caller gave up).
     void AddBudget(std::uint64_t bytes) {
         const std::lock_guard<std::mutex> lock(storeMutex_);
@@ -150,6 +154,7 @@ private:
     std::exception_ptr writeFailure_; // the writer's first, with storeMutex_
     std::uint64_t position_ = 0;
     std::vector<bool> voided_;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> voidedSpans_; // in order, [first, end)
 };
 
 } // namespace ornavex

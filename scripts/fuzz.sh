@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses with clang (and the sanitizers) and runs each
-# for a bounded time, two at a time; any crash, leak or mismatch fails.
+# for a bounded time, two at a time; any crash, leak or mismatch fails, and
+# so does an input that takes more than 5 seconds, or the process more than
+# 768 MB (the sanitizer's own memory included): a decoder that lets a small
+# input blow it up fails here. The seed corpora hold such shapes.
 #   scripts/fuzz.sh [SECONDS]   (default 60, per harness)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +20,8 @@ trap 'rm -rf "$work"' EXIT
 export seconds work
 fuzz_one() {
     mkdir -p "$work/$1"
-    if build-fuzz/bin/"$1"_fuzzer -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+    if build-fuzz/bin/"$1"_fuzzer -max_total_time="$seconds" -max_len=4096 -timeout=5 \
+        -rss_limit_mb=768 -malloc_limit_mb=256 \
         -print_final_stats=1 -artifact_prefix="$work/$1-" "$work/$1" "tests/fuzz/corpus/$1" >"$work/$1.log" 2>&1; then
         echo "$1 fuzzer: $(grep -m1 -E '^Done [0-9]+ runs' "$work/$1.log" || echo done)"
     else

@@ -190,6 +190,7 @@ void MainWindow::Start() {
     progress_->ShowRunStarting();
     RunOptions options;
     options.readInside = readInside_->isChecked();
+    options.classicPattern = classicPattern_->isChecked();
     // For the results window's Count, First File and Line columns.
     options.details = options.lines = true;
     run_.Start(files_.Snapshot(), options);

@@ -76,7 +76,8 @@ private:
     FileListModel files_;
     FileListView* list_ = nullptr;
     QToolBar* toolbar_ = nullptr;
-    QAction* readInside_ = nullptr; // Options: read inside documents and archives
+    QAction* readInside_ = nullptr;     // Options: read inside documents and archives
+    QAction* classicPattern_ = nullptr; // Options: the address pattern without '+'
     ProgressPanel* progress_ = nullptr;
     QTimer* progressDelay_ = nullptr;
     std::unique_ptr<ResultsWindow> results_;

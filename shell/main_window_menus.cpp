@@ -32,13 +32,18 @@ void MainWindow::CreateMenus() {
     separator(file, "m7");
     item(file, "m8", QStringLiteral("&Exit"), [this] { Exit(); });
 
-    // Whether files are read inside: on at each start, never stored.
+    // Whether files are read inside, and whether the classic address pattern
+    // (no '+' in the local part) is used: as at each start, never stored.
     QMenu* options = bar->addMenu(QStringLiteral("&Options"));
     options->menuAction()->setObjectName(QStringLiteral("optionsMenu"));
     readInside_ = options->addAction(QStringLiteral("Read Inside Documents and Archives"));
     readInside_->setObjectName(QStringLiteral("readInside"));
     readInside_->setCheckable(true);
     readInside_->setChecked(true);
+    classicPattern_ = options->addAction(QStringLiteral("Classic Address Pattern"));
+    classicPattern_->setObjectName(QStringLiteral("classicPattern"));
+    classicPattern_->setCheckable(true);
+    classicPattern_->setChecked(false);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->menuAction()->setObjectName(QStringLiteral("m15"));

@@ -1,6 +1,7 @@
 #include "engine/address_finder.h"
 #include "engine/address_pattern.h"
 #include "engine/character_classes.h"
+#include "engine/wide_separators.h"
 #include "test_support.h"
 
 #include <algorithm>
@@ -15,11 +16,29 @@ namespace {
 
 using testing::RegexMatchesAddress;
 
+constexpr AddressPattern kBothPatterns[] = {AddressPattern::kSubAddresses,
+                                            AddressPattern::kClassic};
+
 TEST(AddressPattern, AcceptsOrdinaryAddresses) {
-    for (const char* word : {"john@example.com", "JOHN.SMITH@EXAMPLE.COM", "a_b-c@sub.do-main.org",
-                             "x@a.bc", "-x@-a-.bc", "first.@x.com", "a..b@x.com", "9@9.co",
-                             "a@b.c.d.museum", "u@[1.2.3.com", "u@x.y.255]", "u@[10.0.255.1]"})
+    for (const AddressPattern pattern : kBothPatterns)
+        for (const char* word :
+             {"john@example.com", "JOHN.SMITH@EXAMPLE.COM", "a_b-c@sub.do-main.org", "x@a.bc",
+              "-x@-a-.bc", "first.@x.com", "a..b@x.com", "9@9.co", "a@b.c.d.museum", "u@[1.2.3.com",
+              "u@x.y.255]", "u@[10.0.255.1]"})
+            EXPECT_TRUE(IsEmailAddress(word, pattern)) << word;
+}
+
+// '+' stands in the local part anywhere but first, unless the classic
+// pattern is asked for; never in the domain.
+TEST(AddressPattern, SubAddressesUnlessClassic) {
+    for (const char* word : {"a+b@x.com", "12345+name@users.noreply.github.com", "a+@x.com",
+                             "a.+b++c@x.com", "_+@x.co", "-+x@[1.2.3.4]"}) {
         EXPECT_TRUE(IsEmailAddress(word)) << word;
+        EXPECT_FALSE(IsEmailAddress(word, AddressPattern::kClassic)) << word;
+    }
+    for (const AddressPattern pattern : kBothPatterns)
+        for (const char* word : {"+a@x.com", "+@x.com", "a@x+y.com", "a@x.com+", "a@+x.com"})
+            EXPECT_FALSE(IsEmailAddress(word, pattern)) << word;
 }
 
 TEST(AddressPattern, RejectsNearMisses) {
@@ -35,7 +54,6 @@ TEST(AddressPattern, RejectsNearMisses) {
                              "a@.com",
                              "a@x..com",
                              "a@x.com.",
-                             "a+b@x.com",
                              "a%b@x.com",
                              "a!b@x.com",
                              "a@b@x.com",
@@ -80,8 +98,12 @@ std::string GenerateWord(std::mt19937& random) {
 
 // Mutations of valid addresses: every small change is a candidate near miss.
 std::string MutateAddress(std::mt19937& random) {
-    static const std::vector<std::string> seeds = {"john.doe@mail.example.com", "x@a.bc",
-                                                   "u@[10.0.255.1]", "u@x.y.255]", "a-b_c@d-e.fg"};
+    static const std::vector<std::string> seeds = {"john.doe@mail.example.com",
+                                                   "x@a.bc",
+                                                   "u@[10.0.255.1]",
+                                                   "u@x.y.255]",
+                                                   "a-b_c@d-e.fg",
+                                                   "a+b@x.com"};
     static const std::string alphabet = "aZ09-_.@[]+%!1 \n\x80";
     std::uniform_int_distribution<std::size_t> pickSeed(0, seeds.size() - 1);
     std::string word = seeds[pickSeed(random)];
@@ -106,67 +128,91 @@ std::string MutateAddress(std::mt19937& random) {
 }
 
 TEST(AddressPattern, AgreesWithStdRegexOnGeneratedWords) {
-    std::mt19937 random(20261207);
-    int accepted = 0;
-    for (int i = 0; i < 60000; ++i) {
-        const std::string word = i % 2 ? GenerateWord(random) : MutateAddress(random);
-        const bool expected = RegexMatchesAddress(word);
-        accepted += expected;
-        ASSERT_EQ(IsEmailAddress(word), expected) << "word: \"" << word << "\"";
+    for (const AddressPattern pattern : kBothPatterns) {
+        std::mt19937 random(20261207);
+        int accepted = 0;
+        int plus = 0; // accepted words with a '+'
+        for (int i = 0; i < 60000; ++i) {
+            const std::string word = i % 2 ? GenerateWord(random) : MutateAddress(random);
+            const bool expected = RegexMatchesAddress(word, pattern);
+            accepted += expected;
+            plus += expected && word.find('+') != std::string::npos;
+            ASSERT_EQ(IsEmailAddress(word, pattern), expected) << "word: \"" << word << "\"";
+        }
+        // The generators must reach both answers often, or the comparison says little.
+        EXPECT_GT(accepted, 3000);
+        EXPECT_LT(accepted, 57000);
+        EXPECT_EQ(plus > 500, pattern == AddressPattern::kSubAddresses) << plus;
     }
-    // The generators must reach both answers often, or the comparison says little.
-    EXPECT_GT(accepted, 3000);
-    EXPECT_LT(accepted, 57000);
 }
 
 // The finder checks words in the pass that cuts them; on every single word
 // it must find exactly what dropping one trailing period and asking
 // IsEmailAddress finds.
 TEST(AddressFinder, AgreesWithIsEmailAddressOnGeneratedWords) {
-    std::mt19937 random(4711);
-    int found = 0;
-    for (int i = 0; i < 100000; ++i) {
-        const std::string word = i % 2 ? GenerateWord(random) : MutateAddress(random);
-        if (std::any_of(word.begin(), word.end(),
-                        [](char c) { return IsSeparator(static_cast<unsigned char>(c)); }))
-            continue;
-        std::string_view trimmed = word;
-        if (!trimmed.empty() && trimmed.back() == '.')
-            trimmed.remove_suffix(1);
-        std::vector<std::string_view> expected;
-        if (IsEmailAddress(trimmed))
-            expected.push_back(trimmed);
-        std::vector<std::string_view> actual;
-        FindAddresses(word, [&](std::string_view address) { actual.push_back(address); });
-        ASSERT_EQ(actual, expected) << "word: \"" << word << "\"";
-        found += !actual.empty();
+    for (const AddressPattern pattern : kBothPatterns) {
+        std::mt19937 random(4711);
+        int found = 0;
+        for (int i = 0; i < 100000; ++i) {
+            const std::string word = i % 2 ? GenerateWord(random) : MutateAddress(random);
+            if (std::any_of(word.begin(), word.end(),
+                            [](char c) { return IsSeparator(static_cast<unsigned char>(c)); }))
+                continue;
+            std::string_view trimmed = word;
+            if (!trimmed.empty() && trimmed.back() == '.')
+                trimmed.remove_suffix(1);
+            std::vector<std::string_view> expected;
+            if (IsEmailAddress(trimmed, pattern))
+                expected.push_back(trimmed);
+            std::vector<std::string_view> actual;
+            FindAddresses(
+                word, [&](std::string_view address) { actual.push_back(address); },
+                WordCheck::kFastest, pattern);
+            ASSERT_EQ(actual, expected) << "word: \"" << word << "\"";
+            found += !actual.empty();
+        }
+        EXPECT_GT(found, 3000);
     }
-    EXPECT_GT(found, 3000);
 }
 
-// What FindAddresses must find in a text: its words, cut at separators, that
-// match the pattern once one trailing period is dropped.
-std::vector<std::string_view> AddressesWordByWord(std::string_view text) {
+// What FindAddresses must find in a text: its words, cut at separators (the
+// reference's, wide ones included), that match the pattern once one
+// trailing period is dropped.
+std::vector<std::string_view>
+AddressesWordByWord(std::string_view text, AddressPattern pattern = AddressPattern::kSubAddresses) {
+    std::string cut(text);
+    testing::ReplaceNonEmailCharacters(cut);
     std::vector<std::string_view> addresses;
     std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !IsSeparator(static_cast<unsigned char>(text[i])))
+    for (std::size_t i = 0; i <= cut.size(); ++i) {
+        if (i < cut.size() && !IsSeparator(static_cast<unsigned char>(cut[i])))
             continue;
         std::string_view word = text.substr(start, i - start);
         if (!word.empty() && word.back() == '.')
             word.remove_suffix(1);
-        if (IsEmailAddress(word))
+        if (IsEmailAddress(word, pattern))
             addresses.push_back(word);
         start = i + 1;
     }
     return addresses;
 }
 
-std::vector<std::string_view> FoundAddresses(std::string_view text) {
+std::vector<std::string_view> FoundAddresses(std::string_view text,
+                                             AddressPattern pattern = AddressPattern::kSubAddresses,
+                                             WordCheck check = WordCheck::kFastest) {
     std::vector<std::string_view> found;
-    FindAddresses(text, [&](std::string_view address) { found.push_back(address); });
+    FindAddresses(
+        text, [&](std::string_view address) { found.push_back(address); }, check, pattern);
     return found;
 }
+
+// Separators of every width, and bytes outside ASCII that are none: parts of
+// wide separators, malformed and overlong sequences, letters.
+const std::vector<std::string> kWideAndBrokenBytes = {
+    "\xE2\x80\x9C", "\xE2\x80\x9D", "\xC2\xA0",    "\xE3\x80\x80",     "\xEF\xBC\x88",
+    "\xE2\x80\xA6", "\xE2\x80\x94", "\xC2\xAB",    "\xF0\x91\x81\x87", "\xE2\x80",
+    "\x9C",         "\xAB",         "\xC3\xA9",    "\xE0\x82\xA0",     "\xF0\x91\x81",
+    "\xE2\x80\x8B", "\xE2\x80\xA8", "\xEF\xBC\xA0"};
 
 // An address whose parts have the given lengths, for words that reach past
 // whatever the finder examines at once.
@@ -183,8 +229,10 @@ TEST(AddressFinder, AgreesWordByWordInsideLongText) {
     std::mt19937 random(31337);
     std::uniform_int_distribution<std::size_t> partLength(1, 45);
     std::uniform_int_distribution<std::size_t> separatorCount(1, 3);
-    std::uniform_int_distribution<std::size_t> pickSeparator(0, 30);
-    const std::string separators = std::string(kNonEmailCharacters) + " \t\r\n";
+    std::vector<std::string> separators = kWideAndBrokenBytes;
+    for (char c : std::string(kNonEmailCharacters) + " \t\r\n")
+        separators.emplace_back(1, c);
+    std::uniform_int_distribution<std::size_t> pickSeparator(0, separators.size() - 1);
     std::string text;
     for (int i = 0; i < 30000; ++i) {
         switch (i % 3) {
@@ -204,9 +252,12 @@ TEST(AddressFinder, AgreesWordByWordInsideLongText) {
         for (std::size_t n = separatorCount(random); n > 0; --n)
             text += separators[pickSeparator(random)];
     }
-    const std::vector<std::string_view> expected = AddressesWordByWord(text);
-    EXPECT_GT(expected.size(), 8000u);
-    EXPECT_EQ(FoundAddresses(text), expected);
+    for (const AddressPattern pattern : kBothPatterns) {
+        const std::vector<std::string_view> expected = AddressesWordByWord(text, pattern);
+        EXPECT_GT(expected.size(), 5000u);
+        EXPECT_EQ(FoundAddresses(text, pattern), expected);
+        EXPECT_EQ(FoundAddresses(text, pattern, WordCheck::kScalar), expected);
+    }
 }
 
 TEST(AddressFinder, WordsOfEveryLengthAtEveryDistanceFromTheEnds) {
@@ -215,12 +266,36 @@ TEST(AddressFinder, WordsOfEveryLengthAtEveryDistanceFromTheEnds) {
             const std::string address = AddressOfLengths(local, domain);
             for (const std::string& word :
                  {address, address + ".", address + "..", "." + address, address + "9",
-                  "+" + address, std::string(address).insert(local + 1, ".")}) {
+                  "+" + address, std::string(address).insert(local + 1, "."),
+                  std::string(address).insert(local, "+")}) {
                 for (std::size_t pad : {0, 1, 15, 16, 31, 32, 33}) {
                     const std::string before(pad, ' ');
                     for (const std::string& text :
                          {before + word, word + before, before + word + before,
                           "x@y.zz" + before + word + ",a@b.cd"}) {
+                        ASSERT_EQ(FoundAddresses(text), AddressesWordByWord(text))
+                            << "text: \"" << text << "\"";
+                    }
+                }
+            }
+        }
+    }
+}
+
+// A wide separator, or a byte outside ASCII that is none, right before or
+// after the word, with the word at every distance from the ends of the text
+// (where the finder looks at 32 bytes at once).
+TEST(AddressFinder, WideSeparatorsAtEveryDistanceFromTheEnds) {
+    for (std::size_t local = 1; local <= 34; local += 3) {
+        for (std::size_t domain = 4; domain <= 34; domain += 3) {
+            const std::string address = AddressOfLengths(local, domain);
+            for (const std::string& edge : kWideAndBrokenBytes) {
+                for (std::size_t pad = 0; pad <= 34; ++pad) {
+                    const std::string before(pad, 'x');
+                    for (const std::string& text :
+                         {before + " " + edge + address, address + edge + " " + before,
+                          edge + address + "." + edge + before, before + edge + address + edge,
+                          "x@y.zz" + edge + before + edge + address + edge + ",a@b.cd"}) {
                         ASSERT_EQ(FoundAddresses(text), AddressesWordByWord(text))
                             << "text: \"" << text << "\"";
                     }

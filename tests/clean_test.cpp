@@ -2,10 +2,12 @@
 #include "clean/role_accounts.h"
 #include "clean/shown_rows.h"
 #include "clean/sort_order.h"
+#include "clean/top_level_labels.h"
 #include "output/csv_rows.h"
 #include "test_support.h"
 
 #include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -37,8 +39,48 @@ TEST(CleanList, RealDomainsAreThoseOfThePublicSuffixList) {
         EXPECT_EQ(cleaner.RuleAgainst(fake), CleaningRule::kNotARealDomain) << fake;
     for (const char* real :
          {"ann@example.com", "Ann@EXAMPLE.COM", "eve@bund.de", "a@studio.photography", "b@x.co.uk",
-          "c@shop.berlin", "d@kunst.museum", "e@x.io", "f@[10.0.0.1]"})
+          "c@shop.berlin", "d@kunst.museum", "e@x.io", "f@[10.0.0.1]", "bmerry@ska.ac.za",
+          "dwayne@translate.org.ZA", "g@x.ck"})
         EXPECT_EQ(cleaner.RuleAgainst(real), std::nullopt) << real;
+}
+
+// Every top-level label that a rule of the list's ICANN section ends in is
+// real, whether a rule names it alone ("com"), only a wildcard does ("*.ck")
+// or only longer rules do ("ac.za"), international ones in their ASCII form.
+TEST(CleanList, EveryTopLevelLabelTheListImpliesIsReal) {
+    std::ifstream list("/usr/share/publicsuffix/public_suffix_list.dat");
+    if (!RealDomains::Available() || !list)
+        GTEST_SKIP() << "no public suffix list";
+    std::set<std::string> labels;
+    bool icann = false;
+    for (std::string line; std::getline(list, line);) {
+        if (line.starts_with("// ===BEGIN ICANN"))
+            icann = true;
+        if (line.starts_with("// ===END ICANN"))
+            icann = false;
+        if (icann && !line.empty() && !line.starts_with("//"))
+            labels.insert(line.substr(line.rfind('.') + 1));
+    }
+    EXPECT_GT(labels.size(), 1000u);
+    EXPECT_TRUE(labels.contains("za") && labels.contains("ck") && labels.contains("\u9999\u6e2f"));
+    const RealDomains real;
+    for (const std::string& label : labels)
+        EXPECT_TRUE(real.Has("x@example." + AsciiLabel(label))) << label;
+    for (const char* fake : {"x@a.zz", "x@a.png", "x@a.localhost", "x@a.xn--zz", "x@a."})
+        EXPECT_FALSE(real.Has(fake)) << fake;
+}
+
+TEST(CleanList, InternationalLabelsInAscii) {
+    EXPECT_EQ(AsciiLabel("com"), "com");
+    // Top-level domains, and samples of the Punycode standard.
+    EXPECT_EQ(AsciiLabel("\u9999\u6e2f"), "xn--j6w193g");
+    EXPECT_EQ(AsciiLabel("\u0440\u0444"), "xn--p1ai");
+    EXPECT_EQ(AsciiLabel("\ud55c\uad6d"), "xn--3e0b707e");
+    EXPECT_EQ(AsciiLabel("\u05d9\u05e9\u05e8\u05d0\u05dc"), "xn--4dbrk0ce");
+    EXPECT_EQ(AsciiLabel("\u4ed6\u4eec\u4e3a\u4ec0\u4e48\u4e0d\u8bf4\u4e2d\u6587"),
+              "xn--ihqwcrb4cv8a8dqg056pqjye");
+    EXPECT_EQ(AsciiLabel("3\u5e74B\u7d44\u91d1\u516b\u5148\u751f"), "xn--3B-ww4c5e180e575a65lsy2b");
+    EXPECT_EQ(AsciiLabel("b\u00fccher"), "xn--bcher-kva");
 }
 
 TEST(CleanList, DomainsMatchTheirSubdomainsAndRulesCountInOrder) {

@@ -65,6 +65,12 @@ TEST_F(CommandLine, WritesTheChosenFormat) {
     EXPECT_EQ(Cli({"--crlf=no", "--commas", Path("a.txt")}).out, "Ann@Example.org,bob@x.com");
 }
 
+TEST_F(CommandLine, SubAddressesUnlessTheClassicPattern) {
+    WriteFile(dir / "c.txt", "\u201Cann+news@example.org\u201D, ann@example.org\u2026");
+    EXPECT_EQ(Cli({Path("c.txt")}).out, "ann+news@example.org\nann@example.org\n");
+    EXPECT_EQ(Cli({"--classic-pattern", Path("c.txt")}).out, "ann@example.org\n");
+}
+
 TEST_F(CommandLine, UnreadableFileIsNamedAndTheRunGoesOn) {
     const ProcessResult result = Cli({Path("a.txt"), Path("missing.txt"), Path("b.txt")});
     EXPECT_EQ(result.exitCode, 1);

@@ -18,7 +18,8 @@ struct ExtractionCounts {
 
 // The engine in one call, for the tests: the addresses of text that are new to seen, in text order
 // and spelled as written; they are added to seen.
-std::vector<std::string> ExtractEmailToArray(std::string_view text, AddressSet& seen,
-                                             ExtractionCounts* counts = nullptr);
+std::vector<std::string>
+ExtractEmailToArray(std::string_view text, AddressSet& seen, ExtractionCounts* counts = nullptr,
+                    AddressPattern pattern = AddressPattern::kSubAddresses);
 
 } // namespace ornavex

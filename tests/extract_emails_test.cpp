@@ -13,9 +13,9 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-Strings Extract(std::string_view text) {
+Strings Extract(std::string_view text, AddressPattern pattern = AddressPattern::kSubAddresses) {
     AddressSet seen;
-    return ExtractEmailToArray(text, seen);
+    return ExtractEmailToArray(text, seen, nullptr, pattern);
 }
 
 TEST(Normalisation, ReplacesExactlyTheNonEmailPunctuation) {
@@ -23,7 +23,7 @@ TEST(Normalisation, ReplacesExactlyTheNonEmailPunctuation) {
     for (int c = 0; c < 256; ++c)
         all.push_back(static_cast<char>(c));
     std::string normalised = all;
-    ReplaceNonEmailCharacters(normalised);
+    testing::ReplaceNonEmailCharacters(normalised);
     ASSERT_EQ(normalised.size(), all.size());
     int replaced = 0;
     for (int c = 0; c < 256; ++c) {
@@ -34,9 +34,13 @@ TEST(Normalisation, ReplacesExactlyTheNonEmailPunctuation) {
         }
     }
     EXPECT_EQ(replaced, 27);
-    std::string plain("abc@def.gh-_+\t\r\n\0\xE2\x80\x9C", 20);
+    // Each byte of a wide separator becomes a space; other bytes outside
+    // ASCII, and broken sequences, stay.
+    std::string plain("abc@def.gh-_+\t\r\n\0\xC3\xA9\xAB\xE2\x80 \x9C\xE0\x82\xA0", 27);
     std::string copy = plain;
-    EXPECT_EQ(ReplaceNonEmailCharacters(copy), plain);
+    EXPECT_EQ(testing::ReplaceNonEmailCharacters(copy), plain);
+    std::string quoted = "\xE2\x80\x9C\xE2\x80\xE2\x80\x9Dx\xC2\xA0";
+    EXPECT_EQ(testing::ReplaceNonEmailCharacters(quoted), "   \xE2\x80   x  ");
 }
 
 TEST(CandidateWords, KeepsWordsWithAtAndPeriodInTextOrder) {
@@ -79,15 +83,40 @@ TEST(Extraction, TextWithoutAddressesLeavesTheSetAlone) {
     EXPECT_EQ(seen.size(), 0u);
 }
 
-TEST(Extraction, KeepsCharactersThatAreNotSeparatorsInsideWords) {
-    EXPECT_TRUE(Extract("a+b@x.com").empty());
-    EXPECT_TRUE(Extract("\xE2\x80\x9C"
-                        "a@x.com"
-                        "\xE2\x80\x9D")
-                    .empty());                                 // typographic quotes
-    EXPECT_TRUE(Extract("a@x.com\xC2\xA0").empty());           // no-break space
+TEST(Extraction, SubAddressesUnlessClassic) {
+    const std::string text = "a+b@x.com +c@x.com d+@x.com 12345+name@users.noreply.github.com "
+                             "e@x+y.com plain@x.com";
+    EXPECT_EQ(Extract(text), (Strings{"a+b@x.com", "d+@x.com",
+                                      "12345+name@users.noreply.github.com", "plain@x.com"}));
+    EXPECT_EQ(Extract(text, AddressPattern::kClassic), (Strings{"plain@x.com"}));
+}
+
+// Typographic punctuation and Unicode spaces written in UTF-8 end words as
+// ASCII punctuation does; other bytes outside ASCII, and sequences that are
+// not well-formed UTF-8, stay inside their word.
+TEST(Extraction, WidePunctuationSeparatesWords) {
+    EXPECT_EQ(Extract("\u201Ca@x.com\u201D \u2018b@x.com\u2019 \u00ABc@x.com\u00BB "
+                      "\u2039d@x.com\u203A \u300Ce@x.com\u300D \uFF08f@x.com\uFF09 g@x.com\u2026 "
+                      "h@x.com\u2014i@x.com j@x.com.\u201D k@x.com\u00A0l@x.com\u3000m@x.com"
+                      "\uFF0Cn@x.com \U00011047o@x.com"),
+              (Strings{"a@x.com", "b@x.com", "c@x.com", "d@x.com", "e@x.com", "f@x.com", "g@x.com",
+                       "h@x.com", "i@x.com", "j@x.com", "k@x.com", "l@x.com", "m@x.com", "n@x.com",
+                       "o@x.com"}));
+    for (const char* joined : {"a@x.com\xC3\xA9", // a letter
+                               "\xAB"
+                               "a@x.com\xBB",     // Latin-1 guillemets
+                               "a@x.com\xE2\x80", // a quote cut short
+                               "a@x.com\x9D",     // its last byte alone
+                               "\xE0\x82\xA0"
+                               "a@x.com",              // an overlong no-break space
+                               "a@x.com\xE2\x80\x8B",  // a zero-width space, no space
+                               "a@x.com\xE2\x80\xA8"}) // a line separator, no space either
+        EXPECT_TRUE(Extract(joined).empty()) << joined;
     EXPECT_TRUE(Extract(std::string("a@x.com\0", 8)).empty()); // NUL stays attached
-    EXPECT_EQ(Extract("\xC2\xA0 a@x.com"), (Strings{"a@x.com"}));
+    // A stray lead byte does not hide the quote after it.
+    EXPECT_EQ(Extract("\xE2\xE2\x80\x9C"
+                      "a@x.com"),
+              (Strings{"a@x.com"}));
 }
 
 TEST(Extraction, EveryLineEndAndBlankSeparatesAlike) {
@@ -134,16 +163,27 @@ TEST(Extraction, AgreesWithReferenceOnRandomText) {
                                              "-",
                                              "_",
                                              "9",
-                                             std::string(1, '\0')};
+                                             std::string(1, '\0'),
+                                             "a+b@x.org",
+                                             "\xE2\x80\x9C",
+                                             "\xE2\x80",
+                                             "\x9D",
+                                             "\xE3\x80\x80",
+                                             "\xF0\x91\x81\x87",
+                                             "\xC3\xA9"};
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     for (int round = 0; round < 2000; ++round) {
         std::string text;
         for (int n = 0; n < 40; ++n)
             text += pieces[pick(random)];
-        AddressSet seen;
-        std::set<std::string> referenceSeen;
-        ASSERT_EQ(ExtractEmailToArray(text, seen), testing::ReferenceExtract(text, referenceSeen))
-            << "text: " << text;
+        for (const AddressPattern pattern :
+             {AddressPattern::kSubAddresses, AddressPattern::kClassic}) {
+            AddressSet seen;
+            std::set<std::string> referenceSeen;
+            ASSERT_EQ(ExtractEmailToArray(text, seen, nullptr, pattern),
+                      testing::ReferenceExtract(text, referenceSeen, pattern))
+                << "text: " << text;
+        }
     }
 }
 
@@ -167,10 +207,12 @@ Strings ExtractInBlocks(std::string_view text, const std::vector<std::size_t>& c
 
 TEST(StreamingExtraction, ResultsDoNotDependOnWhereBlocksEnd) {
     const std::string text = "Dear ann@example.org, please reply to Bob.Smith@mail.example.com.\r\n"
-                             "cc: <carol@x.io>; ann@EXAMPLE.org\nbad+one@x.com "
-                             "\xE2\x80\x9Cq@x.com\xE2\x80\x9D end@z.net";
+                             "cc: <carol@x.io>; ann@EXAMPLE.org\nsub+one@x.com "
+                             "\xE2\x80\x9Cq@x.com\xE2\x80\x9D\xF0\x91\x81\x87r@x.com\xE2\x80"
+                             "s@x.com\xC2\xA0"
+                             "end@z.net";
     const Strings expected = Extract(text);
-    ASSERT_EQ(expected.size(), 4u);
+    ASSERT_EQ(expected.size(), 6u);
     for (std::size_t cut = 0; cut <= text.size(); ++cut)
         ASSERT_EQ(ExtractInBlocks(text, {cut}), expected) << "cut at " << cut;
     for (std::size_t size = 1; size < 9; ++size) {
@@ -184,9 +226,33 @@ TEST(StreamingExtraction, ResultsDoNotDependOnWhereBlocksEnd) {
 // Random near-miss text cut at random places: every word that crosses a cut
 // is judged piece by piece, and must be judged as the whole text judges it.
 TEST(StreamingExtraction, RandomCutsOfRandomTextAgreeWithTheWholeText) {
-    const std::vector<std::string> pieces = {"a",    "B.", ".",  "..", "@",  "x@y.zz",  "-",
-                                             "_",    "9",  " ",  "\n", "co", "@a.b.cd", "+",
-                                             "\x80", "[",  "Q.", "ab", "@@", ".com",    "\0"};
+    const std::vector<std::string> pieces = {"a",
+                                             "B.",
+                                             ".",
+                                             "..",
+                                             "@",
+                                             "x@y.zz",
+                                             "-",
+                                             "_",
+                                             "9",
+                                             " ",
+                                             "\n",
+                                             "co",
+                                             "@a.b.cd",
+                                             "+",
+                                             "\x80",
+                                             "[",
+                                             "Q.",
+                                             "ab",
+                                             "@@",
+                                             ".com",
+                                             "\0",
+                                             "\xE2\x80\x9C",
+                                             "\xE2\x80",
+                                             "\x9C",
+                                             "\xF0\x91\x81\x87",
+                                             "\xF0\x91",
+                                             "\xC2\xA0"};
     std::mt19937 random(11);
     for (int round = 0; round < 3000; ++round) {
         std::string text;

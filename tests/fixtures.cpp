@@ -144,27 +144,27 @@ std::string MakeOdt(std::string_view body) {
                              "</office:text></office:body></office:document-content>"}});
 }
 
-std::string MakePdf(const std::vector<std::vector<std::string>>& pages) {
-    // Objects: 1 catalog, 2 page tree, 3 font, then a page and its content
-    // stream for each page.
+namespace {
+
+// A PDF of the given content streams whose pages each show the stream
+// contents[i] names.
+std::string PdfOfStreams(const std::vector<std::string>& streams,
+                         const std::vector<std::size_t>& contents) {
+    // Objects: 1 catalog, 2 page tree, 3 font, the streams, then the pages.
     std::vector<std::string> objects(3);
-    std::string kids;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        const std::size_t page = 4 + 2 * i;
-        kids += std::to_string(page) + " 0 R ";
-        std::string stream = "BT /F1 12 Tf 14 TL 72 760 Td\n";
-        for (const std::string& line : pages[i])
-            stream += "(" + EscapePdfText(line) + ") Tj T*\n";
-        stream += "ET\n";
-        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << "
-                          "/Font << /F1 3 0 R >> >> /Contents " +
-                          std::to_string(page + 1) + " 0 R >>");
+    for (const std::string& stream : streams)
         objects.push_back("<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream +
                           "endstream");
+    std::string kids;
+    for (const std::size_t stream : contents) {
+        kids += std::to_string(objects.size() + 1) + " 0 R ";
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << "
+                          "/Font << /F1 3 0 R >> >> /Contents " +
+                          std::to_string(4 + stream) + " 0 R >>");
     }
     objects[0] = "<< /Type /Catalog /Pages 2 0 R >>";
     objects[1] =
-        "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>";
+        "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(contents.size()) + " >>";
     objects[2] = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
 
     std::string pdf = "%PDF-1.4\n";
@@ -182,6 +182,29 @@ std::string MakePdf(const std::vector<std::vector<std::string>>& pages) {
     pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
            " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
     return pdf;
+}
+
+std::string PageStream(const std::vector<std::string>& lines) {
+    std::string stream = "BT /F1 12 Tf 14 TL 72 760 Td\n";
+    for (const std::string& line : lines)
+        stream += "(" + EscapePdfText(line) + ") Tj T*\n";
+    return stream + "ET\n";
+}
+
+} // namespace
+
+std::string MakePdf(const std::vector<std::vector<std::string>>& pages) {
+    std::vector<std::string> streams;
+    std::vector<std::size_t> contents;
+    for (const auto& lines : pages) {
+        contents.push_back(streams.size());
+        streams.push_back(PageStream(lines));
+    }
+    return PdfOfStreams(streams, contents);
+}
+
+std::string MakeSharedContentPdf(const std::vector<std::string>& lines, std::size_t pages) {
+    return PdfOfStreams({PageStream(lines)}, std::vector<std::size_t>(pages, 0));
 }
 
 std::string Base64(std::string_view bytes) {

@@ -36,6 +36,8 @@ std::string MakeOdt(std::string_view body);
 
 // A PDF whose pages each show their lines of text, in the standard font.
 std::string MakePdf(const std::vector<std::vector<std::string>>& pages);
+// A PDF of many pages that all show one content stream of these lines.
+std::string MakeSharedContentPdf(const std::vector<std::string>& lines, std::size_t pages);
 
 // Base64 in lines of 76 characters, as mail carries it.
 std::string Base64(std::string_view bytes);

@@ -1,4 +1,4 @@
-#include "decode/decode.h"
+#include "decode/decode_context.h"
 #include "decode/web_page_text.h"
 #include "fixtures.h"
 #include "run/removal_run.h"
@@ -163,7 +163,9 @@ TEST_F(ReadInside, OfficeDocumentsAreReadAsTheyAreShown) {
          "<w:r><w:t>t dora@example.org</w:t><w:tab/>"
          "<w:t>eve@example.org</w:t><w:br/><w:t>gus&#64;example.com &amp; more</w:t></w:r>"},
         "<Relationship Id=\"r1\" Type=\"hyperlink\" Target=\"mailto:hal%40example.com?subject=x\" "
-        "TargetMode=\"External\"/><Relationship Id=\"r2\" Type=\"x\" Target=\"ivy@example.com\"/>");
+        "TargetMode=\"External\"/><Relationship Id=\"r2\" Type=\"x\" Target=\"ivy@example.com\"/>"
+        "<Relationship Id=\"r3\" Type=\"hyperlink\" Target=\"https://cred@host.example.org/\" "
+        "TargetMode=\"External\"/>");
     EXPECT_EQ(RunOne("a.docx", docx).addresses,
               (Strings{"ann@example.com", "carl@example.ne", "dora@example.org", "eve@example.org",
                        "gus@example.com", "hal@example.com"}));
@@ -204,6 +206,7 @@ TEST_F(ReadInside, WebPagesAreReadAsABrowserShowsThem) {
         "<p>do<b>ra</b>@<span class=\"a>b\">example</span>.com</p><div>eve@example.co</div>"
         "<div>m</div><li>fay [at] example [dot] com</li><!-- gus@example.com -->"
         "<a href=\"mailto:hal%40example.com\">write</a><p>ivy&commat example.org &amp; "
+        "<a href=\"https://cred@host.example.org/x\">li</a>nk "
         "jo&#64example.com</p><br>kim@ex<br/>ample.com <p>&nbsp;lee@example.org&nbsp;</p>";
     EXPECT_EQ(RunOne("page", page).addresses,
               (Strings{"ann@example.com", "bob@example.org", "carl@example.net", "dora@example.com",
@@ -260,6 +263,14 @@ TEST_F(ReadInside, MailPartsAreDecodedAndAttachmentsOpened) {
               (Strings{"ann@example.com", "x@example.org", "bounce@example.com", "bob@example.org",
                        "gil@example.net"}));
 
+    // A multipart whose boundary is missing (a real bounce) is read as
+    // text, and so are the header fields of its parts.
+    EXPECT_EQ(RunOne("bounce.eml", "From: mailer@example.com\nTo: x@example.org\nSubject: b\n"
+                                   "Content-Type: multipart/report; report-type=delivery-status\n"
+                                   "\nlost@example.net could not be reached\n")
+                  .addresses,
+              (Strings{"mailer@example.com", "x@example.org", "lost@example.net"}));
+
     // Both reading threads decode mail at once.
     std::vector<std::filesystem::path> many;
     for (int i = 0; i < 8; ++i)
@@ -274,6 +285,11 @@ TEST_F(ReadInside, PdfPagesAreReadInOrder) {
     EXPECT_EQ(outcome.addresses,
               (Strings{"ann@example.com", "bob@example.org", "carl@example.net"}));
     EXPECT_EQ(outcome.parts, 2u);
+    // Typographic quotes (\xAA and \xBA in the standard font's encoding)
+    // around an address end its word.
+    EXPECT_EQ(
+        RunOne("q.pdf", testing::MakePdf({{"write to \xAAquoted@example.com\xBA now"}})).addresses,
+        Strings{"quoted@example.com"});
     // Inside an archive it is read from a copy.
     EXPECT_EQ(RunOne("p.zip", MakeArchive(ArchiveFormat::kZip, {{"a.pdf", pdf}})).addresses,
               outcome.addresses);
@@ -285,7 +301,7 @@ TEST_F(ReadInside, PdfPagesAreReadInOrder) {
     EXPECT_EQ(Run(many).parts, 16u);
 }
 
-TEST_F(ReadInside, AFailingFileGivesNothingAndNamesTheMember) {
+TEST_F(ReadInside, APartThatFailsGivesNothingAndIsNamedWhileTheRestIsRead) {
     const std::string good = MakeArchive(
         ArchiveFormat::kZip, {{"a.txt", "ann@example.com"}, {"b.txt", "bob@example.org"}});
     std::string cut = good.substr(0, good.size() / 2);
@@ -313,20 +329,40 @@ TEST_F(ReadInside, AFailingFileGivesNothingAndNamesTheMember) {
              Put("laughs.docx", bomb), Put("after.txt", "after@example.com"),
              Put("bad.pdf", "%PDF-1.4\nnot really\n"), Put("bad.gz", "\x1F\x8B\x08garbage")});
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60)); // no hang
-    EXPECT_EQ(outcome.addresses, Strings{"after@example.com"});
+    // The members before the damage are read; a stream that does not open
+    // as what its first bytes suggest is text.
+    EXPECT_EQ(outcome.addresses, (Strings{"ann@example.com", "ok@example.com", "doc@example.com",
+                                          "after@example.com"}));
     EXPECT_EQ(
         outcome.errors,
         (Strings{"cut.zip: b.txt: Damaged archive", "report.zip: 2024/list.docx: Damaged archive",
                  "enc.zip: open.txt: Encrypted", "laughs.docx: word/document.xml: Damaged document",
-                 "bad.pdf: Damaged PDF", "bad.gz: Damaged archive"}));
+                 "bad.pdf: Damaged PDF"}));
+}
+
+TEST_F(ReadInside, ManualPagesAreReadAsThePageShowsThem) {
+    const std::string page = ".\\\" comment hidden@example.org\n.TH HELLO 1\n.SH AUTHOR\n"
+                             "Report bugs to bug\\-hello@gnu.org or \\fIjoost@debian.org\\fR,\n"
+                             "uni: kim@informatik.uni\\-erlangen.de and lee\\(atexample.com\n"
+                             ".BR ann@example.com ,\n.MT mt@example.com\n.ME .\n"
+                             "x\\&y@example.com \\[at] end\\c\n@example.net\n"
+                             ".de XX\nmacro@example.org\n..\n.ig\nignored@example.org\n..\n"
+                             ".if n .ds Q q@example.org\n\\(lqquoted@example.com\\(rq\n";
+    const Strings want = {"bug-hello@gnu.org", "joost@debian.org", "kim@informatik.uni-erlangen.de",
+                          "lee@example.com",   "ann@example.com",  "mt@example.com",
+                          "xy@example.com",    "end@example.net",  "quoted@example.com"};
+    EXPECT_EQ(RunOne("hello.1.gz", Compress(page, Compression::kGzip)).addresses, want);
+    // Read as it is written, the escapes would break or join the addresses.
+    EXPECT_NE(Run({Put("raw.1", page)}, false).addresses, want);
 }
 
 // A file decoded to text of size bytes, compressed with the limits given.
 DecodeResult DecodeSized(const std::string& stored, DecodeLimits limits, std::string& error) {
     MemorySource source(stored);
     TextCollector sink;
-    DecodeContext context([&] { return stored.size(); }, std::nullopt, limits);
-    const DecodeResult result = DecodeMember(source, sink, context, 0);
+    DecodeContext context(
+        sink, [&] { return stored.size(); }, std::nullopt, limits);
+    const DecodeResult result = context.DecodeFile(source);
     error = context.error();
     return result;
 }
@@ -357,6 +393,25 @@ TEST_F(ReadInside, ExpansionAndNestingHaveLimits) {
             EXPECT_EQ(outcome.errors, Strings{"n.zip: l5: l4: l3: l2: Expands too far"});
         }
     }
+}
+
+// Typographic punctuation in decoded text ends words as it does in a
+// plain file: written as characters or as references, in a document, a web
+// page and a mail body alike; '+' stands in the local part there too.
+TEST_F(ReadInside, TypographicPunctuationEndsWordsInDecodedText) {
+    const std::string docx = testing::MakeDocx({"<w:r><w:t>\u201Cann+list@example.com\u201D "
+                                                "\u00ABbob@example.org\u00BB\u2026</w:t></w:r>"});
+    EXPECT_EQ(RunOne("a.docx", docx).addresses,
+              (Strings{"ann+list@example.com", "bob@example.org"}));
+    EXPECT_EQ(RunOne("page", "<!DOCTYPE html><p>&ldquo;carl@example.net&rdquo;&mdash;"
+                             "&#x300C;dora@example.io&#x300D;</p>")
+                  .addresses,
+              (Strings{"carl@example.net", "dora@example.io"}));
+    EXPECT_EQ(RunOne("mail", "From: a@example.com\r\nSubject: s\r\nContent-Type: text/plain; "
+                             "charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+                             "=E2=80=98eve@example.org=E2=80=99\r\n")
+                  .addresses,
+              (Strings{"a@example.com", "eve@example.org"}));
 }
 
 } // namespace

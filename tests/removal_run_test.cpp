@@ -332,7 +332,7 @@ TEST(RemovalRun, AFileThatFailsPartWayContributesNothing) {
     struct ChangingSink : RecordingSink {
         bool Progress(const RunProgress& progress) override {
             if (progressCalls == 300)
-                WriteFileAt(path, 30, "+");
+                WriteFileAt(path, 30, "!");
             return RecordingSink::Progress(progress);
         }
         static void WriteFileAt(const std::filesystem::path& file, long offset, const char* text) {

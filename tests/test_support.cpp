@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -88,15 +89,60 @@ std::string ReadFile(const fs::path& path) {
     return text.str();
 }
 
-bool RegexMatchesAddress(const std::string& word) {
+bool RegexMatchesAddress(const std::string& word, AddressPattern choice) {
     static const std::regex pattern(std::string(kAddressPattern), std::regex::ECMAScript);
-    return std::regex_search(word, pattern);
+    static const std::regex classic(std::string(kClassicAddressPattern), std::regex::ECMAScript);
+    return std::regex_search(word, choice == AddressPattern::kClassic ? classic : pattern);
 }
 
-std::vector<std::string> ReferenceExtract(std::string text, std::set<std::string>& seen) {
-    for (char& c : text)
-        if (kNonEmailCharacters.find(c) != std::string_view::npos)
-            c = ' ';
+std::size_t ReferenceWideSeparatorLength(std::string_view text, std::size_t i) {
+    // The well-formed byte sequences, as the Unicode standard tabulates
+    // them: for each lead byte, the range of its second byte; the bytes
+    // after that are 80..BF.
+    struct Form {
+        unsigned char leadFirst, leadLast, secondFirst, secondLast;
+        std::size_t length;
+    };
+    static constexpr Form kForms[] = {{0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3},
+                                      {0xE1, 0xEC, 0x80, 0xBF, 3}, {0xED, 0xED, 0x80, 0x9F, 3},
+                                      {0xEE, 0xEF, 0x80, 0xBF, 3}, {0xF0, 0xF0, 0x90, 0xBF, 4},
+                                      {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4}};
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    for (const Form& form : kForms) {
+        if (byte(0) < form.leadFirst || byte(0) > form.leadLast)
+            continue;
+        if (text.size() - i < form.length || byte(1) < form.secondFirst ||
+            byte(1) > form.secondLast)
+            return 0;
+        char32_t cp = byte(0) & (form.length == 2 ? 0x1F : form.length == 3 ? 0x0F : 0x07);
+        for (std::size_t k = 1; k < form.length; ++k) {
+            if (byte(k) < 0x80 || byte(k) > 0xBF)
+                return 0;
+            cp = cp << 6 | (byte(k) & 0x3F);
+        }
+        const auto range = std::lower_bound(
+            std::begin(kWideSeparatorRanges), std::end(kWideSeparatorRanges), cp,
+            [](const CodePointRange& r, char32_t value) { return r.last < value; });
+        return range != std::end(kWideSeparatorRanges) && range->first <= cp ? form.length : 0;
+    }
+    return 0;
+}
+
+std::string& ReplaceNonEmailCharacters(std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (kNonEmailCharacters.find(text[i]) != std::string_view::npos) {
+            text[i] = ' ';
+        } else if (const std::size_t wide = ReferenceWideSeparatorLength(text, i)) {
+            text.replace(i, wide, wide, ' ');
+            i += wide - 1;
+        }
+    }
+    return text;
+}
+
+std::vector<std::string> ReferenceExtract(std::string text, std::set<std::string>& seen,
+                                          AddressPattern pattern) {
+    ReplaceNonEmailCharacters(text);
     std::vector<std::string> words;
     std::string word;
     for (char c : text) {
@@ -117,7 +163,7 @@ std::vector<std::string> ReferenceExtract(std::string text, std::set<std::string
             w.pop_back();
         if (w.find('@') == std::string::npos || w.find('.') == std::string::npos)
             continue;
-        if (!RegexMatchesAddress(w))
+        if (!RegexMatchesAddress(w, pattern))
             continue;
         std::string key = w;
         std::transform(key.begin(), key.end(), key.begin(),

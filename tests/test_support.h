@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/address_pattern.h"
 #include "run/removal_run.h"
 
 #include <filesystem>
@@ -54,12 +55,25 @@ public:
 };
 
 // A plain, obviously correct extraction to compare the engine with: replace
-// the punctuation, cut at every separator, drop one trailing period, test the
-// pattern with std::regex, and de-duplicate on the lower-case form.
-std::vector<std::string> ReferenceExtract(std::string text, std::set<std::string>& seen);
+// the punctuation (each byte of a wide separator too), cut at every
+// separator, drop one trailing period, test the pattern with std::regex, and
+// de-duplicate on the lower-case form.
+std::vector<std::string> ReferenceExtract(std::string text, std::set<std::string>& seen,
+                                          AddressPattern pattern = AddressPattern::kSubAddresses);
 
 // True when std::regex (ECMAScript) matches the whole word with the pattern.
-bool RegexMatchesAddress(const std::string& word);
+bool RegexMatchesAddress(const std::string& word,
+                         AddressPattern pattern = AddressPattern::kSubAddresses);
+
+// Turns every non-email punctuation character of text into a space, in
+// place, and every byte of a wide separator too, and returns the text. Its
+// length never changes.
+std::string& ReplaceNonEmailCharacters(std::string& text);
+
+// The length of the wide separator that starts at text[i] by the plain
+// rule: a well-formed UTF-8 sequence, checked byte by byte against the
+// standard's table, of a code point in kWideSeparatorRanges; 0 when none does.
+std::size_t ReferenceWideSeparatorLength(std::string_view text, std::size_t i);
 
 struct ProcessResult {
     int exitCode = -1;

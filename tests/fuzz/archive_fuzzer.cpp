@@ -4,7 +4,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    ornavex::fuzz::Decode(ornavex::InputKind::kArchive, bytes);
-    ornavex::fuzz::Decode(ornavex::InputKind::kCompressed, bytes);
+    ornavex::fuzz::Decode("zip", bytes);
+    ornavex::fuzz::Decode("tar", bytes);
+    ornavex::fuzz::Decode("gzip", bytes);
     return 0;
 }

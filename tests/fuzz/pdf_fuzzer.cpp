@@ -2,7 +2,6 @@
 #include "decode_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
-    ornavex::fuzz::Decode(ornavex::InputKind::kPdf,
-                          std::string_view(reinterpret_cast<const char*>(data), size));
+    ornavex::fuzz::Decode("pdf", std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }

@@ -29,10 +29,9 @@ private:
 std::string Read(std::string_view xml, ornavex::XmlDialect dialect, std::mt19937* cuts) {
     CutSource source(xml, cuts);
     ornavex::fuzz::TextCollector sink;
-    ornavex::DecodeContext context([&] { return xml.size(); }, std::nullopt,
-                                   ornavex::fuzz::SmallLimits());
-    const bool done =
-        ornavex::DecodeXml(source, dialect, sink, context) == ornavex::DecodeResult::kDone;
+    ornavex::DecodeContext context(
+        sink, [&] { return xml.size(); }, std::nullopt, ornavex::fuzz::SmallLimits());
+    const bool done = ornavex::DecodeXml(source, dialect, context) == ornavex::DecodeResult::kDone;
     return done ? sink.all : "(failed)";
 }
 

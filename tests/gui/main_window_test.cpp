@@ -141,15 +141,20 @@ TEST_F(MainWindowTest, MenusHaveEveryItemWithItsName) {
         ASSERT_NE(MenuItem(name), nullptr) << name;
         EXPECT_TRUE(MenuItem(name)->isSeparator()) << name;
     }
-    // Options sits between File and Help, its one item on at start.
+    // Options sits between File and Help: reading inside on at start, the
+    // classic pattern off.
     const QList<QAction*> titles = window.menuBar()->actions();
     ASSERT_EQ(titles.size(), 3);
     EXPECT_EQ(titles[0]->menu()->actions().size(), 7);
     EXPECT_EQ(titles[1]->text(), "&Options");
-    ASSERT_EQ(titles[1]->menu()->actions().size(), 1);
+    ASSERT_EQ(titles[1]->menu()->actions().size(), 2);
     QAction* readInside = titles[1]->menu()->actions()[0];
     EXPECT_EQ(readInside->text(), "Read Inside Documents and Archives");
     EXPECT_TRUE(readInside->isCheckable() && readInside->isChecked());
+    QAction* classic = titles[1]->menu()->actions()[1];
+    EXPECT_EQ(classic->objectName(), "classicPattern");
+    EXPECT_EQ(classic->text(), "Classic Address Pattern");
+    EXPECT_TRUE(classic->isCheckable() && !classic->isChecked());
     // Help keeps its items first; About comes after them, with the version.
     const QList<QAction*> help = titles[2]->menu()->actions();
     ASSERT_EQ(help.size(), 8);

@@ -6,6 +6,8 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -139,6 +141,36 @@ TEST_F(RunWindowTest, OptionsItemSwitchesReadingInsideFilesForTheNextRun) {
     ASSERT_TRUE(WaitUntil([&] { return RunEnded(); }));
     EXPECT_TRUE(ResultRows().isEmpty());
     EXPECT_EQ(window.results().statusText(), "0 unique addresses found, 0 duplicates removed.");
+}
+
+// With the mouse: Start Removing finds the sub-address; then Options >
+// Classic Address Pattern, Back, Start Removing again, and it is left out.
+TEST_F(RunWindowTest, ClassicPatternItemLeavesOutSubAddressesFromTheNextRun) {
+    WriteFile(dir / "subs.txt", "ann+news@example.org \u201Cbob@x.com\u201D");
+    window.files().Append(Q(dir / "subs.txt"));
+    const auto clickCommand = [](QToolBar* bar, int id) {
+        for (QAction* action : bar->actions())
+            if (action->data().toInt() == id)
+                QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+    };
+    clickCommand(window.toolbar(), 1002);
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded() && window.results().isVisible(); }));
+    EXPECT_EQ(ResultRows(), (QStringList{"ann+news@example.org", "bob@x.com"}));
+
+    clickCommand(window.results().toolbar(), 1000); // Back
+    ASSERT_TRUE(window.isVisible());
+    QMenuBar* bar = window.menuBar();
+    QAction* options = bar->actions()[1];
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(options).center());
+    QMenu* menu = options->menu();
+    ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }));
+    QAction* classic = window.findChild<QAction*>("classicPattern");
+    ASSERT_NE(classic, nullptr);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(classic).center());
+    EXPECT_TRUE(classic->isChecked());
+    clickCommand(window.toolbar(), 1002);
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded() && window.results().isVisible(); }));
+    EXPECT_EQ(ResultRows(), QStringList{"bob@x.com"});
 }
 
 TEST_F(RunWindowTest, WhileARunWaitsStartIsIgnoredAndEscCancelsIt) {
