@@ -19,6 +19,7 @@
 #include <chrono>
 #include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace ornavex {
 namespace fs = std::filesystem;
@@ -213,6 +214,18 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     const auto started = std::chrono::steady_clock::now();
     std::vector<InputSource> inputs;
     bool inputsComplete = true;
+    // Meant as the report's file, as --report FILE once named it: refused
+    // before anything is read, with the form that names it.
+    std::error_code missing;
+    if (options.pathAfterReport &&
+        fs::symlink_status(PathFromArgument(*options.pathAfterReport), missing).type() ==
+            fs::file_type::not_found) {
+        Complain(err, *options.pathAfterReport,
+                 "no such input (a path after --report is read as an input; "
+                 "--report=" +
+                     *options.pathAfterReport + " names the report's file)");
+        return kExitUsage;
+    }
     if (options.paths.empty())
         inputs.push_back(InputSource::StandardInput());
     else

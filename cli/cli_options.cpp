@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <sstream>
+#include <string_view>
 
 namespace ornavex {
 
@@ -117,6 +118,9 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
                                                "no domain given");
         if (reportOption->count() > 0)
             options.reportFile = report;
+        for (int i = 1; i + 1 < argc && std::string_view(argv[i]) != "--"; ++i)
+            if (std::string_view(argv[i]) == "--report" && argv[i + 1][0] != '-')
+                options.pathAfterReport = argv[i + 1];
         if (memoryLimit) {
             const std::optional<std::uint64_t> bytes = ParseSize(*memoryLimit);
             if (!bytes)

@@ -38,6 +38,10 @@ struct CliOptions {
     bool csv = false;
     // Per input: found, new, failed. "-" for standard error.
     std::optional<std::string> reportFile;
+    // The argument right after a bare --report, when it is no option: an
+    // input, which is refused should it not exist (the report's file, as
+    // --report FILE once named it, is --report=FILE).
+    std::optional<std::string> pathAfterReport;
 
     bool WholeListFirst() const {
         return checkDomains || !excludeFiles.empty() || !onlyDomains.empty() ||

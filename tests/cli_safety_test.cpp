@@ -6,6 +6,7 @@
 #include "fixtures.h"
 #include "run/shown_name.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace ornavex {
@@ -68,6 +69,14 @@ TEST_F(CliSafety, ReportTakesItsFileOnlyAfterAnEqualsSign) {
     EXPECT_EQ(result.out, "ann@x.com\nbob@y.org\n");
     EXPECT_EQ(result.err.rfind("found\tnew\tstatus\tfile\n2\t2\tread\t", 0), 0u) << result.err;
     EXPECT_EQ(ReadFile(dir / "a.txt"), "ann@x.com bob@y.org\n");
+    // A missing path there was meant as the report's file: refused, with
+    // the form that names it, before anything is read or written.
+    result = Cli({"--report", Path("new.tsv"), Path("a.txt")});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("--report=" + ShownName(Path("new.tsv"))), std::string::npos)
+        << result.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.tsv"));
 
     WriteFile(dir / "report.tsv", "old");
     result = Cli({"--report=" + Path("report.tsv"), Path("a.txt")});
@@ -220,7 +229,7 @@ TEST_F(CliSafety, NamesCannotSteerTheTerminal) {
     fs::create_directories(dir / hostile);
     WriteFile(dir / hostile / "in.txt", "in@x.com");
     const std::string missing = Path(hostile + ".txt");
-    std::vector<std::string> arguments = {"--report", missing, Path(hostile)};
+    std::vector<std::string> arguments = {"--report", Path(hostile), missing};
 #ifdef ORNAVEX_DOCUMENTS
     // A member that cannot be read: encrypted.
     WriteFile(dir / "secret.zip",
