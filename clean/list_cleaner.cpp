@@ -38,13 +38,18 @@ ListCleaner::ListCleaner(CleaningRules rules) : rules_(std::move(rules)) {
 }
 
 std::optional<CleaningRule> ListCleaner::RuleAgainst(std::string_view address) const {
+    return RuleAgainst(address, rules_.doNotMail != nullptr && rules_.doNotMail->Contains(address));
+}
+
+std::optional<CleaningRule> ListCleaner::RuleAgainst(std::string_view address,
+                                                     bool doNotMail) const {
     const auto inAny = [&](const std::vector<std::string>& domains) {
         return std::any_of(domains.begin(), domains.end(),
                            [&](const std::string& domain) { return InDomain(address, domain); });
     };
     if (realDomains_ && !realDomains_->Has(address))
         return CleaningRule::kNotARealDomain;
-    if (rules_.doNotMail != nullptr && rules_.doNotMail->Contains(address))
+    if (doNotMail)
         return CleaningRule::kDoNotMail;
     if ((!rules_.onlyDomains.empty() && !inAny(rules_.onlyDomains)) || inAny(rules_.dropDomains))
         return CleaningRule::kDomainFilter;

@@ -51,6 +51,9 @@ public:
 
     // The rule that removes the address, if any.
     std::optional<CleaningRule> RuleAgainst(std::string_view address) const;
+    // The same, told whether the address is on the do-not-mail list (by a
+    // caller that matched a long list on disk against its addresses in order).
+    std::optional<CleaningRule> RuleAgainst(std::string_view address, bool doNotMail) const;
 
     // Cleans the addresses [0, count) given by address(i).
     CleaningOutcome Clean(std::size_t count,

@@ -1,10 +1,12 @@
 #include "cli/cli_options.h"
 
 #include "clean/list_cleaner.h"
+#include "cli/size_option.h"
 #include "run/removal_run.h"
 
 #include <CLI/CLI.hpp>
 #include <sstream>
+#include <string_view>
 
 namespace ornavex {
 
@@ -21,7 +23,8 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
                    "(names starting with \"~\" skipped); \"-\" or no PATH reads standard input;\n"
                    "\"--\" ends the options");
     app.add_option("-o,--output", options.outputFile,
-                   "Write the addresses to FILE (through a temporary file renamed into place)")
+                   "Write the addresses to FILE (through a temporary file renamed into place);\n"
+                   "\"-\" is standard output")
         ->check([](const std::string& value) {
             return value.empty() ? std::string("the output file name must not be empty")
                                  : std::string();
@@ -35,6 +38,10 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
     app.add_option("--ext", extensions,
                    "In folders, read only files with these extensions: txt, .txt or *.txt,\n"
                    "several joined by commas (txt,csv), * for all");
+    bool recursive = false;
+    app.add_flag("-r,--recursive", recursive,
+                 "Accepted, and nothing more: folders are always read with all their\n"
+                 "subfolders");
     app.add_flag("--raw", options.raw,
                  "Read every file as raw bytes: no documents, archives, compressed files,\n"
                  "mail or web pages read inside");
@@ -75,11 +82,14 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
                  "Start each line with how often the address occurred and a TAB");
     app.add_flag("--csv", options.csv,
                  "Write CSV for spreadsheets: address,count,first_file,first_line");
-    app.add_option("--report", options.reportFile,
-                   "Per input: addresses found, new addresses, read or failed; to standard\n"
-                   "error, or to FILE (a path right after --report is taken as FILE)")
-        ->expected(0, 1)
-        ->type_name("[FILE]");
+    // A flag, so the path after it is never taken for its file: only
+    // --report=FILE names one.
+    std::string report;
+    CLI::Option* reportOption =
+        app.add_flag("--report{-}", report,
+                     "Per input: addresses found, new addresses, read or failed; to standard\n"
+                     "error, or with --report=FILE to FILE (\"-\": standard error)")
+            ->type_name("[=FILE]");
     app.add_flag("--stats", options.stats,
                  "Print counts, speed, memory and what cleaning removed to standard error");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar");
@@ -89,15 +99,11 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
                        std::to_string(kMostReadingThreads) + ")")
         ->check(CLI::Range(std::size_t{1}, std::size_t{256}).description(""))
         ->type_name("N");
-    app.add_option("--memory-limit", options.memoryLimit,
+    std::optional<std::string> memoryLimit;
+    app.add_option("--memory-limit", memoryLimit,
                    "Memory for the distinct addresses, such as 512M or 4G (default: half of\n"
-                   "this machine's); what a large run's set does not take is kept in TMPDIR")
-        ->transform(CLI::AsSizeValue(false).description(""))
-        ->check(CLI::Validator(
-            [](const std::string& bytes) {
-                return bytes == "0" ? std::string("must be more than 0") : std::string();
-            },
-            ""))
+                   "what this process may have: the machine's memory, or less in a container\n"
+                   "or under ulimit -v); what does not fit is kept in TMPDIR")
         ->type_name("SIZE");
 
     std::ostringstream outText, errText;
@@ -117,8 +123,19 @@ std::optional<int> ParseCliOptions(int argc, const char* const* argv, CliOptions
                     throw CLI::ValidationError(domains == &options.onlyDomains ? "--only-domain"
                                                                                : "--drop-domain",
                                                "no domain given");
-        if (options.reportFile && options.outputFile && *options.reportFile == *options.outputFile)
-            throw CLI::ValidationError("--report", "cannot write to the -o file");
+        if (reportOption->count() > 0)
+            options.reportFile = report;
+        for (int i = 1; i + 1 < argc && std::string_view(argv[i]) != "--"; ++i)
+            if (std::string_view(argv[i]) == "--report" && argv[i + 1][0] != '-')
+                options.pathAfterReport = argv[i + 1];
+        if (memoryLimit) {
+            const std::optional<std::uint64_t> bytes = ParseSize(*memoryLimit);
+            if (!bytes)
+                throw CLI::ValidationError("--memory-limit", "\"" + *memoryLimit +
+                                                                 "\" is not a size: give " +
+                                                                 std::string(kSizeForms));
+            options.memoryLimit = *bytes;
+        }
         options.sort = *SortOrderNamed(sort);
         if (extensions) {
             options.filter = FileNameFilter::ForExtensions(*extensions);

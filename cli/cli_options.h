@@ -14,8 +14,8 @@ namespace ornavex {
 
 // The checked configuration of one command-line call.
 struct CliOptions {
-    std::vector<std::string> paths; // files, folders or "-"; none means standard input
-    std::optional<std::string> outputFile;
+    std::vector<std::string> paths;        // files, folders or "-"; none means standard input
+    std::optional<std::string> outputFile; // "-": standard output
     FileNameFilter filter = FileNameFilter::AllFiles(); // which files of a folder are read
     ExportFormat format = ExportFormat::kUnixLines;
     bool force = false;
@@ -37,8 +37,12 @@ struct CliOptions {
     SortOrder sort = SortOrder::kFirstOccurrence;
     bool counts = false; // each line starts with the count and a TAB
     bool csv = false;
-    // Per input: found, new, failed. "" for standard error.
+    // Per input: found, new, failed. "-" for standard error.
     std::optional<std::string> reportFile;
+    // The argument right after a bare --report, when it is no option: an
+    // input, which is refused should it not exist (the report's file, as
+    // --report FILE once named it, is --report=FILE).
+    std::optional<std::string> pathAfterReport;
 
     bool WholeListFirst() const {
         return checkDomains || !excludeFiles.empty() || !onlyDomains.empty() ||
@@ -50,6 +54,9 @@ struct CliOptions {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFileFailed = 1;
 inline constexpr int kExitUsage = 2;
+// The output pipe's reader went away: the program ends quietly, as a closed
+// pipe ends it (see EndForClosedPipe), with the status a shell then shows.
+inline constexpr int kExitClosedPipe = 141;
 
 // Parses the arguments. Returns the exit status when the program is done
 // already (help, version or a usage error, printed to out or err).

@@ -10,9 +10,10 @@ namespace ornavex {
 
 // What --report writes: a line per input read, TAB-separated, under a
 // header: the addresses found (repeats included), those new to the run,
-// "read" or "failed", and the input's name (TAB, CR, LF and backslash
-// written as \t, \r, \n and \\); after an input's line, a line for each
-// part of it that failed alone ("0 0 failed INPUT: MEMBER").
+// "read" or "failed", and the input's name as ShownName shows it with its
+// backslashes doubled (a TAB as \t, a line end as \n or \r, a backslash
+// as \\); after an input's line, a line for each part of it that failed
+// alone ("0 0 failed INPUT: MEMBER").
 std::string FileReport(const std::vector<InputSource>& inputs,
                        const std::vector<FileTally>& tallies);
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace ornavex {
@@ -17,6 +18,12 @@ void SetUpHeapForRun() {
     mallopt(M_MMAP_THRESHOLD, static_cast<int>(kStep));
     mallopt(M_TOP_PAD, static_cast<int>(kStep));
     mallopt(M_TRIM_THRESHOLD, static_cast<int>(2 * kStep));
+    // Each thread's own heap would reserve 64 MiB of address space: under an
+    // address-space limit (ulimit -v) the threads share one, so the memory
+    // the limit allows goes to the addresses.
+    struct rlimit addressSpace {};
+    if (getrlimit(RLIMIT_AS, &addressSpace) == 0 && addressSpace.rlim_cur != RLIM_INFINITY)
+        mallopt(M_ARENA_MAX, 1);
 
     // Growing the heap now gives it kStep of room; the whole huge pages in
     // that room are marked for the kernel to back with huge pages.

@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 #include "cli/heap_setup.h"
+#include "os/closed_pipe.h"
 #include "os/program_arguments.h"
 #include "os/standard_streams.h"
 #include "os/temporary_files.h"
@@ -13,10 +14,15 @@ int main(int argc, char** argv) {
     // be taken by the first file opened.
     ornavex::OpenClosedStandardStreams();
     ornavex::RemoveTemporaryFilesOnInterruption();
+    ornavex::ReportClosedPipesAsErrors();
     ornavex::SetUpHeapForRun();
     const std::vector<std::string> arguments = ornavex::ProgramArguments(argc, argv);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments)
         pointers.push_back(argument.c_str());
-    return ornavex::CliMain(static_cast<int>(pointers.size()), pointers.data(), stdout, stderr);
+    const int status =
+        ornavex::CliMain(static_cast<int>(pointers.size()), pointers.data(), stdout, stderr);
+    if (status == ornavex::kExitClosedPipe)
+        ornavex::EndForClosedPipe();
+    return status;
 }

@@ -26,7 +26,7 @@ bool OutputWriter::Open() {
     buffer_.reserve(2 * kFlushBytes);
     if (file_ && !file_->Open()) {
         error_ = file_->error();
-        openErrorNumber_ = file_->errorNumber();
+        errorNumber_ = file_->errorNumber();
     }
     return !failed();
 }
@@ -51,10 +51,13 @@ bool OutputWriter::Flush() {
         return false;
     }
     if (file_) {
-        if (!file_->Write(buffer_))
+        if (!file_->Write(buffer_)) {
             error_ = file_->error();
+            errorNumber_ = file_->errorNumber();
+        }
     } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
-        error_ = SystemReason(errno);
+        errorNumber_ = errno;
+        error_ = SystemReason(errorNumber_);
     }
     buffer_.clear();
     return !failed();
@@ -70,10 +73,13 @@ bool OutputWriter::Close() {
     if (!Flush())
         return false;
     if (file_) {
-        if (!file_->Commit())
+        if (!file_->Commit()) {
             error_ = file_->error();
+            errorNumber_ = file_->errorNumber();
+        }
     } else if (std::fflush(stream_) != 0) {
-        error_ = SystemReason(errno);
+        errorNumber_ = errno;
+        error_ = SystemReason(errorNumber_);
     }
     return !failed();
 }

@@ -33,8 +33,8 @@ public:
 
     bool failed() const { return !error_.empty(); }
     const std::string& error() const { return error_; }
-    // The system's error number behind a failed Open, or 0.
-    int openErrorNumber() const { return openErrorNumber_; }
+    // The system's error number behind the failure, or 0.
+    int errorNumber() const { return errorNumber_; }
 
 private:
     bool Flush();
@@ -45,7 +45,7 @@ private:
     std::string buffer_;
     bool first_ = true;
     std::string error_;
-    int openErrorNumber_ = 0;
+    int errorNumber_ = 0;
 };
 
 } // namespace ornavex

@@ -94,9 +94,11 @@ std::uint64_t AddressSet::Hash(std::string_view text, std::uint64_t seed) {
     return Mix(h);
 }
 
-AddressSet::AddressSet(std::uint64_t seed, std::size_t chunkBytes, Counting counting)
+AddressSet::AddressSet(std::uint64_t seed, std::size_t chunkBytes, Counting counting,
+                       std::uint32_t widenAt)
     : seed_(seed), chunkSize_(std::clamp<std::size_t>(chunkBytes, kCacheLine, kChunkBytes)),
       headerBytes_(counting == Counting::kOn ? kCountedHeaderBytes : kLengthBytes),
+      widenAt_(std::clamp<std::uint32_t>(widenAt, 1, kWidenCountsAt)),
       slotMemory_(kInitialSlots * sizeof(Slot)), slots_(static_cast<Slot*>(slotMemory_.data())),
       capacity_(kInitialSlots) {}
 
@@ -119,6 +121,10 @@ void AddressSet::SetTally(std::uint32_t reference, const Tally& tally) {
 
 void AddressSet::Count(std::uint32_t reference) {
     Tally tally = TallyOf(reference);
+    if (tally.count == kWide) {
+        CountWide(reference);
+        return;
+    }
     if (tally.group != group_) {
         if (Voided(tally.group))
             tally.count = tally.groupBefore;
@@ -129,9 +135,28 @@ void AddressSet::Count(std::uint32_t reference) {
         tally.group = group_;
         tally.groupBefore = tally.count;
     }
-    if (tally.count != UINT32_MAX)
+    if (tally.count + 1 < widenAt_) {
         ++tally.count;
+    } else {
+        // Rare: the count goes on in 64 bits, away from the key.
+        wide_[reference] =
+            WideTally{std::uint64_t{tally.count} + 1, tally.group, tally.groupBefore};
+        tally.count = kWide;
+    }
     SetTally(reference, tally);
+}
+
+void AddressSet::CountWide(std::uint32_t reference) {
+    WideTally& tally = wide_[reference];
+    if (tally.group != group_) {
+        if (Voided(tally.group))
+            tally.count = tally.groupBefore;
+        if (tally.group >= fileGroup_ && fileGroup_ != 0)
+            fileBefore_.emplace(reference, tally.groupBefore);
+        tally.group = group_;
+        tally.groupBefore = tally.count;
+    }
+    ++tally.count;
 }
 
 void AddressSet::VoidGroup(std::uint32_t group) {
@@ -144,16 +169,27 @@ void AddressSet::VoidFile() {
     for (std::uint32_t group = fileGroup_; group <= group_; ++group)
         VoidGroup(group);
     // A key the file counted in one group goes back by that group; one it
-    // counted in several, to its count before the file.
-    for (const auto& [reference, before] : fileBefore_)
-        SetTally(reference, Tally{before, 0, before});
+    // counted in several, to its count before the file (kept wide if the
+    // key's count went wide; narrow counts before were below widenAt).
+    for (const auto& [reference, before] : fileBefore_) {
+        if (TallyOf(reference).count == kWide) {
+            wide_[reference] = WideTally{before, 0, before};
+        } else {
+            const auto narrow = static_cast<std::uint32_t>(before);
+            SetTally(reference, Tally{narrow, 0, narrow});
+        }
+    }
     fileBefore_.clear();
 }
 
-std::uint32_t AddressSet::Occurrences(KeyReference reference) const {
+std::uint64_t AddressSet::Occurrences(KeyReference reference) const {
     if (headerBytes_ != kCountedHeaderBytes)
         return 0; // not counted
     const Tally tally = TallyOf(reference);
+    if (tally.count == kWide) {
+        const WideTally& wide = wide_.at(reference);
+        return Voided(wide.group) ? wide.groupBefore : wide.count;
+    }
     return Voided(tally.group) ? tally.groupBefore : tally.count;
 }
 
@@ -233,7 +269,9 @@ bool AddressSet::InsertLowerCased(std::string_view address, std::uint64_t hash) 
 std::size_t AddressSet::MemoryBytes() const {
     // A key in the overflow set costs a tree node beyond its record.
     constexpr std::size_t kOverflowNodeBytes = 64;
-    return arenaBytes_ + capacity_ * sizeof(Slot) + overflow_.size() * kOverflowNodeBytes;
+    constexpr std::size_t kWideNodeBytes = 48;
+    return arenaBytes_ + capacity_ * sizeof(Slot) + overflow_.size() * kOverflowNodeBytes +
+           wide_.size() * kWideNodeBytes;
 }
 
 void AddressSet::Erase(std::string_view address, std::uint64_t hash) {

@@ -40,8 +40,11 @@ public:
     // only details need them, and a key without its tally takes 12 bytes and
     // a lookup fewer.
     enum class Counting { kOff, kOn };
+    // A key's count is kept in 32 bits beside it until it reaches widenAt
+    // (below UINT32_MAX; tests take a small one), then in 64 bits of its own.
+    static constexpr std::uint32_t kWidenCountsAt = UINT32_MAX - 1;
     explicit AddressSet(std::uint64_t seed = 0, std::size_t chunkBytes = kMaxChunkBytes,
-                        Counting counting = Counting::kOff);
+                        Counting counting = Counting::kOff, std::uint32_t widenAt = kWidenCountsAt);
     AddressSet(const AddressSet&) = delete;
     AddressSet& operator=(const AddressSet&) = delete;
 
@@ -71,6 +74,12 @@ public:
     bool InsertLowerCased(std::string_view address, std::uint64_t hash);
     bool InsertLowerCased(std::string_view address) {
         return InsertLowerCased(address, Hash(address));
+    }
+
+    // Whether the lower-case form of address is held; counts nothing.
+    // hash must be Hash(address).
+    bool Contains(std::string_view address, std::uint64_t hash) const {
+        return Find(address, Tag(hash)).found;
     }
 
     // Takes a key out again (a file that failed part-way gives back the
@@ -115,7 +124,8 @@ public:
     // file's own text, or one member of it). Groups grow, and a file's
     // groups follow each other from its first. A voided group's occurrences
     // stop counting (a member that failed gives nothing), and so do those of
-    // a voided file (a file that failed part-way). Counts stop at UINT32_MAX.
+    // a voided file (a file that failed part-way). Counts go as far as 64
+    // bits do.
     void SetGroup(std::uint32_t group, std::uint32_t fileGroup) {
         group_ = group;
         if (fileGroup != fileGroup_)
@@ -128,7 +138,7 @@ public:
     // What counting one file in groups holds apart: the count before the
     // file of each key it counted in more than one group.
     std::size_t FileCountsHeld() const { return fileBefore_.size(); }
-    std::uint32_t Occurrences(KeyReference reference) const;
+    std::uint64_t Occurrences(KeyReference reference) const;
     void PrefetchOccurrences(KeyReference reference) const { Prefetch(KeyRecord(reference)); }
 
     // The longest distance, in slots, of a key from its home slot: what the
@@ -187,6 +197,14 @@ private:
         std::uint32_t group = 0;       // the group of the last occurrence
         std::uint32_t groupBefore = 0; // count before that group's first occurrence
     };
+    // The tally of a key counted past widenAt, whose own count then says kWide.
+    struct WideTally {
+        std::uint64_t count = 0;
+        std::uint32_t group = 0;
+        std::uint64_t groupBefore = 0;
+    };
+    static constexpr std::uint32_t kWide = UINT32_MAX;
+    void CountWide(std::uint32_t reference);
     static constexpr std::size_t kCountedHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
     void Count(std::uint32_t reference);
     Tally TallyOf(std::uint32_t reference) const;
@@ -207,6 +225,8 @@ private:
     std::uint64_t seed_;
     std::size_t chunkSize_;   // of the arena's chunks
     std::size_t headerBytes_; // before a key's bytes: its length, and its Tally when counting
+    std::uint32_t widenAt_;
+    std::unordered_map<std::uint32_t, WideTally> wide_; // by key reference
     KeyReference lastKey_ = 0;
     std::uint32_t group_ = 0;
     std::uint32_t fileGroup_ = 0; // the first group of the current group's file
@@ -214,7 +234,7 @@ private:
     // Keys the current file counted in more than one group: their counts
     // before the file, so that the whole file can be voided. Most files are
     // one group, and hold nothing here.
-    std::unordered_map<std::uint32_t, std::uint32_t> fileBefore_;
+    std::unordered_map<std::uint32_t, std::uint64_t> fileBefore_;
     LargeBlock slotMemory_;
     Slot* slots_ = nullptr;
     std::size_t capacity_ = 0;   // a power of two

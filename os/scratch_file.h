@@ -3,9 +3,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 namespace ornavex {
+
+// Why temporary data could not be kept: the reason names the folder, such
+// as "Cannot keep temporary data in /tmp: No space left on device".
+class TemporaryDataError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // A temporary file for data that does not fit in memory. Nobody else can
 // open it, and it goes away however the program ends, a crash or a kill
@@ -13,14 +21,14 @@ namespace ornavex {
 // is deleted when its last handle closes. Each platform has its own file.
 class ScratchFile {
 public:
-    // Makes one in folder. Throws std::runtime_error saying why it could not.
+    // Makes one in folder. Throws TemporaryDataError saying why it could not.
     explicit ScratchFile(const std::filesystem::path& folder);
     ~ScratchFile();
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
 
     // Writes size bytes at the end of the file; returns where they start.
-    // Throws std::runtime_error on failure (a full disk, say).
+    // Throws TemporaryDataError on failure (a full disk, say).
     std::uint64_t Append(const void* data, std::size_t size);
     // Reads size bytes written before, from offset. Throws on failure.
     void ReadAt(std::uint64_t offset, void* data, std::size_t size) const;

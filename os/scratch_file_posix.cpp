@@ -11,7 +11,7 @@ ScratchFile::ScratchFile(const std::filesystem::path& folder) : folder_(folder) 
     std::string name = (folder / "ornavex-XXXXXX").string();
     const int fd = ::mkstemp(name.data());
     if (fd < 0)
-        throw std::runtime_error(Complaint(errno));
+        throw TemporaryDataError(Complaint(errno));
     ::unlink(name.c_str());
     handle_ = fd;
 }
@@ -33,7 +33,7 @@ std::uint64_t ScratchFile::Append(const void* data, std::size_t size) {
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            throw std::runtime_error(Complaint(written < 0 ? errno : ENOSPC));
+            throw TemporaryDataError(Complaint(written < 0 ? errno : ENOSPC));
         bytes += written;
         size -= static_cast<std::size_t>(written);
         size_ += static_cast<std::uint64_t>(written);
@@ -49,7 +49,7 @@ void ScratchFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) con
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            throw std::runtime_error(Complaint(got < 0 ? errno : EIO));
+            throw TemporaryDataError(Complaint(got < 0 ? errno : EIO));
         bytes += got;
         size -= static_cast<std::size_t>(got);
         offset += static_cast<std::uint64_t>(got);

@@ -39,7 +39,7 @@ ScratchFile::ScratchFile(const std::filesystem::path& folder) : folder_(folder) 
         }
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS || attempt == 100)
-            throw std::runtime_error(Complaint(ErrnoFromWindows(error)));
+            throw TemporaryDataError(Complaint(ErrnoFromWindows(error)));
     }
 }
 
@@ -59,7 +59,7 @@ std::uint64_t ScratchFile::Append(const void* data, std::size_t size) {
         OVERLAPPED at = At(size_);
         DWORD written = 0;
         if (!WriteFile(Handle(handle_), bytes, part, &written, &at) || written == 0)
-            throw std::runtime_error(Complaint(ErrnoFromWindows(GetLastError())));
+            throw TemporaryDataError(Complaint(ErrnoFromWindows(GetLastError())));
         bytes += written;
         size -= written;
         size_ += written;
@@ -74,7 +74,7 @@ void ScratchFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) con
         OVERLAPPED at = At(offset);
         DWORD got = 0;
         if (!ReadFile(Handle(handle_), bytes, part, &got, &at) || got == 0)
-            throw std::runtime_error(Complaint(ErrnoFromWindows(GetLastError())));
+            throw TemporaryDataError(Complaint(ErrnoFromWindows(GetLastError())));
         bytes += got;
         size -= got;
         offset += got;

@@ -11,7 +11,10 @@ void OpenClosedStandardStreams() {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
             continue;
         // The lowest free number is fd itself, the ones below being open.
-        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        // The standard output is opened for reading only: what the program
+        // writes to it fails as a write to a closed stream does, rather than
+        // vanishing as if it had been written.
+        const int opened = ::open("/dev/null", fd == 2 ? O_WRONLY : O_RDONLY);
         if (opened >= 0 && opened != fd) {
             ::dup2(opened, fd);
             ::close(opened);

@@ -20,9 +20,9 @@ public:
 };
 
 // Removes the temporary files on the interruptions that end a program
-// (SIGINT, SIGTERM, SIGHUP; Ctrl-C and closing the console on Windows),
-// then lets the interruption end the program as it would have. Each
-// platform has its own file for this.
+// (SIGINT, SIGTERM, SIGHUP, SIGQUIT; Ctrl-C and closing the console on
+// Windows), then lets the interruption end the program as it would have.
+// Each platform has its own file for this.
 void RemoveTemporaryFilesOnInterruption();
 
 namespace temporary_files_detail {

@@ -6,7 +6,7 @@
 namespace ornavex {
 namespace {
 
-constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 extern "C" void RemoveAndEnd(int signal) {
     TemporaryFiles::RemoveAll();

@@ -16,6 +16,17 @@ void AppendCsvField(std::string& out, std::string_view field) {
     out.push_back('"');
 }
 
+void AppendCsvTextField(std::string& out, std::string_view text) {
+    if (!text.empty() &&
+        std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+        std::string neutral = "'";
+        neutral.append(text);
+        AppendCsvField(out, neutral);
+        return;
+    }
+    AppendCsvField(out, text);
+}
+
 void AppendCsvHeader(std::string& out) {
     out.append(kCsvHeader);
     out.append("\r\n");
@@ -26,7 +37,7 @@ void AppendCsvRow(std::string& out, const CsvRow& row) {
     out.push_back(',');
     out.append(std::to_string(row.count));
     out.push_back(',');
-    AppendCsvField(out, row.firstFile);
+    AppendCsvTextField(out, row.firstFile);
     out.push_back(',');
     if (row.firstLine != 0)
         out.append(std::to_string(row.firstLine));

@@ -1,5 +1,7 @@
 #include "results/results_model.h"
 
+#include "run/shown_name.h"
+
 #include <algorithm>
 
 namespace ornavex {
@@ -54,7 +56,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     case kCountColumn:
         return list_.HasDetails() ? QVariant(static_cast<qulonglong>(list_.Count(at))) : QVariant();
     case kFirstFileColumn:
-        return QString::fromStdString(list_.FirstFile(at));
+        return QString::fromStdString(ShownName(list_.FirstFile(at)));
     case kLineColumn:
         return list_.Line(at) > 0 ? QVariant(static_cast<qulonglong>(list_.Line(at))) : QVariant();
     default:

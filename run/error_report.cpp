@@ -1,9 +1,13 @@
 #include "run/error_report.h"
 
+#include "run/shown_name.h"
+
 namespace ornavex {
 
 std::string FormatErrorReport(const ErrorReport& report) {
-    std::string text = report.description;
+    // The description may hold names (an archive's members): their control
+    // bytes are shown escaped.
+    std::string text = ShownName(report.description);
     text += "\r\n";
     text += report.location;
     text += "at line ";

@@ -25,8 +25,9 @@ struct ErrorReport {
     std::string path;        // the file concerned, when there is one
 };
 
-// The message text: description, CR LF, location, "at line ", number, CR CR
-// and the request to mail a screenshot to the support address.
+// The message text: description (as ShownName shows it), CR LF, location,
+// "at line ", number, CR CR and the request to mail a screenshot to the
+// support address.
 std::string FormatErrorReport(const ErrorReport& report);
 
 } // namespace ornavex

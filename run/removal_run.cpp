@@ -2,6 +2,7 @@
 
 #include "engine/address_set.h"
 #include "engine/new_address_filter.h"
+#include "os/scratch_file.h"
 #include "os/system_memory.h"
 #include "run/file_reader.h"
 #include "run/held_back.h"
@@ -102,8 +103,12 @@ public:
             return summary_;
         if (wantDetails_)
             GiveDetails();
+        if (keepSet_ != nullptr && !spilled_ && seen_)
+            *keepSet_ = std::move(seen_);
         return summary_;
     }
+
+    void KeepSetIn(std::unique_ptr<AddressSet>* keep) { keepSet_ = keep; }
 
 private:
     // A reading thread and the events it sent that this thread has yet to handle.
@@ -136,23 +141,29 @@ private:
     // run ends marked as failed.
     bool HandleOrReport(const ReadEvent& event, const EventParcel& batch) {
         std::string reason;
+        std::size_t fileIndex = event.fileIndex;
         try {
             Handle(event, batch);
             return true;
         } catch (const std::bad_alloc&) {
             reason = "Out of memory";
+        } catch (const TemporaryDataError& e) {
+            reason = e.what();
+            fileIndex = kNoFile; // the reason names the folder; the file is not at fault
         } catch (const std::exception& e) {
             reason = e.what();
         }
-        Fail(reason, event.fileIndex);
+        Fail(reason, fileIndex);
         return false;
     }
 
+    static constexpr std::size_t kNoFile = SIZE_MAX;
     void Fail(const std::string& reason, std::size_t fileIndex) {
         stop_.store(true);
         summary_.failed = true;
         sink_.Error(ErrorReport{std::string(kStartLocation), kReadFileStatement, reason,
-                                inputs_[fileIndex].DisplayName()});
+                                fileIndex < inputs_.size() ? inputs_[fileIndex].DisplayName()
+                                                           : std::string()});
     }
 
     void Handle(const ReadEvent& event, const EventParcel& batch) {
@@ -320,14 +331,18 @@ private:
     // the set. False when the run was stopped or failed.
     bool ResolveSpilledOrReport() {
         std::string reason;
+        std::size_t fileIndex = inputs_.size() - 1;
         try {
             return ResolveSpilled();
         } catch (const std::bad_alloc&) {
             reason = "Out of memory";
+        } catch (const TemporaryDataError& e) {
+            reason = e.what();
+            fileIndex = kNoFile;
         } catch (const std::exception& e) {
             reason = e.what();
         }
-        Fail(reason, inputs_.size() - 1);
+        Fail(reason, fileIndex);
         return false;
     }
 
@@ -339,18 +354,24 @@ private:
         spilled_->AddBudget(seen_->MemoryBytes());
         seen_.reset();
         std::vector<std::uint64_t> addedByFile(inputs_.size());
+        // A sink that takes the sources with the addresses keeps them out of
+        // this run's memory.
+        const bool late = wantDetails_ && sink_.TakesLateSources();
         const bool finished = spilled_->Resolve(
-            [&](std::string_view address, std::uint32_t count, const OccurrenceSource& source) {
+            [&](std::string_view address, std::uint64_t count, const OccurrenceSource& source) {
                 ++summary_.uniqueAddresses;
                 ++addedByFile[source.fileIndex];
+                const AddressSource where{count, source.fileIndex, source.member, source.line};
+                if (late) {
+                    Append(address, &where);
+                    return;
+                }
                 if (wantDetails_)
-                    details_.sources.push_back(
-                        AddressSource{count, source.fileIndex, source.member, source.line});
+                    details_.sources.push_back(where);
                 Append(address);
             },
-            [&](std::uint32_t index, std::uint32_t count) {
-                std::uint32_t& total = details_.sources[index].count;
-                total = count > UINT32_MAX - total ? UINT32_MAX : total + count;
+            [&](std::uint32_t index, std::uint64_t count) {
+                details_.sources[index].count += count;
             },
             [&](std::size_t done, std::size_t total) {
                 progress_.diskPartsDone = done;
@@ -436,9 +457,12 @@ private:
         }
     }
 
-    void Append(std::string_view address) {
+    void Append(std::string_view address, const AddressSource* source = nullptr) {
         try {
-            sink_.Address(address);
+            if (source != nullptr)
+                sink_.AddressWithSource(address, *source);
+            else
+                sink_.Address(address);
         } catch (const std::bad_alloc&) {
             throw; // the run cannot go on
         } catch (const std::exception& e) {
@@ -489,6 +513,7 @@ private:
     std::filesystem::path temporaryFolder_;
     std::unique_ptr<SpilledAddresses> spilled_;
     std::vector<FileTally> spilledTallies_;
+    std::unique_ptr<AddressSet>* keepSet_ = nullptr;
 };
 
 } // namespace
@@ -501,8 +526,8 @@ std::uint64_t ChooseHashSeed() {
 }
 
 std::uint64_t DefaultMemoryLimit() {
-    const std::uint64_t physical = PhysicalMemoryBytes();
-    return physical == 0 ? UINT64_MAX : physical / 2;
+    const std::uint64_t ceiling = MemoryCeilingBytes();
+    return ceiling == 0 ? UINT64_MAX : ceiling / 2;
 }
 
 std::size_t ReadingThreads() {
@@ -523,6 +548,7 @@ RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
             options.temporaryFolder,
             options.readingThreads != 0 ? options.readingThreads : ReadingThreads(),
             options.details);
+    run.KeepSetIn(options.keepSet);
     return run.Execute();
 }
 

@@ -6,12 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace ornavex {
+
+class AddressSet;
 
 inline constexpr std::string_view kNoFilesMessage = "No files added.";
 
@@ -42,7 +45,7 @@ struct FileTally {
 
 // Where an address first occurred, and how often it occurred in all.
 struct AddressSource {
-    std::uint32_t count = 0;     // every spelling; stops at UINT32_MAX
+    std::uint64_t count = 0;     // every spelling
     std::uint32_t fileIndex = 0; // into the run's inputs
     std::uint32_t member = 0;    // into RunDetails::members; 0: the file itself
     std::uint64_t line = 0;      // counted from 1 in its file or member; 0: not counted
@@ -71,6 +74,17 @@ public:
     virtual void FileRead(const FileTally& tally) { (void)tally; }
     // At the end of a run that asked for details and was not stopped.
     virtual void Details(RunDetails&& details) { (void)details; }
+    // With details: true has the addresses a run gives once its address set
+    // took no more (past the memory limit) come with their sources through
+    // AddressWithSource, the sources final, and Details then holds the
+    // sources of the addresses given before them only. A sink that keeps its
+    // list out of memory takes them so; by default they come through Address
+    // and Details holds every source.
+    virtual bool TakesLateSources() const { return false; }
+    virtual void AddressWithSource(std::string_view address, const AddressSource& source) {
+        (void)source;
+        Address(address);
+    }
 };
 
 struct RunSummary {
@@ -114,6 +128,11 @@ struct RunOptions {
     std::filesystem::path temporaryFolder;
     // How many files are read and decoded at once (0: ReadingThreads()).
     std::size_t readingThreads = 0;
+    // When given, and the set took every address (the run stayed within the
+    // limit) and did not fail, the run's address set goes here at the end:
+    // its keys are the run's distinct addresses, lower-cased, under its own
+    // seed, for a caller that asks afterwards which addresses were found.
+    std::unique_ptr<AddressSet>* keepSet = nullptr;
 };
 
 // The reading threads a run takes by default: one for each core, at least
@@ -123,8 +142,11 @@ struct RunOptions {
 constexpr std::size_t kMostReadingThreads = 8;
 std::size_t ReadingThreads();
 
-// Half of the machine's physical memory; no limit when the system does not
-// say how much it has.
+// Half of the most memory the process can have: of the machine's physical
+// memory, or less where a container (its memory control group) or an
+// address-space limit allows less (MemoryCeilingBytes); no limit when the
+// system tells none of them. The other half is room for the rest of the
+// program and, in a container, the system's cache of its temporary data.
 std::uint64_t DefaultMemoryLimit();
 
 // A fresh seed for each run, so nobody can prepare addresses that collide;

@@ -52,7 +52,7 @@ std::uint64_t TakeNumber(const char*& at) {
 // source and bytes. A known address has no member or line.
 struct SpilledRecord {
     std::uint64_t position = 0;
-    std::uint32_t count = 0;
+    std::uint64_t count = 0;
     bool known = false;
     std::uint32_t index = 0;
     OccurrenceSource source;
@@ -94,7 +94,7 @@ Record TakeRecord(const char*& at, std::uint64_t position, bool counted, bool ke
     Record record;
     record.position = position + TakeNumber(at);
     if (counted)
-        record.count = static_cast<std::uint32_t>(TakeNumber(at));
+        record.count = TakeNumber(at);
     const std::uint64_t lengthAndKnown = TakeNumber(at);
     record.known = (lengthAndKnown & 1) != 0;
     if (record.known)
@@ -245,7 +245,7 @@ SpilledAddresses::Block SpilledAddresses::Store(std::string& bytes, std::size_t 
     // Without room on disk, memory within the budget does: the buffer
     // itself, which leaves bytes empty.
     if (memoryBytes_ + bytes.size() > budget_)
-        throw std::runtime_error(fileComplaint_);
+        throw TemporaryDataError(fileComplaint_);
     memoryBytes_ += bytes.size();
     block.bytes = std::move(bytes);
     bytes = std::string();
@@ -368,7 +368,7 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
     }
     Release(partition.blocks);
     for (const auto& [index, key] : knowns)
-        if (const std::uint32_t count = set.Occurrences(key) - 1; count != 0)
+        if (const std::uint64_t count = set.Occurrences(key) - 1; count != 0)
             out.knownCounts.emplace_back(index, count);
     for (const First& first : firsts) {
         Record record;

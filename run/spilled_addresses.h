@@ -84,11 +84,11 @@ public:
 
     // The distinct addresses, in the order of their first occurrence: each
     // with its spelling there, its number of occurrences and its source.
-    using OnAddress = std::function<void(std::string_view address, std::uint32_t count,
+    using OnAddress = std::function<void(std::string_view address, std::uint64_t count,
                                          const OccurrenceSource& source)>;
     // With sources kept: the occurrences of a known address after it became
     // known, when there were any.
-    using OnKnownCount = std::function<void(std::uint32_t index, std::uint32_t count)>;
+    using OnKnownCount = std::function<void(std::uint32_t index, std::uint64_t count)>;
     // Called after each partition with how many are done; false stops.
     using OnProgress = std::function<bool(std::size_t done, std::size_t total)>;
     // Returns false when stopped. Call once, after the last Add.
@@ -111,7 +111,7 @@ private:
         std::vector<Block> blocks;
         // Of a resolved partition: index and later occurrences of its known
         // addresses.
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> knownCounts;
+        std::vector<std::pair<std::uint32_t, std::uint64_t>> knownCounts;
     };
     // A partition's full buffer goes to the writer thread, which stores it
     // while this one goes on, and the partition takes a spare one.

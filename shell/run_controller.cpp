@@ -1,5 +1,6 @@
 #include "shell/run_controller.h"
 
+#include "run/shown_name.h"
 #include "ui/prompts.h"
 #include "ui/qt_paths.h"
 #include "ui/window_helpers.h"
@@ -74,7 +75,9 @@ public:
         if (now - lastReport_ >= kReportInterval || progress.diskParts > 0) {
             lastReport_ = now;
             const QString current =
-                progress.current != nullptr ? ToQString(progress.current->path) : QString();
+                progress.current != nullptr
+                    ? QString::fromStdString(ShownName(progress.current->DisplayName()))
+                    : QString();
             RunController* controller = &controller_;
             const int diskPercent =
                 progress.diskParts == 0

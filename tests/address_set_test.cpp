@@ -126,45 +126,49 @@ TEST(AddressSet, AgreesWithAPlainSetThroughInsertsAndErases) {
 }
 
 // Occurrences counted in groups (a file's stretches), some voided alone and
-// some with their whole file, against a plain log of who counted what.
+// some with their whole file, against a plain 64-bit log of who counted
+// what; and so again with the count where a tally widens to 64 bits lowered
+// to a few, so that keys widen before, inside and across voided files.
 TEST(AddressSet, CountsLeaveOutVoidedGroupsAndFilesAsAPlainLogDoes) {
-    std::mt19937 random(11);
-    AddressSet set(5, AddressSet::kMaxChunkBytes, AddressSet::Counting::kOn);
-    std::map<std::string, AddressSet::KeyReference> keys;
-    // Every occurrence with its group, and the groups and files voided.
-    std::vector<std::pair<std::string, std::uint32_t>> log;
-    std::set<std::uint32_t> voided;
-    std::uint32_t group = 0;
-    for (int file = 0; file < 300; ++file) {
-        const std::uint32_t fileGroup = ++group;
-        const int stretches = 1 + static_cast<int>(random() % 4);
-        for (int stretch = 0; stretch < stretches; ++stretch) {
-            if (stretch > 0)
-                ++group;
-            set.SetGroup(group, fileGroup);
-            for (int n = static_cast<int>(random() % 8); n > 0; --n) {
-                const std::string address = "k" + std::to_string(random() % 40) + "@x.org";
-                if (set.InsertLowerCased(address))
-                    keys[address] = set.LastKey();
-                log.emplace_back(address, group);
+    for (const std::uint32_t widenAt : {AddressSet::kWidenCountsAt, 1u, 3u, 20u}) {
+        std::mt19937 random(11);
+        AddressSet set(5, AddressSet::kMaxChunkBytes, AddressSet::Counting::kOn, widenAt);
+        std::map<std::string, AddressSet::KeyReference> keys;
+        // Every occurrence with its group, and the groups and files voided.
+        std::vector<std::pair<std::string, std::uint32_t>> log;
+        std::set<std::uint32_t> voided;
+        std::uint32_t group = 0;
+        for (int file = 0; file < 300; ++file) {
+            const std::uint32_t fileGroup = ++group;
+            const int stretches = 1 + static_cast<int>(random() % 4);
+            for (int stretch = 0; stretch < stretches; ++stretch) {
+                if (stretch > 0)
+                    ++group;
+                set.SetGroup(group, fileGroup);
+                for (int n = static_cast<int>(random() % 8); n > 0; --n) {
+                    const std::string address = "k" + std::to_string(random() % 40) + "@x.org";
+                    if (set.InsertLowerCased(address))
+                        keys[address] = set.LastKey();
+                    log.emplace_back(address, group);
+                }
+                if (random() % 4 == 0) {
+                    set.VoidGroup(group);
+                    voided.insert(group);
+                }
             }
-            if (random() % 4 == 0) {
-                set.VoidGroup(group);
-                voided.insert(group);
+            if (random() % 5 == 0) {
+                set.VoidFile();
+                for (std::uint32_t g = fileGroup; g <= group; ++g)
+                    voided.insert(g);
             }
         }
-        if (random() % 5 == 0) {
-            set.VoidFile();
-            for (std::uint32_t g = fileGroup; g <= group; ++g)
-                voided.insert(g);
-        }
+        std::map<std::string, std::uint64_t> counts;
+        for (const auto& [address, counted] : log)
+            if (!voided.count(counted))
+                ++counts[address];
+        for (const auto& [address, key] : keys)
+            EXPECT_EQ(set.Occurrences(key), counts[address]) << address << " " << widenAt;
     }
-    std::map<std::string, std::uint32_t> counts;
-    for (const auto& [address, counted] : log)
-        if (!voided.count(counted))
-            ++counts[address];
-    for (const auto& [address, key] : keys)
-        EXPECT_EQ(set.Occurrences(key), counts[address]) << address;
 }
 
 TEST(AddressSet, EachSeedGivesOtherHashes) {

@@ -4,6 +4,7 @@
 #include "clean/sort_order.h"
 #include "clean/top_level_labels.h"
 #include "output/csv_rows.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <fstream>
@@ -207,6 +208,78 @@ TEST(CleanList, CsvQuotesOnlyWhatNeedsIt) {
     EXPECT_EQ(out, "address,count,first_file,first_line\r\n"
                    "a@b.cd,3,plain.txt,12\r\n"
                    "x@y.zz,1,\"we, \"\"the\"\"\nfiles.txt: m.txt\",\r\n");
+}
+
+// The list in the run's own set, and the same list on disk once it has no
+// memory to take (the run keeps nothing in memory; the set takes more than
+// half the limit), answer alike in any letter case and hold each address
+// once, in the partition of its hash.
+TEST(DoNotMail, OnDiskAnswersAsInMemory) {
+    testing::TempDir dir;
+    std::mt19937 random(17);
+    std::set<std::string> listed;
+    std::string text = "Do not write to:\n";
+    for (int i = 0; i < 20000; ++i) {
+        std::string address = "p" + std::to_string(random() % 30000) + "@list.example.org";
+        listed.insert(address);
+        if (i % 3 == 0)
+            for (char& c : address)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        text += address + (i % 2 ? ", " : "\n");
+    }
+    testing::WriteFile(dir / "list.txt", text);
+    const std::vector<InputSource> files{InputSource::File(dir / "list.txt")};
+    for (const std::uint64_t limit : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{6} << 20}) {
+        DoNotMail list;
+        std::vector<std::string> failures;
+        list.Load(files, true, failures, limit, dir.path());
+        EXPECT_TRUE(failures.empty());
+        EXPECT_EQ(list.InMemory(), limit == 0) << limit;
+        EXPECT_EQ(list.size(), listed.size()) << limit;
+        for (int i = 0; i < 30000; i += 3) {
+            const std::string address = "P" + std::to_string(i) + "@List.Example.org";
+            const bool want = listed.count("p" + std::to_string(i) + "@list.example.org") == 1;
+            ASSERT_EQ(list.Contains(address), want) << address << " " << limit;
+        }
+        if (list.InMemory())
+            continue;
+        // Every address in the partition its hash names, once.
+        std::multiset<std::string> held;
+        for (std::size_t partition = 0; partition < PartitionedRecords::kPartitions; ++partition)
+            list.ForEachOnDisk(partition, [&](std::string_view address) {
+                EXPECT_EQ(PartitionedRecords::PartitionOf(list.Hash(address)), partition);
+                std::string lower(address);
+                for (char& c : lower)
+                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                held.insert(lower);
+            });
+        EXPECT_TRUE(std::equal(held.begin(), held.end(), listed.begin(), listed.end())) << limit;
+    }
+}
+
+// Without a folder for temporary data, a long list that fits in memory
+// still loads; one that cannot fit fails with the reason, and nothing throws.
+TEST(DoNotMail, NeedsNoTemporaryFolderWhileItFitsInMemory) {
+    testing::TempDir dir;
+    std::string text;
+    for (int i = 0; i < 200000; ++i)
+        text += "listed" + std::to_string(i) + "@list.example.org\n";
+    testing::WriteFile(dir / "list.txt", text);
+    const std::vector<InputSource> files{InputSource::File(dir / "list.txt")};
+    for (const std::uint64_t limit : {std::uint64_t{0}, std::uint64_t{1}}) {
+        DoNotMail list;
+        std::vector<std::string> failures;
+        list.Load(files, true, failures, limit, dir / "missing");
+        EXPECT_EQ(failures.empty(), limit == 0) << limit;
+        EXPECT_EQ(list.InMemory(), limit == 0) << limit;
+        if (limit == 0) {
+            EXPECT_EQ(list.size(), 200000u);
+            EXPECT_TRUE(list.Contains("LISTED199999@list.example.org"));
+        } else {
+            EXPECT_NE(failures.front().find("Cannot keep temporary data in"), std::string::npos)
+                << failures.front();
+        }
+    }
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "clean/real_domains.h"
-#include "cli/cli_app.h"
+#include "cli_support.h"
 #include "fixtures.h"
-#include "test_support.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -21,6 +20,7 @@ namespace ornavex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Cli;
 using testing::ProcessResult;
 using testing::ReadFile;
 using testing::RunCommand;
@@ -34,31 +34,6 @@ constexpr bool kReadsInside = true;
 #else
 constexpr bool kReadsInside = false; // a build without the document readers
 #endif
-
-// What a stream passed to the command line received.
-std::string Contents(std::FILE* stream) {
-    std::string text;
-    std::rewind(stream);
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
-        text.append(buffer, got);
-    std::fclose(stream);
-    return text;
-}
-
-// Runs the command line in this process, its output and errors caught.
-ProcessResult Cli(const std::vector<std::string>& arguments) {
-    std::vector<const char*> argv{"ornavex-cli"};
-    for (const std::string& argument : arguments)
-        argv.push_back(argument.c_str());
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ProcessResult result;
-    result.exitCode = CliMain(static_cast<int>(argv.size()), argv.data(), out, err);
-    result.out = Contents(out);
-    result.err = Contents(err);
-    return result;
-}
 
 // A name as the report writes it: a backslash (Windows paths have many) doubled.
 std::string ReportedName(const std::string& name) {
@@ -281,7 +256,7 @@ TEST_F(CommandLine, ClosedStandardStreamsNeverTakeTheOutputsPlace) {
 // Ended by a signal while it reads, the program leaves no temporary file or
 // temporary data and no output behind, and ends as the signal ends a program.
 TEST_F(CommandLine, InterruptedRunsLeaveNothingBehind) {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         TempDir out;
         ASSERT_EQ(::mkfifo((out / "in").c_str(), 0600), 0);
         // Held open for reading and writing, the FIFO keeps the program waiting.
@@ -318,17 +293,26 @@ TEST_F(CommandLine, InterruptedRunsLeaveNothingBehind) {
     }
 }
 
-// Out of memory, the run fails: nothing is written, and it says so.
-TEST_F(CommandLine, RunningOutOfMemoryWritesNothing) {
+// Under an address-space limit the default memory limit is half of it, and
+// the run completes by keeping addresses on disk. Given more than the
+// system allows, the run runs out of memory: nothing is written, and it
+// says so.
+TEST_F(CommandLine, AnAddressSpaceLimitBoundsTheDefaultAndOutOfMemoryWritesNothing) {
     if (testing::UnderSanitizer())
         GTEST_SKIP() << "the sanitizers need more address space than the limit leaves";
     std::string many;
     for (int i = 0; i < 3'000'000; ++i)
         many += "someone" + std::to_string(i) + "@example.org\n";
     WriteFile(dir / "many.txt", many);
-    const ProcessResult result =
-        RunCommand("ulimit -v 200000; " + ShellQuote(kCli) + " -o " + ShellQuote(Path("out.txt")) +
-                   " " + ShellQuote(Path("many.txt")));
+    const std::string run = "ulimit -v 150000; " + ShellQuote(kCli) + " -q --stats -o " +
+                            ShellQuote(Path("out.txt")) + " " + ShellQuote(Path("many.txt"));
+    ProcessResult result = RunCommand(run);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("memory limit MB: 73.2\n"), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(dir / "out.txt"), many);
+    fs::remove(dir / "out.txt");
+
+    result = RunCommand(run + " --memory-limit 4G");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("Out of memory"), std::string::npos) << result.err;
     EXPECT_FALSE(fs::exists(dir / "out.txt"));
@@ -420,7 +404,7 @@ TEST_F(CommandLine, CleansSortsCountsAndWritesCsv) {
         "bob@x.com\nnoreply@x.com\n");
     // Each of these options takes one value: what follows is an input.
     EXPECT_EQ(Cli({"--exclude", Path("dnm.txt"), Path("b.txt")}).out, "carol@y.net\n");
-    const ProcessResult stats = with({"--exclude", Path("dnm.txt"), "--report", "--stats"});
+    const ProcessResult stats = with({"--exclude", Path("dnm.txt"), "--report=-", "--stats"});
     EXPECT_NE(stats.err.find("removed, do-not-mail: 1\n"), std::string::npos);
     EXPECT_NE(stats.err.find("2\t1\tread\t" + ReportedName(Path("b.txt")) + "\n"),
               std::string::npos);
@@ -446,8 +430,8 @@ TEST_F(CommandLine, CleansSortsCountsAndWritesCsv) {
                                                   {"--counts", "--commas"},
                                                   {"--sort", "size"},
                                                   {"--only-domain", "@."},
-                                                  {"-o", Path("x"), "--report", Path("x")},
-                                                  {"--report", Path("a.txt")}})
+                                                  {"-o", Path("x"), "--report=" + Path("x")},
+                                                  {"--report=" + Path("a.txt"), "--force"}})
         EXPECT_EQ(with(usage).exitCode, 2) << usage[0] << " " << usage[1];
     const ProcessResult missing = with({"--exclude", Path("none.txt"), "-o", Path("out.txt")});
     EXPECT_EQ(missing.exitCode, 1);

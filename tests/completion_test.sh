@@ -18,6 +18,8 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 touch "$dir/list one.txt"
 [ "$(complete_words ornavex-cli --exclude "$dir/li")" = "$dir/list one.txt" ] || fail "no file name"
+[ "$(complete_words ornavex-cli --report = "$dir/li")" = "$dir/list one.txt" ] ||
+    fail "no file name after --report="
 # Every long option of --help is offered. The lists are taken whole first:
 # grep -q leaves a pipe early, and under pipefail the writer's broken pipe
 # would fail the check at random.

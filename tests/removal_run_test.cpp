@@ -153,8 +153,20 @@ TEST(RemovalRun, BlockSizeNeverChangesTheResults) {
     }
 }
 
+// Takes the sources of the addresses given past the memory limit with them.
+class LateSourcesSink : public RecordingSink {
+public:
+    bool TakesLateSources() const override { return true; }
+    void AddressWithSource(std::string_view address, const AddressSource& source) override {
+        addresses.emplace_back(address);
+        late.push_back(source);
+    }
+    std::vector<AddressSource> late;
+};
+
 // Counts, first file and first line, against what the text was made of: one
-// address per line, in random letter case, across files and block cuts.
+// address per line, in random letter case, across files and block cuts,
+// given at the end or, past the memory limit, with the addresses.
 TEST(RemovalRun, DetailsCountEveryOccurrenceAndFindTheFirstLine) {
     TempDir dir;
     std::mt19937 random(7);
@@ -180,17 +192,27 @@ TEST(RemovalRun, DetailsCountEveryOccurrenceAndFindTheFirstLine) {
     }
     // A memory limit of one byte puts all but the first block's new
     // addresses on disk.
-    for (const auto& [blockSize, memoryLimit] :
-         {std::pair<std::size_t, std::uint64_t>{7, 0}, {30000, 0}, {7, 1}, {30000, 1}}) {
+    for (const auto& [blockSize, memoryLimit, lateSources] :
+         {std::tuple<std::size_t, std::uint64_t, bool>{7, 0, false},
+          {30000, 0, true},
+          {7, 1, false},
+          {30000, 1, false},
+          {7, 1, true}}) {
         TempDir temporary;
-        RecordingSink sink;
+        LateSourcesSink lateSink;
+        RecordingSink usualSink;
+        RecordingSink& sink = lateSources ? lateSink : usualSink;
         RunOptions options = Blocks(blockSize);
         options.details = options.lines = true;
         options.memoryLimit = memoryLimit;
         options.temporaryFolder = temporary.path();
         const RunSummary summary = RunRemoval(Files(paths), sink, options);
-        const std::string run =
-            "blocks of " + std::to_string(blockSize) + ", limit " + std::to_string(memoryLimit);
+        const std::string run = "blocks of " + std::to_string(blockSize) + ", limit " +
+                                std::to_string(memoryLimit) + (lateSources ? ", late" : "");
+        // Late sources follow those the run kept.
+        EXPECT_EQ(lateSink.late.empty(), !lateSources || memoryLimit == 0) << run;
+        sink.details.sources.insert(sink.details.sources.end(), lateSink.late.begin(),
+                                    lateSink.late.end());
         EXPECT_EQ(summary.diskBytes > 0, memoryLimit == 1) << run;
         EXPECT_TRUE(fs::is_empty(temporary.path())) << run;
         ASSERT_EQ(sink.addresses.size(), order.size()) << run;

@@ -202,5 +202,24 @@ TEST_F(ResultsExportsTest, ClipboardGetsOneLinePerAddressAndTheHintEveryTime) {
     EXPECT_EQ(window.model().rowCount(), 3);
 }
 
+// The First File column shows a name's control bytes escaped, so a name
+// cannot break its row; the CSV keeps the name as it is, quoted.
+TEST_F(ResultsExportsTest, FirstFileColumnShowsControlBytesEscaped) {
+    auto details = std::make_shared<RunDetails>();
+    details->sources = {{1, 0, 0, 1}};
+    const std::string name = "x\x1b[2J\ny.txt";
+    window.model().Show(
+        ResultsList{std::make_shared<AddressList>(AddressList{"a@b.cd"}), details,
+                    std::make_shared<std::vector<std::string>>(std::vector<std::string>{name})});
+    Settle(window);
+    const QModelIndex cell = window.model().index(0, ResultsModel::kFirstFileColumn);
+    EXPECT_EQ(window.model().data(cell, Qt::DisplayRole).toString(), "x\\e[2J\\ny.txt");
+    prompts.saveAnswers = {Q(dir / "list.csv")};
+    window.CommandBars_Execute(kSaveCsvId);
+    Settle(window);
+    EXPECT_EQ(ReadFile(dir / "list.csv"),
+              "address,count,first_file,first_line\r\na@b.cd,1,\"" + name + "\",1\r\n");
+}
+
 } // namespace
 } // namespace ornavex

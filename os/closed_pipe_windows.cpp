@@ -1,0 +1,22 @@
+#include "os/closed_pipe.h"
+#include "os/temporary_files.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace ornavex {
+
+void ReportClosedPipesAsErrors() {
+    // Windows has no SIGPIPE: a write to a closed pipe fails already.
+}
+
+bool IsClosedPipe(int error) {
+    return error == EPIPE;
+}
+
+void EndForClosedPipe() {
+    TemporaryFiles::RemoveAll();
+    std::_Exit(141);
+}
+
+} // namespace ornavex

@@ -1,0 +1,7 @@
+#include "os/free_memory.h"
+
+namespace ornavex {
+
+void ReturnFreeMemory() {}
+
+} // namespace ornavex
