@@ -125,16 +125,7 @@ void AddressSet::Count(std::uint32_t reference) {
         CountWide(reference);
         return;
     }
-    if (tally.group != group_) {
-        if (Voided(tally.group))
-            tally.count = tally.groupBefore;
-        // Counted in another group of this file before: its count before the
-        // file is kept apart, should the file fail.
-        if (tally.group >= fileGroup_ && fileGroup_ != 0)
-            fileBefore_.emplace(reference, tally.groupBefore);
-        tally.group = group_;
-        tally.groupBefore = tally.count;
-    }
+    EnterGroup(tally, reference);
     if (tally.count + 1 < widenAt_) {
         ++tally.count;
     } else {
@@ -148,14 +139,7 @@ void AddressSet::Count(std::uint32_t reference) {
 
 void AddressSet::CountWide(std::uint32_t reference) {
     WideTally& tally = wide_[reference];
-    if (tally.group != group_) {
-        if (Voided(tally.group))
-            tally.count = tally.groupBefore;
-        if (tally.group >= fileGroup_ && fileGroup_ != 0)
-            fileBefore_.emplace(reference, tally.groupBefore);
-        tally.group = group_;
-        tally.groupBefore = tally.count;
-    }
+    EnterGroup(tally, reference);
     ++tally.count;
 }
 

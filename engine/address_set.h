@@ -205,6 +205,19 @@ private:
     };
     static constexpr std::uint32_t kWide = UINT32_MAX;
     void CountWide(std::uint32_t reference);
+    // Before a key's first occurrence in the current group: a voided group's
+    // occurrences come off, and a count from another group of this file is
+    // kept apart, should the file fail.
+    template <class AnyTally> void EnterGroup(AnyTally& tally, std::uint32_t reference) {
+        if (tally.group == group_)
+            return;
+        if (Voided(tally.group))
+            tally.count = tally.groupBefore;
+        if (tally.group >= fileGroup_ && fileGroup_ != 0)
+            fileBefore_.emplace(reference, tally.groupBefore);
+        tally.group = group_;
+        tally.groupBefore = tally.count;
+    }
     static constexpr std::size_t kCountedHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
     void Count(std::uint32_t reference);
     Tally TallyOf(std::uint32_t reference) const;
