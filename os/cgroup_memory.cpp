@@ -78,7 +78,9 @@ struct Hierarchy {
 // it, as far up as the mount shows them.
 std::uint64_t LeastLimit(const Hierarchy& hierarchy, const char* limitFile) {
     std::string_view group = hierarchy.group;
-    const std::string_view top = hierarchy.mountRoot == "/" ? "" : hierarchy.mountRoot;
+    // Both arms views: a string arm would make the view one of a temporary.
+    const std::string_view top =
+        hierarchy.mountRoot == "/" ? std::string_view() : std::string_view(hierarchy.mountRoot);
     if (group.substr(0, top.size()) != top ||
         (group.size() > top.size() && group[top.size()] != '/'))
         return 0; // the group lies outside what this mount shows
