@@ -109,12 +109,13 @@ std::string Unprivileged(const std::function<std::string()>& work);
 // The command prefix that runs a command the same way.
 std::string UnprivilegedPrefix();
 
-// Whether the tests were built with AddressSanitizer.
+// Whether the tests were built with AddressSanitizer or ThreadSanitizer,
+// whose shadow memory counts in the process's own.
 constexpr bool UnderSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     return true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
     return true;
 #else
     return false;
