@@ -115,11 +115,14 @@ private:
 // refusal, or none.
 std::optional<int> CheckTargets(const CliOptions& options, const std::vector<InputSource>& inputs,
                                 const std::vector<InputSource>& doNotMailFiles, std::FILE* err) {
-    const std::vector<FileStatus> read = IdentitiesOf(inputs);
-    const std::vector<FileStatus> lists = IdentitiesOf(doNotMailFiles);
     const auto named = [](const std::optional<std::string>& target) {
         return target && *target != kStandardStream;
     };
+    // Writing to the standard streams only: no input to look up again.
+    if (!named(options.outputFile) && !named(options.reportFile))
+        return std::nullopt;
+    const std::vector<FileStatus> read = IdentitiesOf(inputs);
+    const std::vector<FileStatus> lists = IdentitiesOf(doNotMailFiles);
     const auto refusal = [&](const std::string& target) -> const char* {
         if (IsOneOf(PathFromArgument(target), read))
             return "is also an input; it is not replaced";
