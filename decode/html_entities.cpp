@@ -8,9 +8,11 @@
 namespace ornavex {
 namespace {
 
+// Characters in place, not pointers: a table of pointers would need a
+// relocation per entry at every start of the program.
 struct Entity {
-    std::string_view name; // with its ";", or without one for the old few
-    std::string_view text;
+    char name[33]; // with its ";", or without one for the old few
+    char text[7];
 };
 
 // clang-format off
@@ -2252,12 +2254,13 @@ constexpr Entity kEntities[] = {
 } // namespace
 
 std::optional<std::string_view> NamedCharacter(std::string_view name) {
-    const auto found = std::lower_bound(
-        std::begin(kEntities), std::end(kEntities), name,
-        [](const Entity& entity, std::string_view key) { return entity.name < key; });
-    if (found == std::end(kEntities) || found->name != name)
+    const auto found = std::lower_bound(std::begin(kEntities), std::end(kEntities), name,
+                                        [](const Entity& entity, std::string_view key) {
+                                            return std::string_view(entity.name) < key;
+                                        });
+    if (found == std::end(kEntities) || std::string_view(found->name) != name)
         return std::nullopt;
-    return found->text;
+    return std::string_view(found->text);
 }
 
 } // namespace ornavex
