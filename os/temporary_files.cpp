@@ -14,12 +14,13 @@ enum State : int { kFree, kFilling, kRemembered };
 
 struct Place {
     std::atomic<int> state{kFree};
-    std::filesystem::path::value_type path[kLongestPath];
+    std::filesystem::path::value_type path[kLongestPath]{};
 };
 
-// Set up before the program runs (constant initialization), so a signal
-// handler never meets it half made.
-std::array<Place, kPlaces> places;
+// Set up before the program runs (constant initialization, all zero bytes
+// left untouched until used), so a signal handler never meets it half made
+// and a start of the program costs no page of it.
+constinit std::array<Place, kPlaces> places;
 
 std::array<Place, kPlaces>& Places() {
     return places;
