@@ -17,19 +17,72 @@ constexpr std::size_t kCacheLine = 64;
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
 
-// Lower-cases the ASCII letters among eight bytes at once.
-std::uint64_t FoldWord(std::uint64_t v) {
+// 0x80 in each of eight bytes that is an upper-case ASCII letter.
+std::uint64_t UpperBytes(std::uint64_t v) {
     const std::uint64_t low7 = v & (kOnes * 0x7f);
     const std::uint64_t atLeastA = low7 + kOnes * (0x80 - 'A');
     const std::uint64_t aboveZ = low7 + kOnes * (0x80 - 'Z' - 1);
-    const std::uint64_t upper = atLeastA & ~aboveZ & ~v & (kOnes * 0x80);
-    return v | (upper >> 2);
+    return atLeastA & ~aboveZ & ~v & (kOnes * 0x80);
+}
+
+// Lower-cases the ASCII letters among eight bytes at once.
+std::uint64_t FoldWord(std::uint64_t v) {
+    return v | (UpperBytes(v) >> 2);
+}
+
+// Bit i for byte i of UpperBytes.
+std::uint64_t UpperBits(std::uint64_t upperBytes) {
+    return ((upperBytes >> 7) * 0x0102040810204080ULL) >> 56;
 }
 
 std::uint64_t Load8(const char* p) {
     std::uint64_t v;
     std::memcpy(&v, p, 8);
     return v;
+}
+
+void Store8(char* p, std::uint64_t v) {
+    std::memcpy(p, &v, 8);
+}
+
+// Writes the lower-case form of text to stored and tells where its
+// upper-case letters were, eight bytes at a time.
+AddressSet::UpperCase StoreFolded(char* stored, std::string_view text) {
+    AddressSet::UpperCase upper;
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    if (n < 8) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const char c = p[i];
+            const bool letter = c >= 'A' && c <= 'Z';
+            stored[i] = letter ? static_cast<char>(c + ('a' - 'A')) : c;
+            upper.first64 |= std::uint64_t{letter} << i;
+        }
+        return upper;
+    }
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const std::uint64_t v = Load8(p + i);
+        const std::uint64_t bytes = UpperBytes(v);
+        Store8(stored + i, v | (bytes >> 2));
+        if (i < 64)
+            upper.first64 |= UpperBits(bytes) << i;
+        else
+            upper.later = upper.later || bytes != 0;
+    }
+    if (i < n) {
+        // The last eight bytes, of which the first 8 - (n - i) are done.
+        const std::size_t last = n - 8;
+        const std::uint64_t v = Load8(p + last);
+        const std::uint64_t bytes = UpperBytes(v);
+        Store8(stored + last, v | (bytes >> 2));
+        const std::uint64_t bits = UpperBits(bytes) >> (i - last);
+        if (i < 64) // then i <= 56 and the bits end before 64
+            upper.first64 |= bits << i;
+        else
+            upper.later = upper.later || bits != 0;
+    }
+    return upper;
 }
 
 // The last n (< 8) bytes before end, as the low bytes of a word. When the
@@ -338,11 +391,7 @@ std::uint32_t AddressSet::StoreLowerCased(std::string_view address) {
         const Tally fresh;
         std::memcpy(record + kLengthBytes, &fresh, sizeof fresh);
     }
-    char* stored = record + headerBytes_;
-    for (std::size_t i = 0; i < address.size(); ++i) {
-        const char c = address[i];
-        stored[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-    }
+    lastUpperCase_ = StoreFolded(record + headerBytes_, address);
     return static_cast<std::uint32_t>((chunkStarts_.size() - 1) << kOffsetBits |
                                       offset / kRecordAlign);
 }

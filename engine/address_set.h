@@ -90,6 +90,14 @@ public:
     // (lower-case) bytes of a key: they never move while the set lives.
     using KeyReference = std::uint32_t;
     KeyReference LastKey() const { return lastKey_; }
+    // Where the last address inserted had upper-case letters, found while
+    // storing its lower-case form: bit i for byte i of its first 64 bytes,
+    // and whether any came after them.
+    struct UpperCase {
+        std::uint64_t first64 = 0;
+        bool later = false;
+    };
+    UpperCase LastUpperCase() const { return lastUpperCase_; }
     std::string_view Key(KeyReference reference) const;
 
     std::size_t size() const { return count_; }
@@ -241,6 +249,7 @@ private:
     std::uint32_t widenAt_;
     std::unordered_map<std::uint32_t, WideTally> wide_; // by key reference
     KeyReference lastKey_ = 0;
+    UpperCase lastUpperCase_;
     std::uint32_t group_ = 0;
     std::uint32_t fileGroup_ = 0; // the first group of the current group's file
     std::vector<bool> voided_;

@@ -1,65 +1,33 @@
 #include "run/held_back.h"
 
-#include <bit>
+#include <array>
 #include <cstring>
 
 namespace ornavex {
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-
-// One bit for each of eight bytes that is an upper-case ASCII letter.
-unsigned UpperBits(std::uint64_t v) {
-    const std::uint64_t low7 = v & (kOnes * 0x7f);
-    const std::uint64_t atLeastA = low7 + kOnes * (0x80 - 'A');
-    const std::uint64_t aboveZ = low7 + kOnes * (0x80 - 'Z' - 1);
-    const std::uint64_t upper = (atLeastA & ~aboveZ & ~v & (kOnes * 0x80)) >> 7;
-    return static_cast<unsigned>((upper * 0x0102040810204080ULL) >> 56); // byte i -> bit i
-}
-
-// A bit for each upper-case letter among the first 64 bytes of text, and
-// whether there is one anywhere.
-std::uint64_t UpperCaseMask(std::string_view text, bool& any) {
-    std::uint64_t mask = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t v;
-        std::memcpy(&v, text.data() + i, 8);
-        const std::uint64_t bits = UpperBits(v);
-        if (i < 64)
-            mask |= bits << i;
-        any = any || bits != 0;
-    }
-    const std::size_t rest = text.size() - i;
-    if (rest == 0)
-        return mask;
-    std::uint64_t bits = 0;
-    if (text.size() >= 8) {
-        // The last eight bytes, of which the first 8 - rest are done.
-        std::uint64_t v;
-        std::memcpy(&v, text.data() + text.size() - 8, 8);
-        bits = UpperBits(v) >> (8 - rest);
-    } else {
-        for (std::size_t k = 0; k < rest; ++k)
-            if (text[i + k] >= 'A' && text[i + k] <= 'Z')
-                bits |= 1u << k;
-    }
-    if (i < 64)
-        mask |= bits << i;
-    any = any || bits != 0;
-    return mask;
-}
+// For each byte of a mask, the word that turns the letters it marks among
+// eight lower-case bytes to upper case.
+constexpr std::array<std::uint64_t, 256> kRaise = [] {
+    std::array<std::uint64_t, 256> raise{};
+    for (unsigned bits = 0; bits < 256; ++bits)
+        for (unsigned i = 0; i < 8; ++i)
+            if (bits & (1u << i))
+                raise[bits] |= std::uint64_t{'a' - 'A'} << (8 * i);
+    return raise;
+}();
 
 } // namespace
 
 void HeldBack::Add(std::string_view address) {
-    bool upper = false;
-    const std::uint64_t mask = UpperCaseMask(address, upper);
+    // The set found the letters while storing the key.
+    const AddressSet::UpperCase upper = set_.LastUpperCase();
+    const bool mixed = upper.first64 != 0 || upper.later;
     std::uint32_t spelling = kLowerCase;
-    if (upper && address.size() <= 64) {
+    if (mixed && address.size() <= kSpelledBytes) {
         spelling = static_cast<std::uint32_t>(masks_.size());
-        masks_.push_back(mask);
-    } else if (upper) {
+        masks_.push_back(upper.first64);
+    } else if (mixed) {
         spelling = kKeptWhole | static_cast<std::uint32_t>(whole_.size());
         whole_.append(address);
     }
@@ -72,13 +40,16 @@ std::string_view HeldBack::Spelling(const Entry& entry) {
         return key;
     if (entry.spelling & kKeptWhole)
         return std::string_view(whole_).substr(entry.spelling & ~kKeptWhole, key.size());
-    spelled_.assign(key);
-    // The mask marks only letters within the key.
-    for (std::uint64_t mask = masks_[entry.spelling]; mask != 0; mask &= mask - 1) {
-        char& letter = spelled_[static_cast<std::size_t>(std::countr_zero(mask))];
-        letter = static_cast<char>(letter - ('a' - 'A'));
+    // Eight bytes at a time; bytes past the key are carried along unchanged.
+    std::memcpy(spelled_, key.data(), key.size());
+    std::uint64_t mask = masks_[entry.spelling];
+    for (std::size_t i = 0; i < key.size(); i += 8, mask >>= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, spelled_ + i, 8);
+        word ^= kRaise[mask & 0xFF];
+        std::memcpy(spelled_ + i, &word, 8);
     }
-    return spelled_;
+    return {spelled_, key.size()};
 }
 
 void HeldBack::GiveBack(std::size_t first) {

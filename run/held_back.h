@@ -17,7 +17,8 @@ class HeldBack {
 public:
     explicit HeldBack(AddressSet& set) : set_(set) {}
 
-    // An address the set has just taken in: its key is set.LastKey().
+    // An address the set has just taken in: its key is set.LastKey(), its
+    // letters set.LastUpperCase().
     void Add(std::string_view address);
     std::size_t size() const { return entries_.size(); }
     // The key of the i-th address held back; those after it are greater.
@@ -48,8 +49,9 @@ private:
     AddressSet& set_;
     std::deque<Entry> entries_;
     std::deque<std::uint64_t> masks_;
-    std::string whole_;   // the long spellings, back to back
-    std::string spelled_; // the last spelling made
+    std::string whole_; // the long spellings, back to back
+    static constexpr std::size_t kSpelledBytes = 64;
+    char spelled_[kSpelledBytes]{}; // the last spelling made
 };
 
 } // namespace ornavex

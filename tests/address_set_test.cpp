@@ -125,6 +125,35 @@ TEST(AddressSet, AgreesWithAPlainSetThroughInsertsAndErases) {
     }
 }
 
+// Where the upper-case letters of a new key were, at every length and
+// across the eight-byte steps, against a byte-by-byte reading.
+TEST(AddressSet, TellsWhereTheUpperCaseLettersOfTheLastKeyWere) {
+    AddressSet set;
+    std::mt19937 random(11);
+    for (int step = 0; step < 4000; ++step) {
+        std::string key(random() % 100, 'a');
+        for (char& c : key)
+            c = "aZ@.M_\x80\xc3"[random() % 8];
+        key += std::to_string(step); // new every time
+        AddressSet::UpperCase expected;
+        for (std::size_t i = 0; i < key.size(); ++i)
+            if (key[i] >= 'A' && key[i] <= 'Z') {
+                if (i < 64)
+                    expected.first64 |= std::uint64_t{1} << i;
+                else
+                    expected.later = true;
+            }
+        ASSERT_TRUE(set.InsertLowerCased(key));
+        EXPECT_EQ(set.LastUpperCase().first64, expected.first64) << key;
+        EXPECT_EQ(set.LastUpperCase().later, expected.later) << key;
+        std::string lower = key;
+        for (char& c : lower)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c + ('a' - 'A'));
+        EXPECT_EQ(set.Key(set.LastKey()), lower);
+    }
+}
+
 // Occurrences counted in groups (a file's stretches), some voided alone and
 // some with their whole file, against a plain 64-bit log of who counted
 // what; and so again with the count where a tally widens to 64 bits lowered
