@@ -1,9 +1,9 @@
-#include "run/read_stage.h"
+#include "run/input_reader.h"
 
 #include "decode/decode_context.h"
 #include "engine/address_set.h"
 #include "engine/block_finder.h"
-#include "run/file_reader.h"
+#include "run/block_reader.h"
 #include "run/line_counter.h"
 #include "run/whole_file_batch.h"
 
