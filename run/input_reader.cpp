@@ -205,7 +205,13 @@ private:
     // Decoded text goes to the finder; a part's end, or a member's start,
     // ends the last word.
     bool Text(std::string_view text) override {
-        if (!Feed(text))
+        // The lines of the text are told apart only when they are counted.
+        if (settings_.lines)
+            lines_.Block(text);
+        const bool fed = finder_.Feed(text);
+        if (settings_.lines)
+            lines_.EndBlock();
+        if (!fed)
             return Refuse();
         sinceCheck_ += text.size();
         if (sinceCheck_ < kTextBetweenChecks)
@@ -227,15 +233,6 @@ private:
     bool Refuse() {
         failure_ = bytes_->ReadAgainError();
         return false;
-    }
-
-    bool Feed(std::string_view text) {
-        if (!settings_.lines)
-            return finder_.Feed(text);
-        lines_.Block(text);
-        const bool fed = finder_.Feed(text);
-        lines_.EndBlock();
-        return fed;
     }
 
     // The addresses from here on are in another member: those found so far
