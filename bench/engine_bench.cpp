@@ -7,7 +7,7 @@
 // once, so a profiler attached to the run sees mostly that stage.
 #include "engine/address_finder.h"
 #include "engine/address_set.h"
-#include "engine/new_address_filter.h"
+#include "engine/insert_new_in_order.h"
 
 #include <chrono>
 #include <cstdio>

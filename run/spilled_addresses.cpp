@@ -1,6 +1,6 @@
 #include "run/spilled_addresses.h"
 
-#include "engine/new_address_filter.h"
+#include "engine/insert_new_in_order.h"
 
 #include <atomic>
 #include <cstring>

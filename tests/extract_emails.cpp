@@ -1,6 +1,6 @@
 #include "extract_emails.h"
 
-#include "engine/new_address_filter.h"
+#include "engine/insert_new_in_order.h"
 
 namespace ornavex {
 

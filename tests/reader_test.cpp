@@ -1,5 +1,5 @@
 #include "decode/text_decoder.h"
-#include "run/file_reader.h"
+#include "run/block_reader.h"
 #include "run/removal_run.h"
 #include "test_support.h"
 

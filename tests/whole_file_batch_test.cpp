@@ -1,4 +1,4 @@
-#include "run/file_reader.h"
+#include "run/block_reader.h"
 #include "run/removal_run.h"
 #include "run/whole_file_batch.h"
 #include "test_support.h"

@@ -1,4 +1,4 @@
-#include "run/file_reader.h"
+#include "run/block_reader.h"
 
 namespace ornavex {
 

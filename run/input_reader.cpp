@@ -1,9 +1,9 @@
-#include "run/read_stage.h"
+#include "run/input_reader.h"
 
 #include "decode/decode_context.h"
 #include "engine/address_set.h"
 #include "engine/block_finder.h"
-#include "run/file_reader.h"
+#include "run/block_reader.h"
 #include "run/line_counter.h"
 #include "run/whole_file_batch.h"
 
@@ -205,7 +205,13 @@ private:
     // Decoded text goes to the finder; a part's end, or a member's start,
     // ends the last word.
     bool Text(std::string_view text) override {
-        if (!Feed(text))
+        // The lines of the text are told apart only when they are counted.
+        if (settings_.lines)
+            lines_.Block(text);
+        const bool fed = finder_.Feed(text);
+        if (settings_.lines)
+            lines_.EndBlock();
+        if (!fed)
             return Refuse();
         sinceCheck_ += text.size();
         if (sinceCheck_ < kTextBetweenChecks)
@@ -227,15 +233,6 @@ private:
     bool Refuse() {
         failure_ = bytes_->ReadAgainError();
         return false;
-    }
-
-    bool Feed(std::string_view text) {
-        if (!settings_.lines)
-            return finder_.Feed(text);
-        lines_.Block(text);
-        const bool fed = finder_.Feed(text);
-        lines_.EndBlock();
-        return fed;
     }
 
     // The addresses from here on are in another member: those found so far

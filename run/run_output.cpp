@@ -1,0 +1,34 @@
+#include "run/run_output.h"
+
+#include <exception>
+#include <new>
+
+namespace ornavex {
+
+void RunOutput::Address(std::string_view address, const AddressSource* source) {
+    try {
+        if (source != nullptr)
+            sink_.AddressWithSource(address, *source);
+        else
+            sink_.Address(address);
+    } catch (const std::bad_alloc&) {
+        throw; // the run cannot go on
+    } catch (const std::exception& e) {
+        sink_.Error(ErrorReport{std::string(kStartLocation), kAppendResultStatement, e.what(),
+                                progress_.current->DisplayName()});
+    }
+}
+
+bool RunOutput::Progress() {
+    if (!sink_.Progress(progress_))
+        summary_.stopped = true;
+    return !summary_.stopped;
+}
+
+void RunOutput::Error(int statement, const std::string& reason, std::size_t fileIndex) {
+    sink_.Error(
+        ErrorReport{std::string(kStartLocation), statement, reason,
+                    fileIndex < inputs_.size() ? inputs_[fileIndex].DisplayName() : std::string()});
+}
+
+} // namespace ornavex
