@@ -264,8 +264,12 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     // The do-not-mail files, read before anything else: a list cleaned with
     // one of them missing would mail those it should not. The list takes
     // its memory out of the run's.
-    const std::uint64_t memoryLimit =
-        options.memoryLimit != 0 ? options.memoryLimit : DefaultMemoryLimit();
+    // The run looks the default limit up only once its set grows; a list
+    // or the statistics need it at once.
+    const bool limitNow = !doNotMailFiles.empty() || options.WholeListFirst() || options.stats;
+    const std::uint64_t memoryLimit = options.memoryLimit != 0 ? options.memoryLimit
+                                      : limitNow               ? DefaultMemoryLimit()
+                                                               : 0;
     const fs::path temporaryFolder = TemporaryFolder();
     DoNotMail doNotMail;
     std::vector<std::string> failures;

@@ -35,10 +35,9 @@ public:
     Run(const std::vector<InputSource>& inputs, RunSink& sink, const ReadSettings& settings,
         const RunOptions& options)
         : inputs_(inputs), output_(inputs, sink), details_(options.details),
-          memoryLimit_(options.memoryLimit != 0 ? options.memoryLimit : DefaultMemoryLimit()),
-          temporaryFolder_(options.temporaryFolder), keepSet_(options.keepSet),
-          inMemory_(
-              std::make_unique<InMemoryDeduplicator>(output_, settings.hashSeed, options.details)),
+          memoryLimit_(options.memoryLimit), temporaryFolder_(options.temporaryFolder),
+          keepSet_(options.keepSet), inMemory_(std::make_unique<InMemoryDeduplicator>(
+                                         output_, settings.hashSeed, options.details)),
           dedup_(inMemory_.get()),
           pool_(inputs, settings,
                 options.readingThreads != 0 ? options.readingThreads : ReadingThreads()) {}
@@ -135,6 +134,13 @@ private:
         if (!inMemory_)
             return;
         const std::uint64_t used = inMemory_->MemoryInUse();
+        if (memoryLimit_ == 0) {
+            // Looking the limits up costs a short run a good part of its
+            // start, and no default limit is below kLeastDefaultLimit.
+            if (used <= kLeastDefaultLimit)
+                return;
+            memoryLimit_ = DefaultMemoryLimit();
+        }
         if (used <= std::min(memoryLimit_, kPartitionedFrom))
             return;
         partitioned_ = std::make_unique<PartitionedDeduplicator>(
@@ -186,7 +192,7 @@ private:
     const std::vector<InputSource>& inputs_;
     RunOutput output_;
     const bool details_;
-    std::uint64_t memoryLimit_;
+    std::uint64_t memoryLimit_; // 0 until the set is large enough to ask
     std::filesystem::path temporaryFolder_;
     std::unique_ptr<AddressSet>* keepSet_;
     std::unique_ptr<InMemoryDeduplicator> inMemory_;       // until memory runs short
@@ -208,7 +214,7 @@ std::uint64_t ChooseHashSeed() {
 
 std::uint64_t DefaultMemoryLimit() {
     const std::uint64_t ceiling = MemoryCeilingBytes();
-    return ceiling == 0 ? UINT64_MAX : ceiling / 2;
+    return ceiling == 0 ? UINT64_MAX : std::max(ceiling / 2, kLeastDefaultLimit);
 }
 
 std::size_t ReadingThreads() {

@@ -148,6 +148,9 @@ std::size_t ReadingThreads();
 // system tells none of them. The other half is room for the rest of the
 // program and, in a container, the system's cache of its temporary data.
 std::uint64_t DefaultMemoryLimit();
+// Below this no default limit goes: a machine or container with less than
+// twice as much has no room for the program anyway.
+inline constexpr std::uint64_t kLeastDefaultLimit = std::uint64_t{16} << 20;
 
 // A fresh seed for each run, so nobody can prepare addresses that collide;
 // ORNAVEX_HASH_SEED in the environment fixes it, for repeatable measurements.
