@@ -288,8 +288,7 @@ TEST(ScreenFit, BothWindowsOpenWholeAndTheResultsWindowResizes) {
         << area.width() << "x" << area.height();
 
     ResultsWindow& results = window.results();
-    results.model().Show(AddressList{"ann@example.org"});
-    results.ShowResults(1, 0);
+    results.ShowResults(testing::RunList({"ann@example.org"}));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&results));
     QCoreApplication::processEvents();
     EXPECT_TRUE(area.contains(results.frameGeometry()))
