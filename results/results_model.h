@@ -88,7 +88,6 @@ public:
     std::size_t removedRows() const { return removedCount_; }
     ShownList Shown() const { return {list_, view_}; }
     const ResultsList& list() const { return list_; }
-    const AddressList& addresses() const { return *list_.addresses; }
 
 signals:
     // The rows shown changed: ordered, cleaned, filtered or taken out.

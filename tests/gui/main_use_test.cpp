@@ -78,7 +78,7 @@ protected:
         WriteFile(dir / "tree/sub/three.txt", "dan@example.org");
         ASSERT_TRUE(testing::ShowActive(window));
     }
-    QStringList ResultRows() { return testing::Texts(window.results().model().addresses()); }
+    QStringList ResultRows() { return testing::Texts(*window.results().model().list().addresses); }
     ProgressPanel* Panel() { return window.findChild<ProgressPanel*>("progressPanel"); }
     QWidget* Button(int id) { return ButtonFor(window.toolbar(), id); }
     bool RunShown() { return window.results().isVisible() && !window.busy(); }

@@ -32,7 +32,7 @@ protected:
         window.show();
     }
 
-    QStringList ResultRows() { return testing::Texts(window.results().model().addresses()); }
+    QStringList ResultRows() { return testing::Texts(*window.results().model().list().addresses); }
     bool RunEnded() { return !window.busy(); }
 
     ScriptedPrompts prompts;

@@ -39,7 +39,7 @@ void Drop(QWidget* target, const QList<QUrl>& urls) {
 class StressTest : public ::testing::Test {
 protected:
     void SetUp() override { window.show(); }
-    QStringList ResultRows() { return testing::Texts(window.results().model().addresses()); }
+    QStringList ResultRows() { return testing::Texts(*window.results().model().list().addresses); }
 
     ScriptedPrompts prompts;
     MainWindow window{prompts};
