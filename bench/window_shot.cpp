@@ -59,12 +59,21 @@ ornavex::ResultsList Rows() {
     auto details = std::make_shared<ornavex::RunDetails>();
     details->members.push_back("report.zip: 2024/list.docx");
     details->sources = {{4, 0, 0, 12}, {1, 1, 0, 3}, {2, 1, 1, 40}, {7, 0, 0, 99}};
-    return {std::make_shared<ornavex::AddressList>(ornavex::AddressList{
-                "ann@example.org", "bob@x.com", "carol@y.net", "noreply@example.org"}),
-            details,
-            std::make_shared<std::vector<std::string>>(std::vector<std::string>{
-                "/home/user/exports/crm/2024/autumn/campaigns/newsletter/mailing-list.txt",
-                "/home/user/exports/crm/2024/autumn/campaigns/newsletter/other-list.zip"})};
+    auto addresses = std::make_shared<ornavex::AddressList>();
+    for (const char* address :
+         {"ann@example.org", "bob@x.com", "carol@y.net", "noreply@example.org"})
+        addresses->Append(address);
+    ornavex::ResultsList list{
+        .addresses = addresses,
+        .details = details,
+        .fileNames = std::make_shared<std::vector<std::string>>(std::vector<std::string>{
+            "/home/user/exports/crm/2024/autumn/campaigns/newsletter/mailing-list.txt",
+            "/home/user/exports/crm/2024/autumn/campaigns/newsletter/other-list.zip"}),
+        .summary = {}};
+    list.summary.uniqueAddresses = 4;
+    list.summary.addressesFound = 4 + 1234567;
+    list.summary.partsRead = 12;
+    return list;
 }
 
 } // namespace
@@ -101,8 +110,7 @@ int main(int argc, char** argv) {
         screen("main");
         window.grab().save(prefix + "-main.png");
         // As a run ends: the results window opens and the main window goes.
-        results.model().Show(Rows());
-        results.ShowResults(4, 1234567, 12);
+        results.ShowResults(Rows());
         window.hide();
         QMenu* menu = results.HeaderMenu();
         for (const char* column : {"showCount", "showFirstFile"})

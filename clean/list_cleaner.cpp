@@ -4,7 +4,6 @@
 #include "clean/role_accounts.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace ornavex {
 
@@ -23,10 +22,6 @@ bool InDomain(std::string_view address, std::string_view normalizedDomain) {
     const std::size_t start = domain.size() - normalizedDomain.size();
     return EqualsIgnoringCase(domain.substr(start), normalizedDomain) &&
            (start == 0 || domain[start - 1] == '.');
-}
-
-std::uint64_t CleaningOutcome::RemovedInAll() const {
-    return std::accumulate(removed.begin(), removed.end(), std::uint64_t{0});
 }
 
 ListCleaner::ListCleaner(CleaningRules rules) : rules_(std::move(rules)) {

@@ -41,8 +41,6 @@ bool InDomain(std::string_view address, std::string_view normalizedDomain);
 struct CleaningOutcome {
     std::vector<std::uint32_t> kept; // indexes of the addresses kept, in order
     std::array<std::uint64_t, kCleaningRules> removed{};
-
-    std::uint64_t RemovedInAll() const;
 };
 
 class ListCleaner {

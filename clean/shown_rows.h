@@ -40,7 +40,6 @@ public:
     std::size_t At(std::size_t row) const { return all() ? row : shown_[row]; }
     std::uint64_t cleanedAway() const { return cleaned_ ? count_ - kept_.size() : 0; }
     SortOrder order() const { return order_; }
-    bool reversed() const { return reverse_; }
     const std::string& filter() const { return filter_; }
 
 private:

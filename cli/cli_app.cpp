@@ -1,7 +1,6 @@
 #include "cli/cli_app.h"
 
 #include "cli/file_report.h"
-#include "cli/output_writer.h"
 #include "cli/peak_memory.h"
 #include "cli/progress_bar.h"
 #include "cli/target_checks.h"
@@ -11,6 +10,7 @@
 #include "os/free_memory.h"
 #include "os/scratch_file.h"
 #include "os/terminal.h"
+#include "output/output_writer.h"
 #include "run/removal_run.h"
 #include "run/shown_name.h"
 #include "scan/folder_scan.h"

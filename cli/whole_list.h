@@ -2,7 +2,7 @@
 
 #include "clean/list_cleaner.h"
 #include "cli/cli_options.h"
-#include "cli/output_writer.h"
+#include "output/output_writer.h"
 #include "run/input_source.h"
 #include "run/record_log.h"
 #include "run/removal_run.h"

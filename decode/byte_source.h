@@ -30,22 +30,6 @@ public:
     }
 };
 
-// Bytes already in memory, given out in one piece.
-class MemorySource : public ByteSource {
-public:
-    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-    bool Next(std::string_view& bytes) override {
-        bytes = bytes_;
-        bytes_ = {};
-        return true;
-    }
-    const std::string& error() const override { return error_; }
-
-private:
-    std::string_view bytes_;
-    std::string error_;
-};
-
 // How many first bytes tell a file's kind, when the file has them.
 inline constexpr std::size_t kDetectionBytes = 8192;
 

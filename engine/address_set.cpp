@@ -325,16 +325,6 @@ void AddressSet::Erase(std::string_view address, std::uint64_t hash) {
     --count_;
 }
 
-std::size_t AddressSet::LongestProbe() const {
-    std::size_t longest = 0;
-    for (std::size_t i = 0; i < capacity_; ++i) {
-        const Slot& slot = slots_[i];
-        if (slot.key != kEmptyKey && slot.key != kErasedKey)
-            longest = std::max(longest, (i - Home(slot.tag)) & (capacity_ - 1));
-    }
-    return longest;
-}
-
 void AddressSet::Place(std::uint32_t key, std::uint32_t tag) {
     const std::size_t mask = capacity_ - 1;
     std::size_t i = Home(tag);

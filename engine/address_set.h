@@ -72,9 +72,6 @@ public:
     // Inserts the ASCII lower-case form of address. Returns true when it was
     // not in the set before. hash must be Hash(address).
     bool InsertLowerCased(std::string_view address, std::uint64_t hash);
-    bool InsertLowerCased(std::string_view address) {
-        return InsertLowerCased(address, Hash(address));
-    }
 
     // Whether the lower-case form of address is held; counts nothing.
     // hash must be Hash(address).
@@ -143,15 +140,8 @@ public:
     void VoidGroup(std::uint32_t group);
     // Voids the file of the current group: its groups up to the current one.
     void VoidFile();
-    // What counting one file in groups holds apart: the count before the
-    // file of each key it counted in more than one group.
-    std::size_t FileCountsHeld() const { return fileBefore_.size(); }
     std::uint64_t Occurrences(KeyReference reference) const;
     void PrefetchOccurrences(KeyReference reference) const { Prefetch(KeyRecord(reference)); }
-
-    // The longest distance, in slots, of a key from its home slot: what the
-    // worst lookup costs. Never more than kMaxProbe.
-    std::size_t LongestProbe() const;
 
 private:
     // Asks for a cache line ahead of its use. A loop whose only effect is

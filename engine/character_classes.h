@@ -90,9 +90,4 @@ inline std::uint8_t ClassOf(char c) {
     return kByteClasses[static_cast<unsigned char>(c)];
 }
 
-// An ASCII separator; the wide ones take more than one byte (wide_separators.h).
-inline bool IsSeparator(unsigned char byte) {
-    return kByteClasses[byte] & kSeparator;
-}
-
 } // namespace ornavex

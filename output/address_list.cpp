@@ -11,16 +11,6 @@ constexpr std::size_t kChunkBytes = 4 << 20;
 
 } // namespace
 
-AddressList::AddressList(std::initializer_list<std::string_view> addresses) {
-    for (std::string_view address : addresses)
-        Append(address);
-}
-
-AddressList::AddressList(const std::vector<std::string>& addresses) {
-    for (const std::string& address : addresses)
-        Append(address);
-}
-
 AddressList::AddressList(AddressList&& other) noexcept
     : byteBlocks_(std::move(other.byteBlocks_)), free_(std::exchange(other.free_, nullptr)),
       freeLeft_(std::exchange(other.freeLeft_, 0)), viewMemory_(std::move(other.viewMemory_)),
@@ -30,18 +20,6 @@ AddressList::AddressList(AddressList&& other) noexcept
     other.viewBlocks_.clear();
 }
 
-AddressList& AddressList::operator=(AddressList&& other) noexcept {
-    if (this != &other) {
-        AddressList taken(std::move(other));
-        std::swap(byteBlocks_, taken.byteBlocks_);
-        std::swap(free_, taken.free_);
-        std::swap(freeLeft_, taken.freeLeft_);
-        std::swap(viewMemory_, taken.viewMemory_);
-        std::swap(viewBlocks_, taken.viewBlocks_);
-        std::swap(size_, taken.size_);
-    }
-    return *this;
-}
 AddressList::~AddressList() = default;
 
 void AddressList::Append(std::string_view address) {
@@ -63,15 +41,6 @@ void AddressList::Append(std::string_view address) {
     free_ += address.size();
     freeLeft_ -= address.size();
     ++size_;
-}
-
-void AddressList::Append(const AddressList& other) {
-    for (std::size_t i = 0; i < other.size(); ++i)
-        Append(other[i]);
-}
-
-void AddressList::clear() {
-    *this = AddressList();
 }
 
 } // namespace ornavex

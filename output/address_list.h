@@ -3,7 +3,6 @@
 #include "engine/large_block.h"
 
 #include <cstddef>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,24 +17,18 @@ namespace ornavex {
 class AddressList {
 public:
     AddressList() = default;
-    AddressList(std::initializer_list<std::string_view> addresses);
-    explicit AddressList(const std::vector<std::string>& addresses);
     AddressList(AddressList&&) noexcept;
-    AddressList& operator=(AddressList&&) noexcept;
     AddressList(const AddressList&) = delete; // the views point into the blocks
     AddressList& operator=(const AddressList&) = delete;
     ~AddressList();
 
     void Append(std::string_view address);
-    void Append(const AddressList& other);
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     std::string_view operator[](std::size_t i) const {
         return viewBlocks_[i / kViewsPerBlock][i % kViewsPerBlock];
     }
-
-    void clear();
 
 private:
     static constexpr std::size_t kViewsPerBlock = std::size_t{1} << 17; // 2 MiB of views

@@ -3,6 +3,7 @@
 // that is done off the window's thread, one export at a time: meanwhile the
 // window shows the busy pointer, keeps repainting, and its toolbar waits.
 #include "output/csv_rows.h"
+#include "output/output_writer.h"
 #include "results/results_window.h"
 #include "ui/prompts.h"
 #include "ui/qt_paths.h"
@@ -22,6 +23,23 @@ const QString kLinesFilter = QStringLiteral("Text Files (*.txt);;All Files (*)")
 const QString kCommasFilter =
     QStringLiteral("Text Files (*.txt);;CSV Files (*.csv);;All Files (*)");
 const QString kCsvFilter = QStringLiteral("CSV Files (*.csv);;All Files (*)");
+
+// Writes items to path with the writer the command line uses, write(writer,
+// i) writing item i; a file that exists is replaced only when replace is
+// set. The reason it could not be written, or nothing.
+template <typename WriteItem>
+QString SaveItems(const std::filesystem::path& path, ExportFormat format, bool replace,
+                  std::size_t items, const WriteItem& write) {
+    OutputWriter writer(path, format,
+                        replace ? SafeFileWriter::Replace::kExisting
+                                : SafeFileWriter::Replace::kNever);
+    if (writer.Open()) {
+        for (std::size_t i = 0; i < items && !writer.failed(); ++i)
+            write(writer, i);
+        writer.Close();
+    }
+    return QString::fromStdString(writer.error());
+}
 
 } // namespace
 
@@ -57,9 +75,9 @@ void ResultsWindow::SaveAs(ExportFormat format, const QString& filter, bool busy
         return;
     Export(
         [shown = model_.Shown(), path = ToFsPath(fileName), format, exists] {
-            return QString::fromStdString(WriteAddressesFile(
-                path, shown.size(), [&](std::size_t row) { return shown.Address(row); }, format,
-                exists));
+            return SaveItems(
+                path, format, exists, shown.size(),
+                [&](OutputWriter& writer, std::size_t row) { writer.Append(shown.Address(row)); });
         },
         fileName);
 }
@@ -73,18 +91,20 @@ void ResultsWindow::SaveCsv() {
         return;
     Export(
         [shown = model_.Shown(), path = ToFsPath(fileName), exists] {
-            std::string firstFile;
-            const auto row = [&](std::string& out, std::size_t item) {
+            std::string text;
+            const auto row = [&](OutputWriter& writer, std::size_t item) {
+                text.clear();
                 if (item == 0) {
-                    AppendCsvHeader(out);
-                    return;
+                    AppendCsvHeader(text);
+                } else {
+                    const std::size_t at = shown.rows.At(item - 1);
+                    AppendCsvRow(text, CsvRow{(*shown.list.addresses)[at], shown.list.Count(at),
+                                              shown.list.FirstFile(at), shown.list.Line(at)});
                 }
-                const std::size_t at = shown.rows.At(item - 1);
-                firstFile = shown.list.FirstFile(at);
-                AppendCsvRow(out, CsvRow{(*shown.list.addresses)[at], shown.list.Count(at),
-                                         firstFile, shown.list.Line(at)});
+                writer.AppendText(text);
             };
-            return QString::fromStdString(WriteExportFile(path, exists, shown.size() + 1, row));
+            // The format does not matter: the rows are written as they are.
+            return SaveItems(path, ExportFormat::kLines, exists, shown.size() + 1, row);
         },
         fileName);
 }

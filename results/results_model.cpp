@@ -105,20 +105,11 @@ void ResultsModel::Show(ResultsList list) {
     removed_.clear();
     removedCount_ = 0;
     order_ = SortOrder::kFirstOccurrence;
-    reverse_ = false;
     cleaned_ = false;
     filter_.clear();
     worker_.Reset(list_.addresses, list_.details);
     endResetModel();
     emit rowsChanged();
-}
-
-void ResultsModel::Show(std::shared_ptr<const AddressList> addresses) {
-    Show(ResultsList{std::move(addresses), nullptr, nullptr});
-}
-
-void ResultsModel::Show(AddressList addresses) {
-    Show(std::make_shared<const AddressList>(std::move(addresses)));
 }
 
 void ResultsModel::Clear() {
@@ -133,7 +124,6 @@ void ResultsModel::Clean(std::shared_ptr<const ListCleaner> cleaner,
 
 void ResultsModel::SortBy(SortOrder order, bool reverse) {
     order_ = order;
-    reverse_ = reverse;
     worker_.Sort(order, reverse);
 }
 

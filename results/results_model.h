@@ -13,13 +13,15 @@
 
 namespace ornavex {
 
-// What the results window shows: a run's addresses, how often and where each
-// first occurred (when the run kept that), and the names of its files. It
-// never changes, so any thread may read it.
+// All a run hands to the results window when it ends, and what the window
+// shows: the addresses, how often and where each first occurred (when the
+// run kept that), the names of its files, and the run's figures. It never
+// changes, so any thread may read it.
 struct ResultsList {
-    std::shared_ptr<const AddressList> addresses;
-    std::shared_ptr<const RunDetails> details;
-    std::shared_ptr<const std::vector<std::string>> fileNames;
+    std::shared_ptr<const AddressList> addresses;              // every new address, in order
+    std::shared_ptr<const RunDetails> details;                 // when the run kept them
+    std::shared_ptr<const std::vector<std::string>> fileNames; // of the inputs
+    RunSummary summary;
 
     // Whether counts and first occurrences are known.
     bool HasDetails() const;
@@ -61,8 +63,6 @@ public:
 
     // Shows the list of a run: every row, in the order found.
     void Show(ResultsList list);
-    void Show(std::shared_ptr<const AddressList> addresses);
-    void Show(AddressList addresses);
     void Clear();
 
     // Cleans with the cleaner (none: the whole list); keep holds what its
@@ -79,7 +79,6 @@ public:
 
     // The order asked for last, and whether it is turned around.
     SortOrder order() const { return order_; }
-    bool reversed() const { return reverse_; }
     const QString& filterText() const { return filter_; }
     bool cleaned() const { return cleaned_; }
     // Until what was asked of the list shows.
@@ -89,7 +88,6 @@ public:
     std::size_t removedRows() const { return removedCount_; }
     ShownList Shown() const { return {list_, view_}; }
     const ResultsList& list() const { return list_; }
-    const AddressList& addresses() const { return *list_.addresses; }
 
 signals:
     // The rows shown changed: ordered, cleaned, filtered or taken out.
@@ -101,12 +99,11 @@ private:
     // The view without the rows taken out by hand.
     RowView WithoutRemoved(RowView view) const;
 
-    ResultsList list_{std::make_shared<AddressList>(), nullptr, nullptr};
+    ResultsList list_{std::make_shared<AddressList>(), nullptr, nullptr, {}};
     RowView view_;
     std::vector<bool> removed_; // by list index, once a row was taken out
     std::size_t removedCount_ = 0;
     SortOrder order_ = SortOrder::kFirstOccurrence;
-    bool reverse_ = false;
     bool cleaned_ = false;
     QString filter_;
     RowsWorker worker_;

@@ -185,12 +185,15 @@ QString ResultsWindow::statusText() const {
     return status_->text();
 }
 
-void ResultsWindow::ShowResults(std::uint64_t uniqueAddresses, std::uint64_t duplicatesRemoved,
-                                std::uint64_t partsRead) {
-    QString text = CountText(uniqueAddresses, "unique address found", "unique addresses found") +
-                   ", " + CountText(duplicatesRemoved, "duplicate removed", "duplicates removed");
-    if (partsRead > 0)
-        text += ", " + CountText(partsRead, "part read inside files", "parts read inside files");
+void ResultsWindow::ShowResults(ResultsList list) {
+    const RunSummary summary = list.summary;
+    model_.Show(std::move(list));
+    QString text =
+        CountText(summary.uniqueAddresses, "unique address found", "unique addresses found") +
+        ", " + CountText(summary.DuplicatesRemoved(), "duplicate removed", "duplicates removed");
+    if (summary.partsRead > 0)
+        text += ", " +
+                CountText(summary.partsRead, "part read inside files", "parts read inside files");
     countText_ = text + ".";
     StartAfresh();
     UpdateStatus();

@@ -54,11 +54,9 @@ public:
     // Until what was asked of the list shows, and any export is done.
     bool busy() const { return model_.busy() || exporting_; }
 
-    // Shows the window with the counts of the run that filled the list.
-    // partsRead counts the members and parts read inside files; it is
-    // named only when there were any.
-    void ShowResults(std::uint64_t uniqueAddresses, std::uint64_t duplicatesRemoved,
-                     std::uint64_t partsRead = 0);
+    // Shows the window with a run's list and its counts. The parts read
+    // inside files are named only when there were any.
+    void ShowResults(ResultsList list);
 
     void CommandBars_Execute(int id);
     void Back();

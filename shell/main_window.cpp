@@ -229,15 +229,14 @@ void MainWindow::Start() {
     UpdateBusyState();
 }
 
-void MainWindow::RunFinished(const RunResult& result) {
+void MainWindow::RunFinished(const ResultsList& result) {
     UpdateBusyState();
     // Cancelled, or failed (out of memory, reported already): no partial
     // list is shown as if it were the result; the main window stays.
-    if (result.summary.stopped || result.summary.failed || !result.hadFiles)
+    if (result.summary.stopped || result.summary.failed || !result.fileNames ||
+        result.fileNames->empty())
         return;
-    results_->model().Show(ResultsList{result.addresses, result.details, result.fileNames});
-    results_->ShowResults(result.summary.uniqueAddresses, result.summary.DuplicatesRemoved(),
-                          result.summary.partsRead);
+    results_->ShowResults(result);
     hide();
 }
 

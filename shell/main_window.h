@@ -34,9 +34,6 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     ResultsWindow& results() { return *results_; }
     bool busy() const { return run_.running() || folderScan_.busy(); }
-    // Start was pressed while a folder scan went on: the run starts once the
-    // scan's files are in the list.
-    bool startPending() const { return startPending_; }
     bool skinned() const { return skinned_; }
     const std::optional<QCursor>& customPointer() const { return customPointer_; }
 
@@ -57,7 +54,7 @@ public:
     void Exit();
     // The run has ended: the results window shows what it found, unless it
     // was cancelled or could not finish.
-    void RunFinished(const RunResult& result);
+    void RunFinished(const ResultsList& result);
 
 signals:
     void programEndRequested();
@@ -89,6 +86,8 @@ private:
     FolderScanJob folderScan_;
     ListLayout layout_;
     bool skinned_ = false;
+    // Start was pressed while a folder scan went on: the run starts once the
+    // scan's files are in the list.
     bool startPending_ = false;
     bool placed_ = false; // checked to be whole on its screen once shown
     // Loaded when shipped, as the window's custom pointer picture; nothing

@@ -132,7 +132,7 @@ private:
 
 RunController::RunController(Prompts& prompts, QWidget* dialogParent, QObject* parent)
     : QObject(parent), prompts_(prompts), dialogParent_(dialogParent) {
-    connect(&watcher_, &QFutureWatcher<RunResult>::finished, this, &RunController::Finished);
+    connect(&watcher_, &QFutureWatcher<ResultsList>::finished, this, &RunController::Finished);
 }
 
 RunController::~RunController() {
@@ -149,7 +149,7 @@ void RunController::Start(std::vector<InputSource> inputs, RunOptions options) {
     watcher_.setFuture(
         QtConcurrent::run([this, inputs = std::move(inputs), options, waiting = waiting_] {
             Sink sink(*this, waiting, TotalSize(inputs));
-            RunResult result;
+            ResultsList result;
             result.summary = RunRemoval(inputs, sink, options);
             result.addresses = sink.TakeAddresses();
             result.details = sink.TakeDetails();
@@ -158,7 +158,6 @@ void RunController::Start(std::vector<InputSource> inputs, RunOptions options) {
             for (const InputSource& input : inputs)
                 names->push_back(input.DisplayName());
             result.fileNames = std::move(names);
-            result.hadFiles = !inputs.empty();
             return result;
         }));
 }
@@ -173,7 +172,7 @@ void RunController::Cancel() {
 
 void RunController::Finished() {
     // Taken out of the future, which would otherwise hold the list on.
-    const RunResult result = watcher_.future().takeResult();
+    const ResultsList result = watcher_.future().takeResult();
     running_ = false;
     emit finished(result);
 }

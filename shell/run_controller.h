@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/address_list.h"
+#include "results/results_model.h"
 #include "run/removal_run.h"
 
 #include <QFutureWatcher>
@@ -17,18 +17,9 @@ namespace ornavex {
 
 class Prompts;
 
-// All a run hands to the window when it ends.
-struct RunResult {
-    RunSummary summary;
-    std::shared_ptr<const AddressList> addresses;              // every new address, in order
-    std::shared_ptr<const RunDetails> details;                 // when the run kept them
-    std::shared_ptr<const std::vector<std::string>> fileNames; // of the inputs
-    bool hadFiles = false;
-};
-
 // Runs the removal off the window's thread and reports back on it:
 // progress a few times a second, every report or notice as a modal message
-// that the run waits for, and at the end the whole result in one signal.
+// that the run waits for, and at the end the whole list in one signal.
 class RunController : public QObject {
     Q_OBJECT
 public:
@@ -44,7 +35,7 @@ public:
 signals:
     void progressed(std::uint64_t bytesDone, std::uint64_t totalBytes, const QString& currentFile,
                     std::uint64_t diskBytes, int diskPercent);
-    void finished(const RunResult& result);
+    void finished(const ResultsList& result);
 
 private:
     class Sink;
@@ -54,7 +45,7 @@ private:
 
     Prompts& prompts_;
     QWidget* dialogParent_;
-    QFutureWatcher<RunResult> watcher_;
+    QFutureWatcher<ResultsList> watcher_;
     std::shared_ptr<Waiting> waiting_;
     bool running_ = false;
 };

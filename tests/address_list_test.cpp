@@ -34,25 +34,16 @@ TEST(AddressList, KeepsEveryAddressAcrossBlocks) {
 }
 
 TEST(AddressList, MovingLeavesTheSourceEmptyAndUsable) {
-    AddressList source{"a@x.com", "b@x.com"};
+    AddressList source;
+    source.Append("a@x.com");
+    source.Append("b@x.com");
     AddressList moved(std::move(source));
     EXPECT_TRUE(source.empty());
-    EXPECT_EQ(source.size(), 0u);
     source.Append("c@x.com");
     ASSERT_EQ(source.size(), 1u);
     EXPECT_EQ(source[0], "c@x.com");
-
-    AddressList target{"old@x.com"};
-    target = std::move(moved);
-    ASSERT_EQ(target.size(), 2u);
-    EXPECT_EQ(target[1], "b@x.com");
-    EXPECT_TRUE(moved.empty());
-
-    target.Append(source);
-    ASSERT_EQ(target.size(), 3u);
-    EXPECT_EQ(target[2], "c@x.com");
-    target.clear();
-    EXPECT_TRUE(target.empty());
+    ASSERT_EQ(moved.size(), 2u);
+    EXPECT_EQ(moved[1], "b@x.com");
 }
 
 } // namespace

@@ -156,7 +156,7 @@ TEST(AddressFinder, AgreesWithIsEmailAddressOnGeneratedWords) {
         for (int i = 0; i < 100000; ++i) {
             const std::string word = i % 2 ? GenerateWord(random) : MutateAddress(random);
             if (std::any_of(word.begin(), word.end(),
-                            [](char c) { return IsSeparator(static_cast<unsigned char>(c)); }))
+                            [](char c) { return (ClassOf(c) & kSeparator) != 0; }))
                 continue;
             std::string_view trimmed = word;
             if (!trimmed.empty() && trimmed.back() == '.')
@@ -185,7 +185,7 @@ AddressesWordByWord(std::string_view text, AddressPattern pattern = AddressPatte
     std::vector<std::string_view> addresses;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= cut.size(); ++i) {
-        if (i < cut.size() && !IsSeparator(static_cast<unsigned char>(cut[i])))
+        if (i < cut.size() && (ClassOf(cut[i]) & kSeparator) == 0)
             continue;
         std::string_view word = text.substr(start, i - start);
         if (!word.empty() && word.back() == '.')

@@ -2,6 +2,7 @@
 // within fixed memory, or stops with a reason, and never invents text.
 #include "decode/decode_context.h"
 #include "fixtures.h"
+#include "memory_source.h"
 #include "test_support.h"
 
 #include <algorithm>
@@ -76,7 +77,7 @@ struct Collector : TextSink {
 };
 
 Outcome Decode(std::string_view bytes) {
-    MemorySource source(bytes);
+    testing::MemorySource source(bytes);
     Collector sink;
     DecodeContext context(
         sink, [&] { return bytes.size(); }, std::nullopt);

@@ -2,6 +2,7 @@
 #include "cli_support.h"
 #include "fixtures.h"
 
+#include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -281,11 +282,26 @@ TEST_F(CommandLine, InterruptedRunsLeaveNothingBehind) {
                               const_cast<char* const*>(argv), environment.data()),
                   0);
         posix_spawn_file_actions_destroy(&actions);
-        // Once its temporary file is there, the program is reading.
-        while (std::distance(fs::directory_iterator(out.path()), {}) < 2)
-            ::usleep(1000);
-        ::kill(child, signal);
+        // Once its temporary file is there, the program is reading. A program
+        // that ends first, or never gets there, fails the test rather than
+        // hanging it.
         int status = 0;
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::distance(fs::directory_iterator(out.path()), {}) < 2) {
+            if (::waitpid(child, &status, WNOHANG) == child) {
+                ::close(fifo);
+                FAIL() << "the program ended before it made its temporary file (signal " << signal
+                       << ", status " << status << ")";
+            }
+            if (std::chrono::steady_clock::now() > giveUp) {
+                ::kill(child, SIGKILL);
+                ::waitpid(child, &status, 0);
+                ::close(fifo);
+                FAIL() << "no temporary file after 30 s (signal " << signal << ")";
+            }
+            ::usleep(1000);
+        }
+        ::kill(child, signal);
         ::waitpid(child, &status, 0);
         ::close(fifo);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;

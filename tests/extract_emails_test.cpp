@@ -11,6 +11,8 @@
 namespace ornavex {
 namespace {
 
+using testing::InsertLowerCased;
+
 using Strings = std::vector<std::string>;
 
 Strings Extract(std::string_view text, AddressPattern pattern = AddressPattern::kSubAddresses) {
@@ -192,7 +194,7 @@ Strings ExtractInBlocks(std::string_view text, const std::vector<std::size_t>& c
     AddressSet seen;
     Strings found;
     BlockFinder scanner([&](std::string_view address) {
-        if (seen.InsertLowerCased(address))
+        if (InsertLowerCased(seen, address))
             found.emplace_back(address);
     });
     std::size_t start = 0;

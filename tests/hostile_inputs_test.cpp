@@ -15,6 +15,8 @@
 namespace ornavex {
 namespace {
 
+using testing::InsertLowerCased;
+
 namespace fs = std::filesystem;
 using testing::RecordingSink;
 using testing::TempDir;
@@ -79,7 +81,7 @@ TEST(HostileInputs, RandomBytesAndProgramsGiveOnlyValidDistinctAddresses) {
     AddressSet seen;
     for (const std::string& address : sink.addresses) {
         EXPECT_TRUE(IsEmailAddress(address)) << address;
-        EXPECT_TRUE(seen.InsertLowerCased(address)) << "twice: " << address;
+        EXPECT_TRUE(InsertLowerCased(seen, address)) << "twice: " << address;
     }
     // The noise file comes first: the run over blocks found in it what the
     // engine finds in the whole text.

@@ -1,4 +1,4 @@
-#include "output/export_formats.h"
+#include "output/output_writer.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,21 @@ using testing::RunCommand;
 using testing::ShellQuote;
 using testing::TempDir;
 using testing::WriteFile;
+
+// Writes count copies of address to path as the results window saves a
+// list; the failure's reason, or "".
+std::string WriteList(const fs::path& path, std::size_t count, std::string_view address,
+                      ExportFormat format, bool replace) {
+    OutputWriter writer(path, format,
+                        replace ? SafeFileWriter::Replace::kExisting
+                                : SafeFileWriter::Replace::kNever);
+    if (writer.Open()) {
+        for (std::size_t i = 0; i < count; ++i)
+            writer.Append(address);
+        writer.Close();
+    }
+    return writer.error();
+}
 
 // A 64 KiB file system of its own, so a full disk and a read-only folder can
 // be had for real. Needs the right to mount; skipped without it.
@@ -41,16 +56,16 @@ protected:
     TempDir dir_;
     fs::path mountPoint_;
     bool mounted_ = false;
-    const AddressList many_ = AddressList(std::vector<std::string>(20000, "someone@example.com"));
 };
 
 TEST_F(OutputFaults, FullDiskLeavesTheOldFileByteForByte) {
-    const std::string error =
-        WriteAddressesFile(mountPoint_ / "keep.txt", many_, ExportFormat::kLines, true);
+    const std::string error = WriteList(mountPoint_ / "keep.txt", 20000, "someone@example.com",
+                                        ExportFormat::kLines, true);
     EXPECT_EQ(error, "No space left on device");
     EXPECT_EQ(ReadFile(mountPoint_ / "keep.txt"), "precious\r\n");
     EXPECT_EQ(Entries(), 1u); // no temporary file left behind
-    EXPECT_EQ(WriteAddressesFile(mountPoint_ / "new.txt", many_, ExportFormat::kCommas, false),
+    EXPECT_EQ(WriteList(mountPoint_ / "new.txt", 20000, "someone@example.com",
+                        ExportFormat::kCommas, false),
               "No space left on device");
     EXPECT_EQ(Entries(), 1u);
 }
@@ -91,7 +106,7 @@ TEST_F(OutputFaults, FullDiskForTemporaryDataIsAClearErrorAndWritesNothing) {
 
 TEST_F(OutputFaults, ReadOnlyFolderIsReportedAndNothingChanges) {
     MakeReadOnly();
-    EXPECT_EQ(WriteAddressesFile(mountPoint_ / "keep.txt", {"a@x.com"}, ExportFormat::kLines, true),
+    EXPECT_EQ(WriteList(mountPoint_ / "keep.txt", 1, "a@x.com", ExportFormat::kLines, true),
               "Read-only file system");
     EXPECT_EQ(ReadFile(mountPoint_ / "keep.txt"), "precious\r\n");
     EXPECT_EQ(Entries(), 1u);

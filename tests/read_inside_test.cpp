@@ -1,6 +1,7 @@
 #include "decode/decode_context.h"
 #include "decode/web_page_text.h"
 #include "fixtures.h"
+#include "memory_source.h"
 #include "run/removal_run.h"
 #include "test_support.h"
 
@@ -368,7 +369,7 @@ TEST_F(ReadInside, ManualPagesAreReadAsThePageShowsThem) {
 
 // A file decoded to text of size bytes, compressed with the limits given.
 DecodeResult DecodeSized(const std::string& stored, DecodeLimits limits, std::string& error) {
-    MemorySource source(stored);
+    testing::MemorySource source(stored);
     TextCollector sink;
     DecodeContext context(
         sink, [&] { return stored.size(); }, std::nullopt, limits);

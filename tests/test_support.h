@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/address_pattern.h"
+#include "engine/address_set.h"
 #include "run/removal_run.h"
 
 #include <filesystem>
@@ -29,6 +30,11 @@ private:
 
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadFile(const std::filesystem::path& path);
+
+// Inserts the lower-case form of address with the set's own hash.
+inline bool InsertLowerCased(AddressSet& set, std::string_view address) {
+    return set.InsertLowerCased(address, set.Hash(address));
+}
 
 // Records everything a run reports.
 class RecordingSink : public RunSink {

@@ -3,6 +3,7 @@
 // What the decoder harnesses share: a sink that keeps the text, and limits
 // small enough that a fuzzer's bombs end quickly.
 #include "decode/decode_context.h"
+#include "memory_source.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,7 +45,7 @@ inline const Kind& KindNamed(std::string_view name) {
 
 // Decodes bytes as the kind, as a member of a container would be.
 inline std::string Decode(std::string_view kind, std::string_view bytes) {
-    MemorySource source(bytes);
+    testing::MemorySource source(bytes);
     TextCollector sink;
     DecodeContext context(
         sink, [&] { return bytes.size(); }, std::nullopt, SmallLimits());

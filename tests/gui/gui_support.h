@@ -1,6 +1,7 @@
 #pragma once
 
 #include "output/address_list.h"
+#include "results/results_model.h"
 #include "test_support.h"
 #include "ui/prompts.h"
 
@@ -97,6 +98,21 @@ private:
 };
 
 // The addresses of a list as text.
+inline std::shared_ptr<AddressList> Addresses(const std::vector<std::string>& addresses) {
+    auto list = std::make_shared<AddressList>();
+    for (const std::string& address : addresses)
+        list->Append(address);
+    return list;
+}
+
+// A run's list of these addresses alone, each found once, without details.
+inline ResultsList RunList(const std::vector<std::string>& addresses) {
+    ResultsList list;
+    list.summary.uniqueAddresses = list.summary.addressesFound = addresses.size();
+    list.addresses = Addresses(addresses);
+    return list;
+}
+
 inline QStringList Texts(const AddressList& addresses) {
     QStringList texts;
     for (std::size_t i = 0; i < addresses.size(); ++i)

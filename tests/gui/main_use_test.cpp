@@ -78,7 +78,7 @@ protected:
         WriteFile(dir / "tree/sub/three.txt", "dan@example.org");
         ASSERT_TRUE(testing::ShowActive(window));
     }
-    QStringList ResultRows() { return testing::Texts(window.results().model().addresses()); }
+    QStringList ResultRows() { return testing::Texts(*window.results().model().list().addresses); }
     ProgressPanel* Panel() { return window.findChild<ProgressPanel*>("progressPanel"); }
     QWidget* Button(int id) { return ButtonFor(window.toolbar(), id); }
     bool RunShown() { return window.results().isVisible() && !window.busy(); }
@@ -288,8 +288,7 @@ TEST(ScreenFit, BothWindowsOpenWholeAndTheResultsWindowResizes) {
         << area.width() << "x" << area.height();
 
     ResultsWindow& results = window.results();
-    results.model().Show(AddressList{"ann@example.org"});
-    results.ShowResults(1, 0);
+    results.ShowResults(testing::RunList({"ann@example.org"}));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&results));
     QCoreApplication::processEvents();
     EXPECT_TRUE(area.contains(results.frameGeometry()))

@@ -31,7 +31,9 @@ void Settle(ResultsWindow& window) {
 
 class ResultsExportsTest : public ::testing::Test {
 protected:
-    void Fill(AddressList addresses) { window.model().Show(std::move(addresses)); }
+    void Fill(const std::vector<std::string>& addresses) {
+        window.model().Show(testing::RunList(addresses));
+    }
     void Do(int id) {
         window.CommandBars_Execute(id);
         Settle(window);
@@ -62,13 +64,13 @@ TEST_F(ResultsExportsTest, FilterCleaningAndOrderShapeWhatTheExportsWrite) {
     auto details = std::make_shared<RunDetails>();
     details->members.push_back("in.zip: list.txt");
     details->sources = {{1, 0, 0, 2}, {5, 0, 0, 3}, {2, 1, 0, 1}, {3, 1, 0, 4}, {3, 1, 1, 7}};
-    window.model().Show(ResultsList{std::make_shared<AddressList>(AddressList{
-                                        "Ann@example.com", "noreply@example.com", "logo@2x.png",
-                                        "bob@b.org", "carl@sub.example.com"}),
-                                    details,
-                                    std::make_shared<std::vector<std::string>>(
-                                        std::vector<std::string>{"a, \"b\".txt", "c.txt"})});
-    window.ShowResults(5, 9);
+    ResultsList list = testing::RunList({"Ann@example.com", "noreply@example.com", "logo@2x.png",
+                                         "bob@b.org", "carl@sub.example.com"});
+    list.details = details;
+    list.fileNames = std::make_shared<std::vector<std::string>>(
+        std::vector<std::string>{"a, \"b\".txt", "c.txt"});
+    list.summary.addressesFound = 5 + 9;
+    window.ShowResults(list);
     EXPECT_EQ(window.statusText(), "5 unique addresses found, 9 duplicates removed.");
 
     window.filterField()->setText("EXAMPLE");
@@ -106,8 +108,7 @@ TEST_F(ResultsExportsTest, FilterCleaningAndOrderShapeWhatTheExportsWrite) {
 
     // Back undoes it all: the next list shows whole.
     window.Back();
-    window.model().Show(AddressList{"x@y.zz", "noreply@y.zz"});
-    window.ShowResults(2, 0);
+    window.ShowResults(testing::RunList({"x@y.zz", "noreply@y.zz"}));
     EXPECT_EQ(window.model().rowCount(), 2);
     EXPECT_TRUE(window.filterField()->text().isEmpty());
 }
@@ -162,7 +163,7 @@ TEST_F(ResultsExportsTest, CommaSaveAsksWithTheBusyPointer) {
         Qt::CursorShape& seen_;
     } asking(duringQuestion);
     ResultsWindow watched(asking);
-    watched.model().Show({"a", "b"});
+    watched.model().Show(testing::RunList({"a", "b"}));
     asking.saveAnswers = {Q(dir / "old.csv")};
     asking.yesNoAnswers = {true};
     watched.SaveComma();
@@ -208,9 +209,10 @@ TEST_F(ResultsExportsTest, FirstFileColumnShowsControlBytesEscaped) {
     auto details = std::make_shared<RunDetails>();
     details->sources = {{1, 0, 0, 1}};
     const std::string name = "x\x1b[2J\ny.txt";
-    window.model().Show(
-        ResultsList{std::make_shared<AddressList>(AddressList{"a@b.cd"}), details,
-                    std::make_shared<std::vector<std::string>>(std::vector<std::string>{name})});
+    ResultsList list = testing::RunList({"a@b.cd"});
+    list.details = details;
+    list.fileNames = std::make_shared<std::vector<std::string>>(std::vector<std::string>{name});
+    window.model().Show(list);
     Settle(window);
     const QModelIndex cell = window.model().index(0, ResultsModel::kFirstFileColumn);
     EXPECT_EQ(window.model().data(cell, Qt::DisplayRole).toString(), "x\\e[2J\\ny.txt");

@@ -42,9 +42,13 @@ ResultsList ListOf(const std::vector<std::string>& addresses,
         details->sources.push_back({i < counts.size() ? counts[i] : 1,
                                     static_cast<std::uint32_t>(i < names.size() ? i : 0), 0,
                                     i + 1});
-    return {std::make_shared<AddressList>(addresses), details,
-            std::make_shared<std::vector<std::string>>(
-                names.empty() ? std::vector<std::string>{"a.txt"} : names)};
+    ResultsList list{.addresses = testing::Addresses(addresses),
+                     .details = details,
+                     .fileNames = std::make_shared<std::vector<std::string>>(
+                         names.empty() ? std::vector<std::string>{"a.txt"} : names),
+                     .summary = {}};
+    list.summary.uniqueAddresses = list.summary.addressesFound = addresses.size();
+    return list;
 }
 
 // Many addresses, in the reverse of their alphabetical order.
@@ -57,10 +61,13 @@ std::vector<std::string> Many(int count) {
 
 class ResultsUse : public ::testing::Test {
 protected:
-    void Show(const ResultsList& list, std::uint64_t unique = 0, std::uint64_t duplicates = 0,
+    void Show(ResultsList list, std::uint64_t unique = 0, std::uint64_t duplicates = 0,
               std::uint64_t parts = 0) {
-        results().model().Show(list);
-        results().ShowResults(unique != 0 ? unique : list.addresses->size(), duplicates, parts);
+        if (unique != 0)
+            list.summary.uniqueAddresses = unique;
+        list.summary.addressesFound = list.summary.uniqueAddresses + duplicates;
+        list.summary.partsRead = parts;
+        results().ShowResults(std::move(list));
         ASSERT_TRUE(testing::ShowActive(results()));
     }
     ResultsWindow& results() { return window.results(); }
@@ -192,8 +199,7 @@ TEST(ResultsOnADarkDesktop, PlaceholdersAndMenuMarksRead) {
         ScriptedPrompts prompts;
         MainWindow window(prompts);
         ResultsWindow& results = window.results();
-        results.model().Show(ListOf({"ann@a.org"}));
-        results.ShowResults(1, 0);
+        results.ShowResults(ListOf({"ann@a.org"}));
         ASSERT_TRUE(testing::ShowActive(results));
         const auto placeholderInk = [](QLineEdit* field) {
             EXPECT_TRUE(field->text().isEmpty());

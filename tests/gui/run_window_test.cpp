@@ -32,7 +32,7 @@ protected:
         window.show();
     }
 
-    QStringList ResultRows() { return testing::Texts(window.results().model().addresses()); }
+    QStringList ResultRows() { return testing::Texts(*window.results().model().list().addresses); }
     bool RunEnded() { return !window.busy(); }
 
     ScriptedPrompts prompts;
@@ -47,7 +47,7 @@ TEST_F(RunWindowTest, ResultsWindowIsLoadedHiddenWithItsToolbar) {
     // Shown, it has the design size, wider when the toolbar needs it; the
     // filter field above the list, the count line below it, both within the
     // design's margins.
-    results.ShowResults(0, 0);
+    results.ShowResults(ResultsList{});
     const int width = std::max(608, results.toolbar()->sizeHint().width());
     EXPECT_EQ(results.size(), QSize(width, 296 + 24 + 28));
     const QRect list = results.list()->geometry();

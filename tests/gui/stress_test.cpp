@@ -39,7 +39,7 @@ void Drop(QWidget* target, const QList<QUrl>& urls) {
 class StressTest : public ::testing::Test {
 protected:
     void SetUp() override { window.show(); }
-    QStringList ResultRows() { return testing::Texts(window.results().model().addresses()); }
+    QStringList ResultRows() { return testing::Texts(*window.results().model().list().addresses); }
 
     ScriptedPrompts prompts;
     MainWindow window{prompts};
@@ -104,7 +104,7 @@ TEST_F(StressTest, BackWhileTheCopyHintShowsKeepsTheClipboard) {
     std::vector<std::string> many;
     for (int i = 0; i < 200000; ++i)
         many.push_back("user" + std::to_string(i) + "@example.com");
-    window.results().model().Show(AddressList(many));
+    window.results().model().Show(testing::RunList(many));
     window.results().show();
     prompts.whileMessageShows = [&] { window.results().Back(); };
     window.results().CopyResultsToClipboard();
@@ -130,7 +130,7 @@ TEST_F(StressTest, SaveIntoAFolderRemovedAfterTheDialogChangesNothing) {
     removing.folder = dir / "target";
     fs::create_directories(removing.folder);
     ResultsWindow results(removing);
-    results.model().Show({"a@x.com"});
+    results.model().Show(testing::RunList({"a@x.com"}));
     removing.saveAnswers = {Q(removing.folder / "out.txt")};
     results.SaveResults();
     ASSERT_TRUE(WaitUntil([&] { return !results.busy(); }));

@@ -186,10 +186,9 @@ TEST_F(WindowFaults, FoldersThatCannotBeListedAreReportedAfterTheScan) {
 // A run that could not finish (out of memory) was reported already: no part
 // of a list is shown as if it were the result.
 TEST_F(WindowFaults, AFailedRunShowsNoResults) {
-    RunResult result;
+    ResultsList result = testing::RunList({"part@x.com"});
     result.summary.failed = true;
-    result.hadFiles = true;
-    result.addresses = std::make_shared<AddressList>(AddressList{"part@x.com"});
+    result.fileNames = std::make_shared<std::vector<std::string>>(1, "a.txt");
     window.RunFinished(result);
     EXPECT_FALSE(window.results().isVisible());
     EXPECT_TRUE(window.isVisible());
@@ -203,7 +202,7 @@ TEST_F(WindowFaults, CopyingALongListShowsTheBusyPointer) {
     for (int i = 0; i < 300000; ++i)
         many.push_back("user" + std::to_string(i) + "@example.com");
     ResultsWindow& results = window.results();
-    results.model().Show(AddressList(many));
+    results.model().Show(testing::RunList(many));
     results.show();
     results.CopyResultsToClipboard();
     EXPECT_EQ(results.cursor().shape(), Qt::WaitCursor);

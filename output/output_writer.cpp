@@ -1,17 +1,10 @@
-#include "cli/output_writer.h"
+#include "output/output_writer.h"
 
 #include "os/system_reason.h"
 
 #include <cerrno>
 
 namespace ornavex {
-namespace {
-
-// Small enough that the buffer stays in the cache and costs few fresh pages;
-// large enough that writes are few.
-constexpr std::size_t kFlushBytes = 64 << 10;
-
-} // namespace
 
 OutputWriter::OutputWriter(std::FILE* stream, ExportFormat format)
     : stream_(stream), format_(format) {}
