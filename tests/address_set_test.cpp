@@ -145,7 +145,7 @@ TEST(AddressSet, TellsWhereTheUpperCaseLettersOfTheLastKeyWere) {
                 else
                     expected.later = true;
             }
-        ASSERT_TRUE(set.InsertLowerCased(key));
+        ASSERT_TRUE(InsertLowerCased(set, key));
         EXPECT_EQ(set.LastUpperCase().first64, expected.first64) << key;
         EXPECT_EQ(set.LastUpperCase().later, expected.later) << key;
         std::string lower = key;
