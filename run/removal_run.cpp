@@ -161,7 +161,7 @@ private:
     void Fail(const std::string& reason, std::size_t fileIndex) {
         stop_.store(true);
         summary_.failed = true;
-        sink_.Error(ErrorReport{std::string(kStartLocation), kReadFileStatement, reason,
+        sink_.Error(ErrorReport{RunStep::kReadFile, reason,
                                 fileIndex < inputs_.size() ? inputs_[fileIndex].DisplayName()
                                                            : std::string()});
     }
@@ -192,7 +192,7 @@ private:
             ++summary_.partsFailed;
             failedParts_.push_back(event.member);
             sink_.Error(
-                ErrorReport{std::string(kStartLocation), kReadFileStatement,
+                ErrorReport{RunStep::kReadFile,
                             event.member.empty() ? event.error : event.member + ": " + event.error,
                             progress_.current->DisplayName()});
             break;
@@ -226,8 +226,8 @@ private:
             if (spilled_)
                 spilled_->Void(static_cast<std::uint32_t>(event.fileIndex));
             GiveBackHeldBack();
-            sink_.Error(ErrorReport{std::string(kStartLocation), kReadFileStatement, event.error,
-                                    progress_.current->DisplayName()});
+            sink_.Error(
+                ErrorReport{RunStep::kReadFile, event.error, progress_.current->DisplayName()});
             break;
         case ReadEvent::Kind::kEnd:
         case ReadEvent::Kind::kAborted:
@@ -466,8 +466,8 @@ private:
         } catch (const std::bad_alloc&) {
             throw; // the run cannot go on
         } catch (const std::exception& e) {
-            sink_.Error(ErrorReport{std::string(kStartLocation), kAppendResultStatement, e.what(),
-                                    progress_.current->DisplayName()});
+            sink_.Error(
+                ErrorReport{RunStep::kAppendResult, e.what(), progress_.current->DisplayName()});
         }
     }
 

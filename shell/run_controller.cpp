@@ -1,6 +1,7 @@
 #include "shell/run_controller.h"
 
 #include "run/shown_name.h"
+#include "shell/error_report.h"
 #include "ui/prompts.h"
 #include "ui/qt_paths.h"
 #include "ui/window_helpers.h"
