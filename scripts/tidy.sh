@@ -6,15 +6,18 @@
 # are listed, to be split, but pass.
 #   scripts/tidy.sh [LAYER...]          the given layers (default: all of them)
 #   scripts/tidy.sh --changed [BASE]    the layers with a file changed since
-#                                       BASE (default: origin/main)
+#                                       BASE (default: origin/main, or main)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mapfile -t all_layers < <(grep -oE '^[a-z_]+' cmake/layers.txt)
 
 layers=()
 if [ "${1:-}" = "--changed" ]; then
-    if ! base=$(git merge-base HEAD "${2:-origin/main}" 2>/dev/null); then
-        echo "tidy: no ${2:-origin/main} to compare with, nothing checked"
+    against=${2:-origin/main}
+    # A clone of its own, with no remote, compares with its main.
+    [ $# -ge 2 ] || git rev-parse --verify -q origin/main >/dev/null || against=main
+    if ! base=$(git merge-base HEAD "$against" 2>/dev/null); then
+        echo "tidy: no $against to compare with, nothing checked"
         exit 0
     fi
     for layer in "${all_layers[@]}"; do
