@@ -2,7 +2,7 @@
 
 #include "clean/list_cleaner.h"
 #include "clean/sort_order.h"
-#include "engine/large_block.h"
+#include "os/large_block.h"
 
 #include <cstdint>
 #include <functional>

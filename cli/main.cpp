@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     ornavex::SetUpHeapForRun();
     const std::vector<std::string> arguments = ornavex::ProgramArguments(argc, argv);
     std::vector<const char*> pointers;
+    pointers.reserve(arguments.size());
     for (const std::string& argument : arguments)
         pointers.push_back(argument.c_str());
     const int status =

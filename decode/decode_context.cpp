@@ -253,7 +253,7 @@ DecodeResult DecodeContext::Nested(std::string_view name, ByteSource& source, De
     return result;
 }
 
-DecodeResult DecodeContext::Unreadable(std::string_view name, std::string reason) {
+DecodeResult DecodeContext::Unreadable(std::string_view name, const std::string& reason) {
     const std::string& outer = levels_.back().path;
     const std::string path = name.empty() || outer.empty() ? outer + std::string(name)
                                                            : outer + ": " + std::string(name);

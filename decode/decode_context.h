@@ -75,7 +75,7 @@ public:
                         bool documentPart = false);
     // A member that cannot be read at all (encrypted, say): reported, and
     // the container goes on.
-    DecodeResult Unreadable(std::string_view name, std::string reason);
+    DecodeResult Unreadable(std::string_view name, const std::string& reason);
     // The part failed; returns kFailed.
     DecodeResult Fail(std::string reason);
     // A read of source failed: the part fails with its reason (or the run

@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::size_t kFlushBytes = 16 << 10;
 constexpr std::size_t kLongestReference = 40;
+constexpr std::size_t kLongestName = 32;       // of a tag or attribute; the rest is dropped
 constexpr std::size_t kLongestValue = 1 << 20; // longer attribute values are cut
 
 // Elements that end words: what a browser lays out as blocks or lines.
@@ -190,171 +191,211 @@ std::size_t WebPageText::TakeTextRun(std::string_view bytes) {
 bool WebPageText::Take(char c) {
     switch (state_) {
     case State::kText:
-        if (c == '<') {
-            state_ = State::kTagOpen;
-            return true;
-        }
-        if (c == '&') {
-            reference_.clear();
-            numeric_ = hex_ = anyDigit_ = false;
-            code_ = 0;
-            afterReference_ = State::kText;
-            state_ = State::kReference;
-            return true;
-        }
-        text_ += c;
-        return FlushIfFull();
-
-    case State::kReference: {
-        if (TakeReferenceCharacter(c))
-            return true;
-        const bool closed = c == ';';
-        state_ = afterReference_;
-        if (afterReference_ == State::kValue) {
-            std::string decoded;
-            AppendReference(decoded, closed);
-            AppendValue(decoded);
-        } else {
-            AppendReference(text_, closed);
-            if (!FlushIfFull())
-                return false;
-        }
-        return closed || Take(c);
-    }
-
+        return TakeText(c);
+    case State::kReference:
+        return TakeReference(c);
     case State::kTagOpen:
-        if (std::isalpha(static_cast<unsigned char>(c))) {
-            tag_.assign(1, Lower(c));
-            endTag_ = false;
-            state_ = State::kTagName;
-        } else if (c == '/') {
-            tag_.clear();
-            endTag_ = true;
-            state_ = State::kEndTagName;
-        } else if (c == '!' || c == '?') {
-            commentDashes_ = c == '!' ? 0 : 3; // "<!--" needs two dashes next
-            state_ = State::kDeclaration;
-        } else {
-            text_ += '<'; // not a tag
-            state_ = State::kText;
-            return Take(c);
-        }
-        return true;
-
+        return TakeTagOpen(c);
     case State::kTagName:
     case State::kEndTagName:
-        if (IsBlank(c) || c == '/') {
-            state_ = State::kInTag;
-        } else if (c == '>') {
-            return TagEnds();
-        } else if (state_ == State::kEndTagName && tag_.empty() &&
-                   !std::isalpha(static_cast<unsigned char>(c))) {
-            commentDashes_ = 3;
-            state_ = State::kDeclaration; // "</ ...>": nothing
-        } else if (tag_.size() < 32) {
-            tag_ += Lower(c);
-        }
-        return true;
-
+        return TakeTagName(c);
     case State::kInTag:
-        if (c == '>')
-            return TagEnds();
-        if (!IsBlank(c) && c != '/') {
-            attribute_.assign(1, Lower(c));
-            state_ = State::kAttributeName;
-        }
-        return true;
-
+        return TakeInTag(c);
     case State::kAttributeName:
-        if (c == '=') {
-            state_ = State::kBeforeValue;
-        } else if (IsBlank(c)) {
-            state_ = State::kAfterAttributeName;
-        } else if (c == '>') {
-            AttributeEnds();
-            return TagEnds();
-        } else if (c == '/') {
-            AttributeEnds();
-            state_ = State::kInTag;
-        } else if (attribute_.size() < 32) {
-            attribute_ += Lower(c);
-        }
-        return true;
-
+        return TakeAttributeName(c);
     case State::kAfterAttributeName:
-        if (c == '=') {
-            state_ = State::kBeforeValue;
-        } else if (c == '>') {
-            AttributeEnds();
-            return TagEnds();
-        } else if (!IsBlank(c)) {
-            AttributeEnds();
-            attribute_.assign(1, Lower(c));
-            state_ = State::kAttributeName;
-        }
-        return true;
-
+        return TakeAfterAttributeName(c);
     case State::kBeforeValue:
-        if (IsBlank(c))
-            return true;
-        if (c == '>') {
-            AttributeEnds();
-            return TagEnds();
-        }
-        value_.clear();
-        state_ = State::kValue;
-        quote_ = c == '"' || c == '\'' ? c : 0;
-        return quote_ != 0 || Take(c);
-
+        return TakeBeforeValue(c);
     case State::kValue:
-        if (quote_ != 0 ? c == quote_ : IsBlank(c)) {
-            AttributeEnds();
-            state_ = State::kInTag;
-        } else if (quote_ == 0 && c == '>') {
-            AttributeEnds();
-            return TagEnds();
-        } else if (c == '&') {
-            reference_.clear();
-            numeric_ = hex_ = anyDigit_ = false;
-            code_ = 0;
-            afterReference_ = State::kValue;
-            state_ = State::kReference;
-        } else if (value_.size() < kLongestValue) {
-            value_ += c;
-        }
-        return true;
-
+        return TakeValue(c);
     case State::kComment:
-        if (c == '>' && commentDashes_ >= 2)
-            state_ = State::kText;
-        commentDashes_ = c == '-' ? commentDashes_ + 1 : 0;
-        return true;
-
+        return TakeComment(c);
     case State::kDeclaration:
-        // Right after "<!", two dashes open a comment.
-        if (commentDashes_ < 2 && c == '-') {
-            if (++commentDashes_ == 2) {
-                commentDashes_ = 0;
-                state_ = State::kComment;
-            }
-            return true;
-        }
-        commentDashes_ = 3;
-        if (c == '>')
-            state_ = State::kText;
-        return true;
-
+        return TakeDeclaration(c);
     case State::kRawText:
-        if (Lower(c) == rawEnd_[rawMatched_]) {
-            if (++rawMatched_ == rawEnd_.size()) {
-                tag_ = rawEnd_.substr(2);
-                endTag_ = true;
-                state_ = State::kEndTagName;
-            }
-        } else {
-            rawMatched_ = Lower(c) == rawEnd_[0] ? 1 : 0;
+        return TakeRawText(c);
+    }
+    return true;
+}
+
+void WebPageText::StartReference(State after) {
+    reference_.clear();
+    numeric_ = hex_ = anyDigit_ = false;
+    code_ = 0;
+    afterReference_ = after;
+    state_ = State::kReference;
+}
+
+bool WebPageText::ReferenceEnds(bool closed) {
+    state_ = afterReference_;
+    if (afterReference_ == State::kValue) {
+        std::string decoded;
+        AppendReference(decoded, closed);
+        AppendValue(decoded);
+        return true;
+    }
+    AppendReference(text_, closed);
+    return FlushIfFull();
+}
+
+bool WebPageText::TakeText(char c) {
+    if (c == '<') {
+        state_ = State::kTagOpen;
+        return true;
+    }
+    if (c == '&') {
+        StartReference(State::kText);
+        return true;
+    }
+    text_ += c;
+    return FlushIfFull();
+}
+
+bool WebPageText::TakeReference(char c) {
+    if (TakeReferenceCharacter(c))
+        return true;
+    const bool closed = c == ';';
+    if (!ReferenceEnds(closed))
+        return false;
+    return closed || Take(c);
+}
+
+bool WebPageText::TakeTagOpen(char c) {
+    if (std::isalpha(static_cast<unsigned char>(c))) {
+        tag_.assign(1, Lower(c));
+        endTag_ = false;
+        state_ = State::kTagName;
+    } else if (c == '/') {
+        tag_.clear();
+        endTag_ = true;
+        state_ = State::kEndTagName;
+    } else if (c == '!' || c == '?') {
+        commentDashes_ = c == '!' ? 0 : 3; // "<!--" needs two dashes next
+        state_ = State::kDeclaration;
+    } else {
+        text_ += '<'; // not a tag
+        state_ = State::kText;
+        return Take(c);
+    }
+    return true;
+}
+
+bool WebPageText::TakeTagName(char c) {
+    if (IsBlank(c) || c == '/') {
+        state_ = State::kInTag;
+    } else if (c == '>') {
+        return TagEnds();
+    } else if (state_ == State::kEndTagName && tag_.empty() &&
+               !std::isalpha(static_cast<unsigned char>(c))) {
+        commentDashes_ = 3;
+        state_ = State::kDeclaration; // "</ ...>": nothing
+    } else if (tag_.size() < kLongestName) {
+        tag_ += Lower(c);
+    }
+    return true;
+}
+
+bool WebPageText::TakeInTag(char c) {
+    if (c == '>')
+        return TagEnds();
+    if (!IsBlank(c) && c != '/') {
+        attribute_.assign(1, Lower(c));
+        state_ = State::kAttributeName;
+    }
+    return true;
+}
+
+bool WebPageText::TakeAttributeName(char c) {
+    if (c == '=') {
+        state_ = State::kBeforeValue;
+    } else if (IsBlank(c)) {
+        state_ = State::kAfterAttributeName;
+    } else if (c == '>') {
+        AttributeEnds();
+        return TagEnds();
+    } else if (c == '/') {
+        AttributeEnds();
+        state_ = State::kInTag;
+    } else if (attribute_.size() < kLongestName) {
+        attribute_ += Lower(c);
+    }
+    return true;
+}
+
+bool WebPageText::TakeAfterAttributeName(char c) {
+    if (c == '=') {
+        state_ = State::kBeforeValue;
+    } else if (c == '>') {
+        AttributeEnds();
+        return TagEnds();
+    } else if (!IsBlank(c)) {
+        AttributeEnds();
+        attribute_.assign(1, Lower(c));
+        state_ = State::kAttributeName;
+    }
+    return true;
+}
+
+bool WebPageText::TakeBeforeValue(char c) {
+    if (IsBlank(c))
+        return true;
+    if (c == '>') {
+        AttributeEnds();
+        return TagEnds();
+    }
+    value_.clear();
+    state_ = State::kValue;
+    quote_ = c == '"' || c == '\'' ? c : 0;
+    return quote_ != 0 || Take(c);
+}
+
+bool WebPageText::TakeValue(char c) {
+    if (quote_ != 0 ? c == quote_ : IsBlank(c)) {
+        AttributeEnds();
+        state_ = State::kInTag;
+    } else if (quote_ == 0 && c == '>') {
+        AttributeEnds();
+        return TagEnds();
+    } else if (c == '&') {
+        StartReference(State::kValue);
+    } else if (value_.size() < kLongestValue) {
+        value_ += c;
+    }
+    return true;
+}
+
+bool WebPageText::TakeComment(char c) {
+    if (c == '>' && commentDashes_ >= 2)
+        state_ = State::kText;
+    commentDashes_ = c == '-' ? commentDashes_ + 1 : 0;
+    return true;
+}
+
+bool WebPageText::TakeDeclaration(char c) {
+    // Right after "<!", two dashes open a comment.
+    if (commentDashes_ < 2 && c == '-') {
+        if (++commentDashes_ == 2) {
+            commentDashes_ = 0;
+            state_ = State::kComment;
         }
         return true;
+    }
+    commentDashes_ = 3;
+    if (c == '>')
+        state_ = State::kText;
+    return true;
+}
+
+bool WebPageText::TakeRawText(char c) {
+    if (Lower(c) == rawEnd_[rawMatched_]) {
+        if (++rawMatched_ == rawEnd_.size()) {
+            tag_ = rawEnd_.substr(2);
+            endTag_ = true;
+            state_ = State::kEndTagName;
+        }
+    } else {
+        rawMatched_ = Lower(c) == rawEnd_[0] ? 1 : 0;
     }
     return true;
 }
@@ -376,16 +417,8 @@ bool WebPageText::Feed(std::string_view bytes) {
 }
 
 bool WebPageText::Finish() {
-    if (state_ == State::kReference) {
-        state_ = afterReference_;
-        if (afterReference_ == State::kValue) {
-            std::string decoded;
-            AppendReference(decoded, false);
-            AppendValue(decoded);
-        } else {
-            AppendReference(text_, false);
-        }
-    }
+    if (state_ == State::kReference)
+        ReferenceEnds(false); // a reference the page ends in is not closed
     return FlushText() && sink_.Flush();
 }
 

@@ -44,7 +44,25 @@ private:
         kRawText,     // the content of script or style
     };
 
+    // Takes one character in the state the page is in.
     bool Take(char c);
+    bool TakeText(char c);
+    bool TakeReference(char c);
+    bool TakeTagOpen(char c);
+    bool TakeTagName(char c); // of a start or an end tag
+    bool TakeInTag(char c);
+    bool TakeAttributeName(char c);
+    bool TakeAfterAttributeName(char c);
+    bool TakeBeforeValue(char c);
+    bool TakeValue(char c);
+    bool TakeComment(char c);
+    bool TakeDeclaration(char c);
+    bool TakeRawText(char c);
+    // After '&': a character reference starts, to go back to state after.
+    void StartReference(State after);
+    // The reference read ends, closed by a ';' or not: its character goes
+    // on the text or the attribute value it stands in.
+    bool ReferenceEnds(bool closed);
     // Takes the run of plain text at the start of bytes; returns its length.
     std::size_t TakeTextRun(std::string_view bytes);
     bool Write(std::string_view text);

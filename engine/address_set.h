@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/large_block.h"
+#include "os/large_block.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,33 +1,21 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace ornavex {
 
-inline constexpr std::string_view kErrorReportTitle = "Application Error";
-
-// The support mailbox every error report asks to write to.
-inline constexpr std::string_view kSupportAddress = "support@velquarn.example";
-
-// Location texts of the procedures whose failures are reported.
-inline constexpr std::string_view kStartLocation = "in Kantrasel7/29/2014.Form1.Start ";
-
-// Statement numbers of the run that a report can name.
-inline constexpr int kReadFileStatement = 120;
-inline constexpr int kAppendResultStatement = 132;
-
-// One failure of a run step, as the error report shows it.
-struct ErrorReport {
-    std::string location;    // "in ... " text of the failing procedure
-    int statement = 0;       // the failing step's number
-    std::string description; // the reason, e.g. the operating system's message
-    std::string path;        // the file concerned, when there is one
+// The steps of a run whose failure is reported.
+enum class RunStep {
+    kReadFile,     // reading an input, or a part inside it
+    kAppendResult, // adding a found address to the results
 };
 
-// The message text: description (as ShownName shows it), CR LF, location,
-// "at line ", number, CR CR and the request to mail a screenshot to the
-// support address.
-std::string FormatErrorReport(const ErrorReport& report);
+// One failure of a run: the step that failed, why, and the input concerned.
+// The programs word it themselves (the window in shell/error_report.h).
+struct ErrorReport {
+    RunStep step = RunStep::kReadFile;
+    std::string description; // the reason, e.g. the operating system's message
+    std::string path;        // the input concerned, when there is one
+};
 
 } // namespace ornavex

@@ -101,7 +101,7 @@ private:
             dedup_->VoidStretch();
             ++summary.partsFailed;
             failedParts_.push_back(event.member);
-            output_.Error(kReadFileStatement,
+            output_.Error(RunStep::kReadFile,
                           event.member.empty() ? event.error : event.member + ": " + event.error,
                           event.fileIndex);
             break;
@@ -120,7 +120,7 @@ private:
         case ReadEvent::Kind::kFileFailed:
             ++summary.filesFailed;
             dedup_->FileFailed(FileTally{event.fileIndex, 0, 0, true, {}});
-            output_.Error(kReadFileStatement, event.error, event.fileIndex);
+            output_.Error(RunStep::kReadFile, event.error, event.fileIndex);
             break;
         case ReadEvent::Kind::kEnd:
         case ReadEvent::Kind::kAborted:
@@ -173,7 +173,7 @@ private:
     void Fail(const std::string& reason, std::size_t fileIndex) {
         pool_.Stop();
         output_.summary().failed = true;
-        output_.Error(kReadFileStatement, reason, fileIndex);
+        output_.Error(RunStep::kReadFile, reason, fileIndex);
     }
 
     void ReportProgress() {

@@ -14,8 +14,8 @@ void RunOutput::Address(std::string_view address, const AddressSource* source) {
     } catch (const std::bad_alloc&) {
         throw; // the run cannot go on
     } catch (const std::exception& e) {
-        sink_.Error(ErrorReport{std::string(kStartLocation), kAppendResultStatement, e.what(),
-                                progress_.current->DisplayName()});
+        sink_.Error(
+            ErrorReport{RunStep::kAppendResult, e.what(), progress_.current->DisplayName()});
     }
 }
 
@@ -25,9 +25,9 @@ bool RunOutput::Progress() {
     return !summary_.stopped;
 }
 
-void RunOutput::Error(int statement, const std::string& reason, std::size_t fileIndex) {
+void RunOutput::Error(RunStep step, const std::string& reason, std::size_t fileIndex) {
     sink_.Error(
-        ErrorReport{std::string(kStartLocation), statement, reason,
+        ErrorReport{step, reason,
                     fileIndex < inputs_.size() ? inputs_[fileIndex].DisplayName() : std::string()});
 }
 

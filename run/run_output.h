@@ -26,7 +26,7 @@ public:
     bool Progress();
     // A failed step, on the file being read, or with no file when fileIndex
     // is past the inputs.
-    void Error(int statement, const std::string& reason, std::size_t fileIndex);
+    void Error(RunStep step, const std::string& reason, std::size_t fileIndex);
 
     RunSummary& summary() { return summary_; }
     RunProgress& progress() { return progress_; }

@@ -34,7 +34,7 @@ std::uint64_t KeyHead(const NativeString& key) {
 // is folded once for the sort instead of in every comparison.
 std::string SortedEntries(const fs::path& folder, std::vector<FolderEntry>& sorted) {
     std::vector<FolderEntry> entries;
-    const std::string error = ListFolder(folder, entries);
+    std::string error = ListFolder(folder, entries); // not const: returned by move
     if (!error.empty())
         return error;
     struct SortItem {

@@ -3,8 +3,8 @@
 # need, skipping those already there: Carlito stands in for the Calibri font
 # of the windows, clang builds the fuzzers, libarchive, expat, poppler and
 # GMime read inside archives, documents, PDF and mail, libpsl and the public
-# suffix list tell real top-level domains. Needs root (or sudo) only when
-# something is missing.
+# suffix list tell real top-level domains, clang-tidy checks the code
+# (scripts/tidy.sh). Needs root (or sudo) only when something is missing.
 set -euo pipefail
 
 packages=(
@@ -16,7 +16,7 @@ packages=(
     libpsl-dev publicsuffix
     qt6-base-dev qt6-svg-dev
     fonts-crosextra-carlito
-    clang libclang-rt-14-dev clang-format
+    clang libclang-rt-14-dev clang-format clang-tidy
 )
 
 "$(dirname "$0")/install_packages.sh" "${packages[@]}"

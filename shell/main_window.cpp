@@ -2,10 +2,10 @@
 
 #include "filelist/file_list_view.h"
 #include "results/results_window.h"
-#include "run/error_report.h"
 #include "run/removal_run.h"
 #include "scan/folder_scan.h"
 #include "shell/command_ids.h"
+#include "shell/error_report.h"
 #include "shell/help_commands.h"
 #include "shell/progress_panel.h"
 #include "shell/settings_store.h"

@@ -1,6 +1,7 @@
 #include "shell/run_controller.h"
 
 #include "run/shown_name.h"
+#include "shell/error_report.h"
 #include "ui/prompts.h"
 #include "ui/qt_paths.h"
 #include "ui/window_helpers.h"
@@ -146,8 +147,8 @@ void RunController::Start(std::vector<InputSource> inputs, RunOptions options) {
         return;
     running_ = true;
     waiting_ = std::make_shared<Waiting>();
-    watcher_.setFuture(
-        QtConcurrent::run([this, inputs = std::move(inputs), options, waiting = waiting_] {
+    watcher_.setFuture(QtConcurrent::run(
+        [this, inputs = std::move(inputs), options = std::move(options), waiting = waiting_] {
             Sink sink(*this, waiting, TotalSize(inputs));
             ResultsList result;
             result.summary = RunRemoval(inputs, sink, options);

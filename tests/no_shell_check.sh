@@ -4,8 +4,10 @@
 # no process and hand targets to the desktop only as URLs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Every layer of the layer table.
+mapfile -t layers < <(grep -oE '^[a-z_]+' cmake/layers.txt)
 hits=$(grep -rnE '\b(system|popen|execl|execlp|execvp|posix_spawn|ShellExecute[AW]?|WinExec)\s*\(|QProcess' \
-    engine run output scan ui results filelist shell cli --include='*.cpp' --include='*.h' || true)
+    "${layers[@]}" --include='*.cpp' --include='*.h' || true)
 if [ -n "$hits" ]; then
     echo "process or shell calls in the program's sources:"
     echo "$hits"

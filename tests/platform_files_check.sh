@@ -5,9 +5,10 @@
 # platform has or asks which platform it is built for.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Every layer of the layer table.
+mapfile -t layers < <(grep -oE '^[a-z_]+' cmake/layers.txt)
 hits=""
-for file in $(find os engine decode run clean output scan cli ui results filelist shell \
-    -name '*.cpp' -o -name '*.h' | sort); do
+for file in $(find "${layers[@]}" -name '*.cpp' -o -name '*.h' | sort); do
     case "$(basename "$file")" in
     *_posix.* | *_windows.* | *_linux.* | *_glibc.* | *_io_uring.* | posix_* | windows_*) continue ;;
     esac

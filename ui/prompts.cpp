@@ -24,8 +24,9 @@ void FileOpenDialog::accept() {
         setDirectory(chosen.front()); // a typed folder is entered, as usual
         return;
     }
-    // Names of files that do not exist are taken too: the run reports them.
-    QDialog::accept();
+    // Names of files that do not exist are taken too: the run reports them,
+    // so QFileDialog's own accept, which refuses them, is passed over.
+    QDialog::accept(); // NOLINT(bugprone-parent-virtual-call)
 }
 
 void QtPrompts::ShowMessage(QWidget* parent, const QString& text, const QString& title, Icon icon) {

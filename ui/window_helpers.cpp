@@ -157,7 +157,7 @@ QString ProgramFile(const QString& relativeName) {
 }
 
 QString ShippedFile(const QString& executableFolder, const QString& relativeName) {
-    const QString beside = QDir(executableFolder).filePath(relativeName);
+    QString beside = QDir(executableFolder).filePath(relativeName);
     if (QFileInfo::exists(beside))
         return beside;
     const QString installed =

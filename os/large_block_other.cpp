@@ -1,5 +1,5 @@
 // Large blocks from the C heap, zeroed, where no huge-page mapping is offered.
-#include "engine/large_block.h"
+#include "os/large_block.h"
 
 #include <cstdlib>
 #include <new>

@@ -1,5 +1,5 @@
 // Large blocks as huge-page mappings (Linux).
-#include "engine/large_block.h"
+#include "os/large_block.h"
 
 #include <cstdint>
 #include <cstdlib>
