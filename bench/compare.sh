@@ -6,6 +6,8 @@
 #
 #   bench/compare.sh BASE [ROUNDS]     BASE: a commit; ROUNDS: default 5
 #   COMPARE_SCALE=20 bench/compare.sh BASE   adds 20 million unique addresses
+#   COMPARE_CORPORA="sparse.txt dense.txt" bench/compare.sh BASE   only these
+#     (a base older than the documents' readers gives other addresses on docs)
 #
 # BASE is built once, without the desktop program, in a work tree of its own
 # (build-compare/); the corpora are made in bench/data as bench/run.sh makes them.
@@ -39,7 +41,7 @@ mkdir -p "$data"
 [ -d "$data/docs" ] || "$bin/make_documents" docx "$data/docs" 2000
 [ -f "$data/scale-1m.txt" ] || "$bin/generate_corpus" scale "$data/scale-1m.txt" 1000000
 echo "one@example.com" >"$data/one.txt"
-corpora=(one.txt sparse.txt dense.txt many docs scale-1m.txt)
+read -ra corpora <<<"${COMPARE_CORPORA:-one.txt sparse.txt dense.txt many docs scale-1m.txt}"
 if [ -n "${COMPARE_SCALE:-}" ]; then
     file=scale-${COMPARE_SCALE}m.txt
     [ -f "$data/$file" ] || "$bin/generate_corpus" scale "$data/$file" $((COMPARE_SCALE * 1000000))

@@ -45,7 +45,7 @@ private:
 DoNotMail::DoNotMail() = default;
 DoNotMail::~DoNotMail() = default;
 
-void DoNotMail::Load(const std::vector<InputSource>& files, bool readInside,
+void DoNotMail::Load(const std::vector<Input>& files, bool readInside,
                      std::vector<std::string>& failures, std::uint64_t memoryLimit,
                      const std::filesystem::path& temporaryFolder) {
     set_.reset();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/input_source.h"
+#include "run/input.h"
 #include "run/partitioned_records.h"
 
 #include <cstdint>
@@ -36,9 +36,8 @@ public:
     // takes (0: DefaultMemoryLimit()); held in memory, it takes at most half
     // of it. Temporary data goes to temporaryFolder (empty: TemporaryFolder());
     // a list that must go there and cannot is a failure too.
-    void Load(const std::vector<InputSource>& files, bool readInside,
-              std::vector<std::string>& failures, std::uint64_t memoryLimit = 0,
-              const std::filesystem::path& temporaryFolder = {});
+    void Load(const std::vector<Input>& files, bool readInside, std::vector<std::string>& failures,
+              std::uint64_t memoryLimit = 0, const std::filesystem::path& temporaryFolder = {});
 
     bool Contains(std::string_view address) const;
     std::uint64_t size() const { return size_; }

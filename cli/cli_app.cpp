@@ -8,7 +8,7 @@
 #include "os/closed_pipe.h"
 #include "os/file_access.h"
 #include "os/free_memory.h"
-#include "os/scratch_file.h"
+#include "os/temporary_file.h"
 #include "os/terminal.h"
 #include "output/output_writer.h"
 #include "run/removal_run.h"
@@ -48,21 +48,21 @@ void Complain(std::FILE* err, const std::string& subject, const std::string& rea
 // on err (what follows the reason in a message is `about`); false when there
 // was any.
 bool CollectFiles(const std::vector<std::string>& paths, const FileNameFilter& filter,
-                  const std::string& about, std::vector<InputSource>& files, std::FILE* err) {
+                  const std::string& about, std::vector<Input>& files, std::FILE* err) {
     bool complete = true;
     for (const std::string& argument : paths) {
         if (argument == kStandardStream) {
-            files.push_back(InputSource::StandardInput());
+            files.push_back(Input::StandardInput());
             continue;
         }
         ScanResult scan = ExpandPath(PathFromArgument(argument), filter);
         for (const FolderError& error : scan.errors)
-            Complain(err, InputSource::File(error.folder).DisplayName(), error.reason + about);
+            Complain(err, Input::File(error.folder).DisplayName(), error.reason + about);
         if (scan.folder && scan.files.empty() && scan.errors.empty())
             Complain(err, argument, "No files matched" + about);
         complete = complete && scan.errors.empty() && !(scan.folder && scan.files.empty());
         for (fs::path& file : scan.files)
-            files.push_back(InputSource::File(std::move(file)));
+            files.push_back(Input::File(std::move(file)));
     }
     return complete;
 }
@@ -80,7 +80,7 @@ public:
             output_.Append(address);
     }
     bool TakesLateSources() const override { return whole_ != nullptr; }
-    void AddressWithSource(std::string_view address, const AddressSource& source) override {
+    void AddressWithOrigin(std::string_view address, const AddressOrigin& source) override {
         whole_->Append(address, source);
     }
     void FileRead(const FileTally& tally) override { tallies.push_back(tally); }
@@ -113,8 +113,8 @@ private:
 // The files the run writes, refused before anything is read when one would
 // replace a file the run reads, or both are one file. The exit status of a
 // refusal, or none.
-std::optional<int> CheckTargets(const CliOptions& options, const std::vector<InputSource>& inputs,
-                                const std::vector<InputSource>& doNotMailFiles, std::FILE* err) {
+std::optional<int> CheckTargets(const CliOptions& options, const std::vector<Input>& inputs,
+                                const std::vector<Input>& doNotMailFiles, std::FILE* err) {
     const auto named = [](const std::optional<std::string>& target) {
         return target && *target != kStandardStream;
     };
@@ -215,7 +215,7 @@ int OutputFailed(const OutputWriter& output, const std::string& name, std::FILE*
 
 int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     const auto started = std::chrono::steady_clock::now();
-    std::vector<InputSource> inputs;
+    std::vector<Input> inputs;
     bool inputsComplete = true;
     // Meant as the report's file, as --report FILE once named it: refused
     // before anything is read, with the form that names it.
@@ -230,12 +230,12 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
         return kExitUsage;
     }
     if (options.paths.empty())
-        inputs.push_back(InputSource::StandardInput());
+        inputs.push_back(Input::StandardInput());
     else
         inputsComplete = CollectFiles(options.paths, options.filter, "", inputs, err);
     // A do-not-mail list in which nothing could be read would leave those it
     // names on the list: the run stops as for a list that cannot be read.
-    std::vector<InputSource> doNotMailFiles;
+    std::vector<Input> doNotMailFiles;
     const bool listsComplete = CollectFiles(options.excludeFiles, FileNameFilter::AllFiles(),
                                             " (a do-not-mail list)", doNotMailFiles, err);
     if (const std::optional<int> refused = CheckTargets(options, inputs, doNotMailFiles, err))

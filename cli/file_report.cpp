@@ -4,8 +4,7 @@
 
 namespace ornavex {
 
-std::string FileReport(const std::vector<InputSource>& inputs,
-                       const std::vector<FileTally>& tallies) {
+std::string FileReport(const std::vector<Input>& inputs, const std::vector<FileTally>& tallies) {
     std::string text = "found\tnew\tstatus\tfile\n";
     for (const FileTally& tally : tallies) {
         // A name keeps to its row: its TABs, line ends and other control

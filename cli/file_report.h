@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/input_source.h"
+#include "run/input.h"
 #include "run/removal_run.h"
 
 #include <string>
@@ -14,7 +14,6 @@ namespace ornavex {
 // backslashes doubled (a TAB as \t, a line end as \n or \r, a backslash
 // as \\); after an input's line, a line for each part of it that failed
 // alone ("0 0 failed INPUT: MEMBER").
-std::string FileReport(const std::vector<InputSource>& inputs,
-                       const std::vector<FileTally>& tallies);
+std::string FileReport(const std::vector<Input>& inputs, const std::vector<FileTally>& tallies);
 
 } // namespace ornavex

@@ -3,7 +3,7 @@
 #include "os/closed_pipe.h"
 #include "os/program_arguments.h"
 #include "os/standard_streams.h"
-#include "os/temporary_files.h"
+#include "os/temporary_paths.h"
 
 #include <cstdio>
 #include <string>

@@ -38,10 +38,10 @@ void ProgressBar::Update(const RunProgress& progress) {
             ? ""
             : "  using disk: " +
                   std::to_string(static_cast<long long>(Megabytes(progress.diskBytes))) + " MB";
-    if (progress.diskParts > 0) {
+    if (progress.partitions > 0) {
         std::fprintf(terminal_, "\r%sde-duplicating part %zu of %zu%s ",
-                     bar(progress.diskPartsDone, progress.diskParts).c_str(),
-                     progress.diskPartsDone, progress.diskParts, disk.c_str());
+                     bar(progress.partitionsDone, progress.partitions).c_str(),
+                     progress.partitionsDone, progress.partitions, disk.c_str());
     } else {
         std::fprintf(terminal_, "\r%s%.1f MB  file %zu of %zu%s ",
                      totalBytes_ > 0 ? bar(progress.bytesDone, totalBytes_).c_str() : "",

@@ -25,9 +25,9 @@ fs::path WhereMade(fs::path path) {
 
 } // namespace
 
-std::vector<FileStatus> IdentitiesOf(const std::vector<InputSource>& files) {
+std::vector<FileStatus> IdentitiesOf(const std::vector<Input>& files) {
     std::vector<FileStatus> identities;
-    for (const InputSource& file : files) {
+    for (const Input& file : files) {
         FileStatus status;
         const int error =
             file.standardInput ? StatStandardInput(status) : StatPath(file.path, status);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "os/file_access.h"
-#include "run/input_source.h"
+#include "run/input.h"
 
 #include <filesystem>
 #include <string>
@@ -14,7 +14,7 @@ namespace ornavex {
 // The files a run reads (its inputs, its do-not-mail lists), as the system
 // tells one file from another (device and inode, links followed); those
 // that cannot be looked up are left out, as they cannot be written over.
-std::vector<FileStatus> IdentitiesOf(const std::vector<InputSource>& files);
+std::vector<FileStatus> IdentitiesOf(const std::vector<Input>& files);
 
 // Whether writing target would replace one of the files: a regular file
 // that is one of them, through links and hard links too.

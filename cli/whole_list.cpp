@@ -23,15 +23,15 @@ constexpr std::uint64_t kLeastSortBytes = 64 << 10;
 constexpr char kWithSource = 'S';
 constexpr char kAddressOnly = 'A';
 
-void AppendSource(std::string& out, const AddressSource& source) {
+void AppendSource(std::string& out, const AddressOrigin& source) {
     AppendVarint(out, source.count);
     AppendVarint(out, source.fileIndex);
     AppendVarint(out, source.member);
     AppendVarint(out, source.line);
 }
 
-AddressSource TakeSource(std::string_view& in) {
-    AddressSource source;
+AddressOrigin TakeSource(std::string_view& in) {
+    AddressOrigin source;
     source.count = TakeVarint(in);
     source.fileIndex = static_cast<std::uint32_t>(TakeVarint(in));
     source.member = static_cast<std::uint32_t>(TakeVarint(in));
@@ -84,7 +84,7 @@ bool NeedsLines(const CliOptions& options) {
 
 struct WholeList::Row {
     std::string_view address;
-    AddressSource source;
+    AddressOrigin source;
 };
 
 WholeList::WholeList(const CliOptions& options, const std::filesystem::path& temporaryFolder,
@@ -99,7 +99,7 @@ void WholeList::Append(std::string_view address) {
     rows_.Append(record_);
 }
 
-void WholeList::Append(std::string_view address, const AddressSource& source) {
+void WholeList::Append(std::string_view address, const AddressOrigin& source) {
     record_.assign(1, kWithSource);
     AppendSource(record_, source);
     record_.append(address);
@@ -142,12 +142,12 @@ std::vector<bool> WholeList::MatchOnDisk(const DoNotMail& doNotMail) {
     return onList;
 }
 
-ListOutcome WholeList::Write(const DoNotMail& doNotMail, const std::vector<InputSource>& inputs,
+ListOutcome WholeList::Write(const DoNotMail& doNotMail, const std::vector<Input>& inputs,
                              OutputWriter& output, std::uint64_t memoryBytes) {
     // What the sources held take is not the sorts'; of the rest a quarter
     // is left for what a sort takes beside its records (the chunk being
     // filled, the windows that read its runs back, the output's buffer).
-    const std::uint64_t held = details_.sources.capacity() * sizeof(AddressSource);
+    const std::uint64_t held = details_.sources.capacity() * sizeof(AddressOrigin);
     const std::size_t sortBytes = static_cast<std::size_t>(std::clamp<std::uint64_t>(
         memoryBytes > held ? (memoryBytes - held) / 4 * 3 : 0, kLeastSortBytes, SIZE_MAX));
     CleaningRules rules;
@@ -211,8 +211,7 @@ ListOutcome WholeList::Write(const DoNotMail& doNotMail, const std::vector<Input
     return outcome;
 }
 
-void WholeList::WriteRow(const Row& row, const std::vector<InputSource>& inputs,
-                         OutputWriter& output) {
+void WholeList::WriteRow(const Row& row, const std::vector<Input>& inputs, OutputWriter& output) {
     record_.clear();
     if (options_.csv) {
         std::string firstFile = inputs[row.source.fileIndex].DisplayName();

@@ -3,7 +3,7 @@
 #include "clean/list_cleaner.h"
 #include "cli/cli_options.h"
 #include "output/output_writer.h"
-#include "run/input_source.h"
+#include "run/input.h"
 #include "run/record_log.h"
 #include "run/removal_run.h"
 
@@ -43,7 +43,7 @@ public:
     // The run's addresses in order, with their sources when the run gives
     // them along (see RunSink::TakesLateSources).
     void Append(std::string_view address);
-    void Append(std::string_view address, const AddressSource& source);
+    void Append(std::string_view address, const AddressOrigin& source);
     // The sources the run kept, of the addresses it gave first, and the
     // names of the members.
     void SetDetails(RunDetails&& details) { details_ = std::move(details); }
@@ -54,20 +54,20 @@ public:
     // writes it in their format. Cleaning and sorting take what is left of
     // memoryBytes once the sources the run kept are held (64 KiB at least).
     // Throws TemporaryDataError when the disk cannot take what they need.
-    ListOutcome Write(const DoNotMail& doNotMail, const std::vector<InputSource>& inputs,
+    ListOutcome Write(const DoNotMail& doNotMail, const std::vector<Input>& inputs,
                       OutputWriter& output, std::uint64_t memoryBytes);
 
 private:
     struct Row;
     // Which rows a list on disk holds.
     std::vector<bool> MatchOnDisk(const DoNotMail& doNotMail);
-    void WriteRow(const Row& row, const std::vector<InputSource>& inputs, OutputWriter& output);
+    void WriteRow(const Row& row, const std::vector<Input>& inputs, OutputWriter& output);
 
     const CliOptions& options_;
     std::filesystem::path folder_;
     RecordLog rows_;
     RunDetails details_;
-    std::string record_;          // scratch
+    std::string record_;          // reused for each row
     std::uint64_t diskBytes_ = 0; // of the sort and the match
 };
 

@@ -15,7 +15,7 @@ bool WholeFile::Use(const std::filesystem::path& path, std::string& error) {
 
 bool WholeFile::Copy(ByteSource& source, std::string& error) {
     try {
-        copy_ = std::make_unique<ScratchFile>(TemporaryFolder());
+        copy_ = std::make_unique<TemporaryFile>(TemporaryFolder());
         std::string_view bytes;
         for (;;) {
             if (!source.Next(bytes)) {

@@ -2,7 +2,7 @@
 
 #include "decode/byte_source.h"
 #include "os/file_access.h"
-#include "os/scratch_file.h"
+#include "os/temporary_file.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -13,7 +13,7 @@ namespace ornavex {
 
 // A part read as a file, for the kinds whose readers seek in it or open it
 // by name (7-Zip, PDF): the file itself when the part is the whole file,
-// else a copy in a scratch file, which has no name and so goes whatever way
+// else a copy in a temporary file, which has no name and so goes whatever way
 // the program ends.
 class WholeFile {
 public:
@@ -34,7 +34,7 @@ private:
     std::filesystem::path path_;
     std::uint64_t size_ = 0;
     InputFile file_;
-    std::unique_ptr<ScratchFile> copy_;
+    std::unique_ptr<TemporaryFile> copy_;
 };
 
 } // namespace ornavex

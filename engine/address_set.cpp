@@ -178,13 +178,13 @@ void AddressSet::Count(std::uint32_t reference) {
         CountWide(reference);
         return;
     }
-    EnterGroup(tally, reference);
+    EnterStretch(tally, reference);
     if (tally.count + 1 < widenAt_) {
         ++tally.count;
     } else {
         // Rare: the count goes on in 64 bits, away from the key.
         wide_[reference] =
-            WideTally{std::uint64_t{tally.count} + 1, tally.group, tally.groupBefore};
+            WideTally{std::uint64_t{tally.count} + 1, tally.stretch, tally.stretchBefore};
         tally.count = kWide;
     }
     SetTally(reference, tally);
@@ -192,20 +192,20 @@ void AddressSet::Count(std::uint32_t reference) {
 
 void AddressSet::CountWide(std::uint32_t reference) {
     WideTally& tally = wide_[reference];
-    EnterGroup(tally, reference);
+    EnterStretch(tally, reference);
     ++tally.count;
 }
 
-void AddressSet::VoidGroup(std::uint32_t group) {
-    if (voided_.size() <= group)
-        voided_.resize(group + 1);
-    voided_[group] = true;
+void AddressSet::VoidStretch(std::uint32_t stretch) {
+    if (voided_.size() <= stretch)
+        voided_.resize(stretch + 1);
+    voided_[stretch] = true;
 }
 
 void AddressSet::VoidFile() {
-    for (std::uint32_t group = fileGroup_; group <= group_; ++group)
-        VoidGroup(group);
-    // A key the file counted in one group goes back by that group; one it
+    for (std::uint32_t stretch = fileStretch_; stretch <= stretch_; ++stretch)
+        VoidStretch(stretch);
+    // A key the file counted in one stretch goes back by that stretch; one it
     // counted in several, to its count before the file (kept wide if the
     // key's count went wide; narrow counts before were below widenAt).
     for (const auto& [reference, before] : fileBefore_) {
@@ -225,9 +225,9 @@ std::uint64_t AddressSet::Occurrences(KeyReference reference) const {
     const Tally tally = TallyOf(reference);
     if (tally.count == kWide) {
         const WideTally& wide = wide_.at(reference);
-        return Voided(wide.group) ? wide.groupBefore : wide.count;
+        return Voided(wide.stretch) ? wide.stretchBefore : wide.count;
     }
-    return Voided(tally.group) ? tally.groupBefore : tally.count;
+    return Voided(tally.stretch) ? tally.stretchBefore : tally.count;
 }
 
 AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) const {

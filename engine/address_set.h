@@ -24,7 +24,7 @@ namespace ornavex {
 //
 // Lookups of a large set miss the cache twice (the slot, then its key).
 // Callers that have many addresses at hand hide that latency by prefetching:
-// PrefetchSlot for a batch, then PrefetchKey for it, then the inserts.
+// PrefetchSlot for a run of addresses, then PrefetchKey for them, then the inserts.
 class AddressSet {
 public:
     static constexpr std::size_t kMaxProbe = 64;
@@ -36,7 +36,7 @@ public:
     // kMaxChunkBytes). Many short-lived sets one after another take small
     // ones, which the C heap hands from one set to the next.
     static constexpr std::size_t kMaxChunkBytes = std::size_t{4} << kOffsetBits;
-    // Whether the set counts each key's occurrences (Occurrences, groups):
+    // Whether the set counts each key's occurrences (Occurrences, stretches):
     // only details need them, and a key without its tally takes 12 bytes and
     // a lookup fewer.
     enum class Counting { kOff, kOn };
@@ -124,21 +124,21 @@ public:
     // The memory the set has taken: slot table, arena and overflow set.
     std::size_t MemoryBytes() const;
 
-    // Occurrences, when counting. Every insert, new or not, counts one occurrence of its key
-    // in the current group: a stretch of the run's file being read (the
-    // file's own text, or one member of it). Groups grow, and a file's
-    // groups follow each other from its first. A voided group's occurrences
+    // Occurrences, when counting. Every insert, new or not, counts one
+    // occurrence of its key in the current stretch of the run's file being
+    // read (the file's own text, or one member of it). Stretch numbers grow,
+    // and a file's stretches follow each other from its first. A voided stretch's occurrences
     // stop counting (a member that failed gives nothing), and so do those of
     // a voided file (a file that failed part-way). Counts go as far as 64
     // bits do.
-    void SetGroup(std::uint32_t group, std::uint32_t fileGroup) {
-        group_ = group;
-        if (fileGroup != fileGroup_)
+    void SetStretch(std::uint32_t stretch, std::uint32_t fileStretch) {
+        stretch_ = stretch;
+        if (fileStretch != fileStretch_)
             fileBefore_.clear();
-        fileGroup_ = fileGroup;
+        fileStretch_ = fileStretch;
     }
-    void VoidGroup(std::uint32_t group);
-    // Voids the file of the current group: its groups up to the current one.
+    void VoidStretch(std::uint32_t stretch);
+    // Voids the file of the current stretch: its stretches up to the current one.
     void VoidFile();
     std::uint64_t Occurrences(KeyReference reference) const;
     void PrefetchOccurrences(KeyReference reference) const { Prefetch(KeyRecord(reference)); }
@@ -191,37 +191,37 @@ private:
 
     // A stored key: a 32-bit length, its Tally when counting, then the bytes.
     struct Tally {
-        std::uint32_t count = 0;       // occurrences, those of a voided group taken off
-        std::uint32_t group = 0;       // the group of the last occurrence
-        std::uint32_t groupBefore = 0; // count before that group's first occurrence
+        std::uint32_t count = 0;         // occurrences, those of a voided stretch taken off
+        std::uint32_t stretch = 0;       // the stretch of the last occurrence
+        std::uint32_t stretchBefore = 0; // count before that stretch's first occurrence
     };
     // The tally of a key counted past widenAt, whose own count then says kWide.
     struct WideTally {
         std::uint64_t count = 0;
-        std::uint32_t group = 0;
-        std::uint64_t groupBefore = 0;
+        std::uint32_t stretch = 0;
+        std::uint64_t stretchBefore = 0;
     };
     static constexpr std::uint32_t kWide = UINT32_MAX;
     void CountWide(std::uint32_t reference);
-    // Before a key's first occurrence in the current group: a voided group's
-    // occurrences come off, and a count from another group of this file is
+    // Before a key's first occurrence in the current stretch: a voided stretch's
+    // occurrences come off, and a count from another stretch of this file is
     // kept apart, should the file fail.
-    template <class AnyTally> void EnterGroup(AnyTally& tally, std::uint32_t reference) {
-        if (tally.group == group_)
+    template <class AnyTally> void EnterStretch(AnyTally& tally, std::uint32_t reference) {
+        if (tally.stretch == stretch_)
             return;
-        if (Voided(tally.group))
-            tally.count = tally.groupBefore;
-        if (tally.group >= fileGroup_ && fileGroup_ != 0)
-            fileBefore_.emplace(reference, tally.groupBefore);
-        tally.group = group_;
-        tally.groupBefore = tally.count;
+        if (Voided(tally.stretch))
+            tally.count = tally.stretchBefore;
+        if (tally.stretch >= fileStretch_ && fileStretch_ != 0)
+            fileBefore_.emplace(reference, tally.stretchBefore);
+        tally.stretch = stretch_;
+        tally.stretchBefore = tally.count;
     }
     static constexpr std::size_t kCountedHeaderBytes = sizeof(std::uint32_t) + sizeof(Tally);
     void Count(std::uint32_t reference);
     Tally TallyOf(std::uint32_t reference) const;
     void SetTally(std::uint32_t reference, const Tally& tally);
-    bool Voided(std::uint32_t group) const {
-        return group < voided_.size() && voided_[group];
+    bool Voided(std::uint32_t stretch) const {
+        return stretch < voided_.size() && voided_[stretch];
     }
     const char* KeyRecord(std::uint32_t reference) const {
         return chunkStarts_[reference >> kOffsetBits] +
@@ -240,12 +240,12 @@ private:
     std::unordered_map<std::uint32_t, WideTally> wide_; // by key reference
     KeyReference lastKey_ = 0;
     UpperCase lastUpperCase_;
-    std::uint32_t group_ = 0;
-    std::uint32_t fileGroup_ = 0; // the first group of the current group's file
+    std::uint32_t stretch_ = 0;
+    std::uint32_t fileStretch_ = 0; // the first stretch of the current stretch's file
     std::vector<bool> voided_;
-    // Keys the current file counted in more than one group: their counts
+    // Keys the current file counted in more than one stretch: their counts
     // before the file, so that the whole file can be voided. Most files are
-    // one group, and hold nothing here.
+    // one stretch, and hold nothing here.
     std::unordered_map<std::uint32_t, std::uint64_t> fileBefore_;
     LargeBlock slotMemory_;
     Slot* slots_ = nullptr;

@@ -47,10 +47,11 @@ std::size_t InsertNewInOrder(AddressSet& seen, std::size_t count, AddressAt&& ad
 
 // The same over a list of addresses.
 template <class OnNew>
-std::size_t InsertNewInOrder(AddressSet& seen, std::span<const HashedAddress> batch,
+std::size_t InsertNewInOrder(AddressSet& seen, std::span<const HashedAddress> addresses,
                              OnNew&& onNew) {
     return InsertNewInOrder(
-        seen, batch.size(), [&](std::size_t i) -> const HashedAddress& { return batch[i]; }, onNew);
+        seen, addresses.size(), [&](std::size_t i) -> const HashedAddress& { return addresses[i]; },
+        onNew);
 }
 
 } // namespace ornavex

@@ -93,11 +93,11 @@ void FileListModel::Clear() {
     endResetModel();
 }
 
-std::vector<InputSource> FileListModel::Snapshot() const {
-    std::vector<InputSource> inputs;
+std::vector<Input> FileListModel::Snapshot() const {
+    std::vector<Input> inputs;
     inputs.reserve(paths_.size());
     for (const auto& path : paths_)
-        inputs.push_back(InputSource::File(path));
+        inputs.push_back(Input::File(path));
     return inputs;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/input_source.h"
+#include "run/input.h"
 
 #include <QAbstractListModel>
 #include <QStringList>
@@ -33,7 +33,7 @@ public:
     // The paths as the list shows them.
     QStringList texts() const;
     // The list as run inputs, taken when a run starts.
-    std::vector<InputSource> Snapshot() const;
+    std::vector<Input> Snapshot() const;
 
 private:
     std::vector<std::filesystem::path> paths_;

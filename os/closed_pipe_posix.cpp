@@ -1,5 +1,5 @@
 #include "os/closed_pipe.h"
-#include "os/temporary_files.h"
+#include "os/temporary_paths.h"
 
 #include <cerrno>
 #include <csignal>
@@ -17,7 +17,7 @@ bool IsClosedPipe(int error) {
 }
 
 void EndForClosedPipe() {
-    TemporaryFiles::RemoveAll();
+    TemporaryPaths::RemoveAll();
     ::signal(SIGPIPE, SIG_DFL);
     sigset_t pipe;
     ::sigemptyset(&pipe);

@@ -1,5 +1,5 @@
 #include "os/closed_pipe.h"
-#include "os/temporary_files.h"
+#include "os/temporary_paths.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -15,7 +15,7 @@ bool IsClosedPipe(int error) {
 }
 
 void EndForClosedPipe() {
-    TemporaryFiles::RemoveAll();
+    TemporaryPaths::RemoveAll();
     std::_Exit(141);
 }
 

@@ -1,7 +1,7 @@
 #include "output/safe_file_writer.h"
 
 #include "os/system_reason.h"
-#include "os/temporary_files.h"
+#include "os/temporary_paths.h"
 
 #include <cerrno>
 #include <random>
@@ -51,7 +51,7 @@ void SafeFileWriter::Discard() {
         std::filesystem::remove(temporary_, ignored);
         temporary_.clear();
     }
-    TemporaryFiles::Forget(temporaryTicket_);
+    TemporaryPaths::Forget(temporaryTicket_);
     temporaryTicket_ = -1;
 }
 
@@ -67,7 +67,7 @@ bool SafeFileWriter::Open() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::filesystem::path candidate = TemporaryNameFor(destination_.file);
         // Remembered first, so an interruption never leaves it behind.
-        temporaryTicket_ = TemporaryFiles::Remember(candidate);
+        temporaryTicket_ = TemporaryPaths::Remember(candidate);
         fd_ = output_file::CreateExclusive(candidate, destination_);
         if (fd_ >= 0) {
             temporary_ = std::move(candidate);
@@ -75,7 +75,7 @@ bool SafeFileWriter::Open() {
             return true;
         }
         const int error = errno;
-        TemporaryFiles::Forget(temporaryTicket_);
+        TemporaryPaths::Forget(temporaryTicket_);
         temporaryTicket_ = -1;
         if (error != EEXIST)
             return FailWith(error);
@@ -110,7 +110,7 @@ bool SafeFileWriter::Commit() {
     if (error != 0)
         return FailWith(error);
     temporary_.clear();
-    TemporaryFiles::Forget(temporaryTicket_);
+    TemporaryPaths::Forget(temporaryTicket_);
     temporaryTicket_ = -1;
     output_file::FlushFolder(destination_.file.parent_path());
     return true;

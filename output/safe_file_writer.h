@@ -46,7 +46,7 @@ private:
     Replace replace_;
     output_file::Destination destination_;
     std::filesystem::path temporary_;
-    int temporaryTicket_ = -1; // in TemporaryFiles
+    int temporaryTicket_ = -1; // in TemporaryPaths
     int fd_ = -1;
     std::string error_;
     int errorNumber_ = 0;

@@ -206,9 +206,9 @@ void CleanListDialog::ReadDoNotMailFiles() {
         return;
     }
     loadingNow_ = true;
-    std::vector<InputSource> inputs;
+    std::vector<Input> inputs;
     for (const QString& file : choices_.doNotMailFiles)
-        inputs.push_back(InputSource::File(ToFsPath(file)));
+        inputs.push_back(Input::File(ToFsPath(file)));
     loading_.setFuture(RunOnThreadOfItsOwn([inputs = std::move(inputs), readInside = readInside_] {
         auto doNotMail = std::make_shared<DoNotMail>();
         Loaded loaded;

@@ -17,7 +17,7 @@ std::uint64_t ResultsList::Count(std::size_t index) const {
 std::string ResultsList::FirstFile(std::size_t index) const {
     if (!HasDetails() || !fileNames)
         return {};
-    const AddressSource& source = details->sources[index];
+    const AddressOrigin& source = details->sources[index];
     std::string name =
         source.fileIndex < fileNames->size() ? (*fileNames)[source.fileIndex] : std::string();
     if (source.member != 0)

@@ -4,7 +4,7 @@ namespace ornavex {
 
 BlockReader::BlockReader(std::size_t blockSize) : blockSize_(blockSize) {}
 
-bool BlockReader::Open(const InputSource& source) {
+bool BlockReader::Open(const Input& source) {
     standardInput_ = source.standardInput;
     file_ =
         standardInput_ ? InputFile::StandardInput() : InputFile::OpenRegular(source.path, error_);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "os/file_access.h"
-#include "run/input_source.h"
+#include "run/input.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,7 +22,7 @@ public:
     explicit BlockReader(std::size_t blockSize);
 
     // False, with error() set, when the source cannot be read.
-    bool Open(const InputSource& source);
+    bool Open(const Input& source);
     // The next block; an empty one at the end. False, with error() set, when
     // a read fails. A short read does not end the file: files whose size says
     // nothing (those of /proc) are read until a read gives nothing.

@@ -33,7 +33,7 @@ public:
     // After the last file: gives what is still to give, and with details
     // the sources of the addresses given (through Address). False when the
     // run was stopped meanwhile.
-    virtual bool Finish(std::vector<AddressSource>& sources) = 0;
+    virtual bool Finish(std::vector<AddressOrigin>& sources) = 0;
 };
 
 } // namespace ornavex

@@ -52,7 +52,7 @@ std::string_view HeldBack::Spelling(const Entry& entry) {
     return {spelled_, key.size()};
 }
 
-void HeldBack::GiveBack(std::size_t first) {
+void HeldBack::Void(std::size_t first) {
     for (std::size_t i = first; i < entries_.size(); ++i) {
         const std::string_view key = set_.Key(entries_[i].key);
         set_.Erase(key, set_.Hash(key));

@@ -31,7 +31,7 @@ public:
     }
     // The set forgets the addresses held back again: all of them, or those
     // from the first-th on (a member of the file that failed).
-    void GiveBack(std::size_t first = 0);
+    void Void(std::size_t first = 0);
     void Clear();
 
 private:

@@ -1,6 +1,6 @@
 #include "run/in_memory_deduplicator.h"
 
-#include "run/spilled_addresses.h"
+#include "run/partitioned_addresses.h"
 
 #include <algorithm>
 
@@ -14,11 +14,11 @@ InMemoryDeduplicator::InMemoryDeduplicator(RunOutput& output, std::uint64_t seed
                                                  : AddressSet::Counting::kOff)) {}
 
 void InMemoryDeduplicator::StartStretch(bool fileStart, std::uint32_t member) {
-    ++group_;
+    ++stretchId_;
     if (fileStart)
-        fileGroup_ = group_;
+        fileStretchId_ = stretchId_;
     member_ = member;
-    seen_->SetGroup(group_, fileGroup_);
+    seen_->SetStretch(stretchId_, fileStretchId_);
     stretch_ = Stretch{heldBack_.size(), sources_.size(), foundInFile_};
 }
 
@@ -37,7 +37,7 @@ void InMemoryDeduplicator::Add(const ReadEvent& event, const EventParcel& parcel
         heldBack_.Add(addressAt(i).address);
         // Kept at once, and taken back should the file fail.
         if (details_) {
-            sources_.push_back(AddressSource{0, static_cast<std::uint32_t>(event.fileIndex),
+            sources_.push_back(AddressOrigin{0, static_cast<std::uint32_t>(event.fileIndex),
                                              member_, entries[i].line});
             keys_.push_back(seen_->LastKey());
         }
@@ -46,8 +46,8 @@ void InMemoryDeduplicator::Add(const ReadEvent& event, const EventParcel& parcel
 
 // The set forgets the addresses the stretch added.
 void InMemoryDeduplicator::VoidStretch() {
-    seen_->VoidGroup(group_);
-    heldBack_.GiveBack(stretch_.heldBack);
+    seen_->VoidStretch(stretchId_);
+    heldBack_.Void(stretch_.heldBack);
     sources_.resize(stretch_.sources);
     keys_.resize(std::min(keys_.size(), stretch_.sources));
     foundInFile_ = stretch_.found;
@@ -56,7 +56,7 @@ void InMemoryDeduplicator::VoidStretch() {
 void InMemoryDeduplicator::FileDone(FileTally tally) {
     Tell(tally);
     output_.FileRead(tally);
-    GiveHeldBack();
+    VoidHeldBack();
 }
 
 void InMemoryDeduplicator::FileFailed(FileTally tally) {
@@ -64,7 +64,7 @@ void InMemoryDeduplicator::FileFailed(FileTally tally) {
     ForgetFile();
 }
 
-bool InMemoryDeduplicator::Finish(std::vector<AddressSource>& sources) {
+bool InMemoryDeduplicator::Finish(std::vector<AddressOrigin>& sources) {
     if (details_)
         sources = TakeSources();
     return true;
@@ -73,19 +73,19 @@ bool InMemoryDeduplicator::Finish(std::vector<AddressSource>& sources) {
 std::uint64_t InMemoryDeduplicator::MemoryInUse() const {
     constexpr std::size_t kHeldBackBytes = 16; // an entry and its letter-case mask
     return seen_->MemoryBytes() + heldBack_.size() * kHeldBackBytes +
-           sources_.capacity() * sizeof(AddressSource) +
+           sources_.capacity() * sizeof(AddressOrigin) +
            keys_.capacity() * sizeof(AddressSet::KeyReference);
 }
 
 // From the hand-over on the set takes no more, and is not asked either: its
 // keys go to the partitions first, as known, and every later occurrence
 // after them, so a partition alone tells which of its addresses are new.
-std::uint64_t InMemoryDeduplicator::HandOverKeys(SpilledAddresses& to,
+std::uint64_t InMemoryDeduplicator::HandOverKeys(PartitionedAddresses& to,
                                                  std::uint32_t fileIndex) const {
     auto handOver = [&](AddressSet::KeyReference reference, std::uint32_t index, bool held) {
         const std::string_view key = seen_->Key(reference);
         // Those held back go again should their file fail.
-        to.AddKnown(key, seen_->Hash(key), index, held ? fileIndex : SpilledAddresses::kGiven);
+        to.AddKnown(key, seen_->Hash(key), index, held ? fileIndex : PartitionedAddresses::kGiven);
     };
     // Those of the stretch being read come last, so that it can still fail
     // alone.
@@ -124,7 +124,7 @@ void InMemoryDeduplicator::Tell(FileTally& tally) const {
 }
 
 // The file was read to its end: its new addresses go out.
-void InMemoryDeduplicator::GiveHeldBack() {
+void InMemoryDeduplicator::VoidHeldBack() {
     RunSummary& summary = output_.summary();
     summary.addressesFound += foundInFile_;
     summary.uniqueAddresses += heldBack_.size();
@@ -137,13 +137,13 @@ void InMemoryDeduplicator::GiveHeldBack() {
 // The file failed: the set forgets its new addresses and occurrences again.
 void InMemoryDeduplicator::ForgetFile() {
     seen_->VoidFile();
-    heldBack_.GiveBack();
+    heldBack_.Void();
     sources_.resize(keptBefore_);
     keys_.resize(keptBefore_);
     foundInFile_ = 0;
 }
 
-std::vector<AddressSource> InMemoryDeduplicator::TakeSources() {
+std::vector<AddressOrigin> InMemoryDeduplicator::TakeSources() {
     CountKept();
     return std::move(sources_);
 }

@@ -13,7 +13,7 @@
 
 namespace ornavex {
 
-class SpilledAddresses;
+class PartitionedAddresses;
 
 // De-duplicates in one address set: each address is looked up as it comes,
 // and a file's new ones are held back, as keys of the set, until the file
@@ -28,7 +28,7 @@ public:
     void VoidStretch() override;
     void FileDone(FileTally tally) override;
     void FileFailed(FileTally tally) override;
-    bool Finish(std::vector<AddressSource>& sources) override;
+    bool Finish(std::vector<AddressOrigin>& sources) override;
 
     // What the set and what hangs on it take.
     std::uint64_t MemoryInUse() const;
@@ -43,16 +43,16 @@ public:
     // Gives the set's keys to the partitions as known, those held back
     // marked as fileIndex's, the stretch being read last; returns the
     // partitions' position where that stretch starts.
-    std::uint64_t HandOverKeys(SpilledAddresses& to, std::uint32_t fileIndex) const;
+    std::uint64_t HandOverKeys(PartitionedAddresses& to, std::uint32_t fileIndex) const;
     std::uint64_t seed() const { return seen_->seed(); }
     std::uint64_t SetBytes() const { return seen_->MemoryBytes(); }
     std::uint32_t member() const { return member_; } // of the stretch being read
     void Found(std::uint64_t count) { foundInFile_ += count; }
     void Tell(FileTally& tally) const;
-    void GiveHeldBack();
+    void VoidHeldBack();
     void ForgetFile();
     // The sources so far, with their counts final.
-    std::vector<AddressSource> TakeSources();
+    std::vector<AddressOrigin> TakeSources();
 
 private:
     void CountKept();
@@ -66,7 +66,7 @@ private:
     std::uint64_t foundInFile_ = 0; // its addresses so far, repeats included
     // With details: the sources of the addresses given and held back, and
     // their keys in the set.
-    std::vector<AddressSource> sources_;
+    std::vector<AddressOrigin> sources_;
     std::vector<AddressSet::KeyReference> keys_;
     std::size_t keptBefore_ = 0; // sources of the files before this one
     std::uint32_t member_ = 0;
@@ -78,10 +78,10 @@ private:
         std::uint64_t found = 0;
     };
     Stretch stretch_;
-    // Each stretch of a file is counted in a group of its own, so a member
+    // Each stretch of a file is counted apart in the set, so a member
     // that fails can take its occurrences back.
-    std::uint32_t group_ = 0;
-    std::uint32_t fileGroup_ = 0; // the first of the file
+    std::uint32_t stretchId_ = 0;
+    std::uint32_t fileStretchId_ = 0; // the first of the file
 };
 
 } // namespace ornavex

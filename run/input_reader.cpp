@@ -30,8 +30,8 @@ constexpr std::size_t kDecodedWordBytes = 64 << 20;
 // blocks. Each block counts as read, and is a point where the run may stop.
 class InputBytes : public ByteSource {
 public:
-    InputBytes(const InputSource& source, std::size_t blockSize,
-               std::optional<std::string_view> contents, std::function<bool(std::size_t)> onBlock)
+    InputBytes(const Input& source, std::size_t blockSize, std::optional<std::string_view> contents,
+               std::function<bool(std::size_t)> onBlock)
         : source_(source), reader_(blockSize), contents_(contents), onBlock_(std::move(onBlock)),
           whole_(contents.has_value()), wholeBytes_(contents.value_or(std::string_view())) {}
 
@@ -93,7 +93,7 @@ public:
     }
 
 private:
-    const InputSource& source_;
+    const Input& source_;
     BlockReader reader_;
     std::optional<std::string_view> contents_;
     std::function<bool(std::size_t)> onBlock_;
@@ -119,7 +119,7 @@ public:
     // they were read already; a file whose first bytes tell a document, an
     // archive or a compressed stream is read inside. False when the run was
     // stopped.
-    bool ReadFile(std::size_t index, const InputSource& source,
+    bool ReadFile(std::size_t index, const Input& source,
                   std::optional<std::string_view> contents) {
         index_ = index;
         Push(ReadEvent::Kind::kFileStart, index);
@@ -155,7 +155,7 @@ public:
             return false;
         if (!error.empty()) {
             pending_.error = error;
-            DropPendingAddresses();
+            VoidPendingAddresses();
         }
         pending_.parts = parts;
         Push(error.empty() ? ReadEvent::Kind::kFileDone : ReadEvent::Kind::kFileFailed, index);
@@ -164,9 +164,9 @@ public:
 
     // Reads the inputs of the share in order, reading small files in
     // batches when asked to; returns early when the run was stopped.
-    void ReadFiles(const std::vector<InputSource>& inputs, ReadShare share) {
+    void ReadFiles(const std::vector<Input>& inputs, ReadShare share) {
         WholeFileBatch batch(settings_.blockSize);
-        std::vector<const InputSource*> sources;
+        std::vector<const Input*> sources;
         std::vector<std::size_t> indexes;
         for (std::size_t next = share.first; next < inputs.size();) {
             sources.clear();
@@ -251,7 +251,7 @@ private:
     // sent go, and the run leaves out those it has.
     void PartFailed(std::string_view path, std::string_view reason) override {
         finder_.Restart(nullptr, kDecodedWordBytes); // its last word goes with it
-        DropPendingAddresses();
+        VoidPendingAddresses();
         pending_.member.assign(path);
         pending_.error.assign(reason);
         Push(ReadEvent::Kind::kPartFailed, index_);
@@ -273,7 +273,7 @@ private:
         ++pending_.entryCount;
     }
 
-    void DropPendingAddresses() {
+    void VoidPendingAddresses() {
         parcel_.entries.resize(pending_.firstEntry);
         parcel_.text.resize(pendingText_);
         pending_.entryCount = 0;
@@ -296,8 +296,8 @@ private:
 
     void Send() {
         channel_.full.Push(std::move(parcel_));
-        // A batch handled already comes back with its memory, so a long run
-        // allocates for its first few batches only.
+        // A parcel handled already comes back with its memory, so a long run
+        // allocates for its first few parcels only.
         std::optional<EventParcel> spare = channel_.spare.TryPop();
         parcel_ = spare ? std::move(*spare) : EventParcel{};
         parcel_.Clear();
@@ -314,13 +314,13 @@ private:
     const InputBytes* bytes_ = nullptr; // its bytes
     std::size_t sinceCheck_ = 0;        // decoded text since the run was last asked
     std::string failure_;
-    std::size_t pendingText_ = 0; // where the pending event's addresses start in the batch text
+    std::size_t pendingText_ = 0; // where the pending event's addresses start in the parcel text
 };
 
 } // namespace
 
-void ReadInputs(const std::vector<InputSource>& inputs, ReadShare share,
-                const ReadSettings& settings, const std::atomic<bool>& stop, ReadChannel& channel) {
+void ReadInputs(const std::vector<Input>& inputs, ReadShare share, const ReadSettings& settings,
+                const std::atomic<bool>& stop, ReadChannel& channel) {
     InputReader reader(stop, channel, settings);
     std::string failure;
     try {

@@ -2,7 +2,7 @@
 
 #include "run/bounded_queue.h"
 #include "run/event_parcel.h"
-#include "run/input_source.h"
+#include "run/input.h"
 
 #include <atomic>
 #include <cstddef>
@@ -39,7 +39,7 @@ struct ReadSettings {
 // (repeats included) and hashes them with the seed, and pushes the events to
 // the channel in parcels; ends with kEnd, or with kAborted when it cannot go
 // on (out of memory). Stops early when stop is set. Runs on its own thread.
-void ReadInputs(const std::vector<InputSource>& inputs, ReadShare share,
-                const ReadSettings& settings, const std::atomic<bool>& stop, ReadChannel& channel);
+void ReadInputs(const std::vector<Input>& inputs, ReadShare share, const ReadSettings& settings,
+                const std::atomic<bool>& stop, ReadChannel& channel);
 
 } // namespace ornavex

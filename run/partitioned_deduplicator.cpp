@@ -9,16 +9,17 @@ PartitionedDeduplicator::PartitionedDeduplicator(std::unique_ptr<InMemoryDedupli
                                                  const std::filesystem::path& folder,
                                                  std::uint64_t memoryBudget, bool details)
     : before_(std::move(full)), output_(output), details_(details),
-      spilled_(std::make_unique<SpilledAddresses>(folder, before_->seed(), details, memoryBudget)) {
+      partitions_(
+          std::make_unique<PartitionedAddresses>(folder, before_->seed(), details, memoryBudget)) {
     // The stretch being read goes on, in the same member.
     member_ = before_->member();
-    stretchStart_ = before_->HandOverKeys(*spilled_, fileIndex);
+    stretchStart_ = before_->HandOverKeys(*partitions_, fileIndex);
 }
 
 void PartitionedDeduplicator::StartStretch(bool fileStart, std::uint32_t member) {
     before_->StartStretch(fileStart, member);
     member_ = member;
-    stretchStart_ = spilled_->Position();
+    stretchStart_ = partitions_->Position();
 }
 
 // Every occurrence goes to its partition, to be de-duplicated at the end.
@@ -26,17 +27,17 @@ void PartitionedDeduplicator::Add(const ReadEvent& event, const EventParcel& par
     const auto fileIndex = static_cast<std::uint32_t>(event.fileIndex);
     for (std::size_t i = 0; i < event.entryCount; ++i) {
         const FoundAddress& entry = parcel.entries[event.firstEntry + i];
-        spilled_->Add(parcel.Address(entry), entry.hash,
-                      OccurrenceSource{fileIndex, member_, entry.line});
+        partitions_->Add(parcel.Address(entry), entry.hash,
+                         OccurrenceOrigin{fileIndex, member_, entry.line});
     }
     before_->Found(event.entryCount);
-    output_.progress().diskBytes = output_.summary().diskBytes = spilled_->DiskBytes();
+    output_.progress().diskBytes = output_.summary().diskBytes = partitions_->DiskBytes();
 }
 
 // The partitions leave out the occurrences the stretch gave, and the set
 // what it held back for it.
 void PartitionedDeduplicator::VoidStretch() {
-    spilled_->VoidSince(stretchStart_);
+    partitions_->VoidSince(stretchStart_);
     before_->VoidStretch();
 }
 
@@ -44,23 +45,23 @@ void PartitionedDeduplicator::VoidStretch() {
 void PartitionedDeduplicator::FileDone(FileTally tally) {
     before_->Tell(tally);
     tallies_.push_back(std::move(tally));
-    before_->GiveHeldBack();
+    before_->VoidHeldBack();
 }
 
 void PartitionedDeduplicator::FileFailed(FileTally tally) {
     before_->ForgetFile();
-    spilled_->Void(static_cast<std::uint32_t>(tally.fileIndex));
+    partitions_->VoidFile(static_cast<std::uint32_t>(tally.fileIndex));
     // Told in file order, after those of the files read before.
     tallies_.push_back(std::move(tally));
 }
 
 // The partitions are de-duplicated and their addresses given in the order
 // they were first found, after those of the set.
-bool PartitionedDeduplicator::Finish(std::vector<AddressSource>& sources) {
+bool PartitionedDeduplicator::Finish(std::vector<AddressOrigin>& sources) {
     if (details_)
         sources = before_->TakeSources();
     // The set is done with: its memory goes to the partitions.
-    spilled_->AddBudget(before_->SetBytes());
+    partitions_->AddBudget(before_->SetBytes());
     before_.reset();
     RunSummary& summary = output_.summary();
     RunProgress& progress = output_.progress();
@@ -68,11 +69,11 @@ bool PartitionedDeduplicator::Finish(std::vector<AddressSource>& sources) {
     // A sink that takes the sources with the addresses keeps them out of
     // this run's memory.
     const bool late = details_ && output_.TakesLateSources();
-    const bool finished = spilled_->Resolve(
-        [&](std::string_view address, std::uint64_t count, const OccurrenceSource& source) {
+    const bool finished = partitions_->Resolve(
+        [&](std::string_view address, std::uint64_t count, const OccurrenceOrigin& source) {
             ++summary.uniqueAddresses;
             ++addedByFile[source.fileIndex];
-            const AddressSource where{count, source.fileIndex, source.member, source.line};
+            const AddressOrigin where{count, source.fileIndex, source.member, source.line};
             if (late) {
                 output_.Address(address, &where);
                 return;
@@ -83,13 +84,13 @@ bool PartitionedDeduplicator::Finish(std::vector<AddressSource>& sources) {
         },
         [&](std::uint32_t index, std::uint64_t count) { sources[index].count += count; },
         [&](std::size_t done, std::size_t total) {
-            progress.diskPartsDone = done;
-            progress.diskParts = total;
-            progress.diskBytes = spilled_->DiskBytes();
+            progress.partitionsDone = done;
+            progress.partitions = total;
+            progress.diskBytes = partitions_->DiskBytes();
             return output_.Progress();
         });
-    summary.diskBytes = spilled_->DiskBytes();
-    spilled_.reset();
+    summary.diskBytes = partitions_->DiskBytes();
+    partitions_.reset();
     if (!finished)
         return false;
     for (FileTally& tally : tallies_) {

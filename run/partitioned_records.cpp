@@ -27,7 +27,7 @@ void PartitionedRecords::Add(std::size_t partition, std::string_view record) {
     if (part.buffer.size() < kBufferBytes)
         return;
     if (!file_)
-        file_ = std::make_unique<ScratchFile>(folder_);
+        file_ = std::make_unique<TemporaryFile>(folder_);
     // Where the block will lie once what is staged before it is written.
     part.blocks.push_back(
         Block{file_->size() + staged_.size(), static_cast<std::uint32_t>(part.buffer.size())});

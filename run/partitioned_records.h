@@ -1,6 +1,6 @@
 #pragma once
 
-#include "os/scratch_file.h"
+#include "os/temporary_file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ namespace ornavex {
 // own in the order its records were added: for matching two lists too
 // large to hold, partition by partition, each side split by the same hash.
 // A partition's records stay in a small buffer of its own; each time it
-// fills it joins the full buffers of others, which go to a scratch file in
+// fills it joins the full buffers of others, which go to a temporary file in
 // folder (made when first needed) a megabyte at a time.
 class PartitionedRecords {
 public:
@@ -53,7 +53,7 @@ private:
 
     std::filesystem::path folder_;
     std::vector<Partition> partitions_;
-    std::unique_ptr<ScratchFile> file_;
+    std::unique_ptr<TemporaryFile> file_;
     std::string staged_; // full buffers on their way to the file's end
     std::uint64_t count_ = 0;
 };

@@ -10,11 +10,11 @@ constexpr std::size_t kMaxSpareParcelText = 1 << 20;
 
 } // namespace
 
-ReaderPool::ReaderPool(const std::vector<InputSource>& inputs, const ReadSettings& settings,
+ReaderPool::ReaderPool(const std::vector<Input>& inputs, const ReadSettings& settings,
                        std::size_t threads)
     : inputs_(inputs), settings_(settings) {
-    const bool readsStandardInput = std::any_of(
-        inputs.begin(), inputs.end(), [](const InputSource& in) { return in.standardInput; });
+    const bool readsStandardInput =
+        std::any_of(inputs.begin(), inputs.end(), [](const Input& in) { return in.standardInput; });
     const std::size_t count =
         readsStandardInput ? 1 : std::clamp<std::size_t>(inputs.size(), 1, threads);
     while (channels_.size() < count)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "run/event_parcel.h"
+#include "run/input.h"
 #include "run/input_reader.h"
-#include "run/input_source.h"
 
 #include <atomic>
 #include <cstddef>
@@ -20,8 +20,7 @@ class ReaderPool {
 public:
     // One thread, however many are asked for, when an input is the
     // standard input, which only one can read; never more than the files.
-    ReaderPool(const std::vector<InputSource>& inputs, const ReadSettings& settings,
-               std::size_t threads);
+    ReaderPool(const std::vector<Input>& inputs, const ReadSettings& settings, std::size_t threads);
     ~ReaderPool(); // stops the threads and waits for them
     ReaderPool(const ReaderPool&) = delete;
     ReaderPool& operator=(const ReaderPool&) = delete;
@@ -50,7 +49,7 @@ private:
         std::size_t next = 0; // into parcel.events
     };
 
-    const std::vector<InputSource>& inputs_;
+    const std::vector<Input>& inputs_;
     ReadSettings settings_;
     std::atomic<bool> stop_{false};
     std::deque<Channel> channels_; // never moved: the threads hold references

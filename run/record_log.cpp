@@ -12,7 +12,7 @@ constexpr std::size_t kReadWindowBytes = 1 << 20;
 
 } // namespace
 
-FramedReader::FramedReader(const ScratchFile* file, std::uint64_t begin, std::uint64_t end,
+FramedReader::FramedReader(const TemporaryFile* file, std::uint64_t begin, std::uint64_t end,
                            std::size_t windowBytes)
     : file_(file), next_(begin), end_(end), windowBytes_(windowBytes) {}
 
@@ -51,7 +51,7 @@ void RecordLog::Append(std::string_view record) {
         return;
     try {
         if (!file_)
-            file_ = std::make_unique<ScratchFile>(folder_);
+            file_ = std::make_unique<TemporaryFile>(folder_);
         file_->Append(buffer_.data(), buffer_.size());
         fileBytes_ = file_->size();
         buffer_.clear();

@@ -52,7 +52,7 @@ void SplitRunRecord(std::string_view record, std::string_view& key, std::string_
 // from the earlier run first.
 class RecordSorter::Merge {
 public:
-    Merge(const ScratchFile& file, const std::vector<Run>& runs) : cursors_(runs.size()) {
+    Merge(const TemporaryFile& file, const std::vector<Run>& runs) : cursors_(runs.size()) {
         for (std::size_t i = 0; i < runs.size(); ++i) {
             cursors_[i].reader = FramedReader(&file, runs[i].begin, runs[i].end, kRunWindowBytes);
             Advance(i);
@@ -174,7 +174,7 @@ void RecordSorter::SortInMemory() {
 void RecordSorter::WriteRun() {
     if (!file_) {
         try {
-            file_ = std::make_unique<ScratchFile>(folder_);
+            file_ = std::make_unique<TemporaryFile>(folder_);
         } catch (const TemporaryDataError&) {
             inMemoryOnly_ = true; // no disk at all: the records stay
             return;
@@ -217,7 +217,7 @@ void RecordSorter::Finish() {
     // merged into one, in order, pass after pass, until few enough are left.
     // Each pass writes a file of its own, and the last one's room is freed.
     while (runs_.size() > kMaxWays) {
-        auto passFile = std::make_unique<ScratchFile>(folder_);
+        auto passFile = std::make_unique<TemporaryFile>(folder_);
         std::vector<Run> merged;
         for (std::size_t first = 0; first < runs_.size(); first += kMaxWays) {
             const std::size_t last = std::min(runs_.size(), first + kMaxWays);

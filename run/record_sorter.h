@@ -1,6 +1,6 @@
 #pragma once
 
-#include "os/scratch_file.h"
+#include "os/temporary_file.h"
 #include "run/record_log.h"
 
 #include <algorithm>
@@ -17,7 +17,7 @@ namespace ornavex {
 // Records sorted by a key of bytes (compared as unsigned bytes; a key that
 // begins another comes first), those with equal keys in the order they were
 // added. They are sorted in memory while they fit in memoryBytes; past that,
-// each memory's worth is sorted and written to a scratch file in folder as
+// each memory's worth is sorted and written to a temporary file in folder as
 // a run, and the runs are merged back, a bounded number at a time: an
 // external merge sort, with the temporary data of a run past its memory
 // limit. A few records never touch the disk; when the disk cannot take the
@@ -29,7 +29,7 @@ public:
     RecordSorter(const RecordSorter&) = delete;
     RecordSorter& operator=(const RecordSorter&) = delete;
 
-    // Throws TemporaryDataError (see ScratchFile) when the disk, having
+    // Throws TemporaryDataError (see TemporaryFile) when the disk, having
     // taken runs, takes no more.
     void Add(std::string_view key, std::string_view value);
     std::uint64_t size() const { return count_; }
@@ -75,7 +75,7 @@ private:
     std::size_t chunkUsed_ = 0; // in the last chunk
     std::size_t arenaUsed_ = 0; // bytes of the records in memory
     std::vector<Entry> entries_;
-    std::unique_ptr<ScratchFile> file_;
+    std::unique_ptr<TemporaryFile> file_;
     std::vector<Run> runs_;
     std::uint64_t diskPeak_ = 0;
     bool inMemoryOnly_ = false; // no disk to go to

@@ -1,8 +1,8 @@
 #include "run/removal_run.h"
 
 #include "engine/address_set.h"
-#include "os/scratch_file.h"
 #include "os/system_memory.h"
+#include "os/temporary_file.h"
 #include "run/block_reader.h"
 #include "run/in_memory_deduplicator.h"
 #include "run/partitioned_deduplicator.h"
@@ -32,7 +32,7 @@ constexpr std::uint64_t kPartitionedFrom = std::uint64_t{256} << 20;
 // thread that called RunRemoval.
 class Run {
 public:
-    Run(const std::vector<InputSource>& inputs, RunSink& sink, const ReadSettings& settings,
+    Run(const std::vector<Input>& inputs, RunSink& sink, const ReadSettings& settings,
         const RunOptions& options)
         : inputs_(inputs), output_(inputs, sink), details_(options.details),
           memoryLimit_(options.memoryLimit), temporaryFolder_(options.temporaryFolder),
@@ -67,7 +67,7 @@ public:
         }
         if (output_.summary().stopped)
             return output_.summary();
-        std::vector<AddressSource> sources;
+        std::vector<AddressOrigin> sources;
         bool finished = false;
         if (!Guarded(inputs_.size() - 1, [&] { finished = dedup_->Finish(sources); }) || !finished)
             return output_.summary();
@@ -189,7 +189,7 @@ private:
         return static_cast<std::uint32_t>(members_.size() - 1);
     }
 
-    const std::vector<InputSource>& inputs_;
+    const std::vector<Input>& inputs_;
     RunOutput output_;
     const bool details_;
     std::uint64_t memoryLimit_; // 0 until the set is large enough to ask
@@ -221,8 +221,7 @@ std::size_t ReadingThreads() {
     return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, kMostReadingThreads);
 }
 
-RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
-                      const RunOptions& options) {
+RunSummary RunRemoval(const std::vector<Input>& inputs, RunSink& sink, const RunOptions& options) {
     ReadSettings settings;
     settings.blockSize = options.blockSize == 0 ? kReadBlockSize : options.blockSize;
     settings.hashSeed = options.hashSeed ? *options.hashSeed : ChooseHashSeed();

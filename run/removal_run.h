@@ -1,7 +1,7 @@
 #pragma once
 
 #include "run/error_report.h"
-#include "run/input_source.h"
+#include "run/input.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,13 +23,13 @@ struct RunProgress {
     std::size_t fileIndex = 0; // 0-based index of the file being read
     std::size_t fileCount = 0;
     std::uint64_t bytesDone = 0; // raw bytes read so far in the run
-    const InputSource* current = nullptr;
+    const Input* current = nullptr;
     // When the address set took no more: the temporary data on disk so
     // far, and after the last file, how far the addresses it did not take
     // have been de-duplicated (parts done of all parts).
     std::uint64_t diskBytes = 0;
-    std::size_t diskPartsDone = 0;
-    std::size_t diskParts = 0;
+    std::size_t partitionsDone = 0;
+    std::size_t partitions = 0;
 };
 
 // One input's share of a run, told when it has been read.
@@ -44,7 +44,7 @@ struct FileTally {
 };
 
 // Where an address first occurred, and how often it occurred in all.
-struct AddressSource {
+struct AddressOrigin {
     std::uint64_t count = 0;     // every spelling
     std::uint32_t fileIndex = 0; // into the run's inputs
     std::uint32_t member = 0;    // into RunDetails::members; 0: the file itself
@@ -53,7 +53,7 @@ struct AddressSource {
 
 // The sources of a run's addresses, in the order the addresses were given.
 struct RunDetails {
-    std::vector<AddressSource> sources;
+    std::vector<AddressOrigin> sources;
     std::vector<std::string> members{""}; // paths of members inside files
 };
 
@@ -76,12 +76,12 @@ public:
     virtual void Details(RunDetails&& details) { (void)details; }
     // With details: true has the addresses a run gives once its address set
     // took no more (past the memory limit) come with their sources through
-    // AddressWithSource, the sources final, and Details then holds the
+    // AddressWithOrigin, the sources final, and Details then holds the
     // sources of the addresses given before them only. A sink that keeps its
     // list out of memory takes them so; by default they come through Address
     // and Details holds every source.
     virtual bool TakesLateSources() const { return false; }
-    virtual void AddressWithSource(std::string_view address, const AddressSource& source) {
+    virtual void AddressWithOrigin(std::string_view address, const AddressOrigin& source) {
         (void)source;
         Address(address);
     }
@@ -122,7 +122,7 @@ struct RunOptions {
     // The memory the address set may take (0: DefaultMemoryLimit()). A set
     // that would pass it, or grow past a few hundred megabytes, takes no
     // more addresses: the others are de-duplicated in partitions kept in a
-    // scratch file in temporaryFolder (empty: TemporaryFolder()), with the
+    // temporary file in temporaryFolder (empty: TemporaryFolder()), with the
     // same results.
     std::uint64_t memoryLimit = 0;
     std::filesystem::path temporaryFolder;
@@ -163,7 +163,7 @@ std::uint64_t ChooseHashSeed();
 // it has been read to its end. A part of a file that fails (a member, an
 // attachment) is reported and contributes nothing, and the rest of the file
 // is read.
-RunSummary RunRemoval(const std::vector<InputSource>& inputs, RunSink& sink,
+RunSummary RunRemoval(const std::vector<Input>& inputs, RunSink& sink,
                       const RunOptions& options = {});
 
 } // namespace ornavex

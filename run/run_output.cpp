@@ -5,10 +5,10 @@
 
 namespace ornavex {
 
-void RunOutput::Address(std::string_view address, const AddressSource* source) {
+void RunOutput::Address(std::string_view address, const AddressOrigin* source) {
     try {
         if (source != nullptr)
-            sink_.AddressWithSource(address, *source);
+            sink_.AddressWithOrigin(address, *source);
         else
             sink_.Address(address);
     } catch (const std::bad_alloc&) {

@@ -11,14 +11,13 @@ namespace ornavex {
 // counted on the way. Called on the run's own thread only.
 class RunOutput {
 public:
-    RunOutput(const std::vector<InputSource>& inputs, RunSink& sink)
-        : inputs_(inputs), sink_(sink) {
+    RunOutput(const std::vector<Input>& inputs, RunSink& sink) : inputs_(inputs), sink_(sink) {
         progress_.fileCount = inputs.size();
     }
 
     // One new address; with its source when the sink takes late sources. A
     // sink that fails to take it is reported, and the run goes on.
-    void Address(std::string_view address, const AddressSource* source = nullptr);
+    void Address(std::string_view address, const AddressOrigin* source = nullptr);
     void FileRead(const FileTally& tally) { sink_.FileRead(tally); }
     bool TakesLateSources() const { return sink_.TakesLateSources(); }
     // Tells the progress; false, and the run marked stopped, when the sink
@@ -33,7 +32,7 @@ public:
     RunSink& sink() { return sink_; }
 
 private:
-    const std::vector<InputSource>& inputs_;
+    const std::vector<Input>& inputs_;
     RunSink& sink_;
     RunSummary summary_;
     RunProgress progress_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/input_source.h"
+#include "run/input.h"
 
 #include <cstddef>
 #include <memory>
@@ -32,7 +32,7 @@ public:
 
     // Reads what it can of up to kMaxFiles sources; the contents of the
     // previous batch are gone after this call.
-    void Load(std::span<const InputSource* const> sources);
+    void Load(std::span<const Input* const> sources);
 
     // The whole contents of the k-th source of the last Load, if it was read.
     std::optional<std::string_view> Contents(std::size_t k) const;

@@ -134,7 +134,7 @@ struct WholeFileBatch::Ring {
     }
 };
 
-void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
+void WholeFileBatch::Load(std::span<const Input* const> sources) {
     std::fill(contents_.begin(), contents_.end(), std::nullopt);
     const std::size_t count = std::min(sources.size(), kMaxFiles);
     // A single file is read the usual way; a batch would gain nothing. Nor

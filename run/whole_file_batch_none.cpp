@@ -8,7 +8,7 @@ namespace ornavex {
 
 struct WholeFileBatch::Ring {};
 
-void WholeFileBatch::Load(std::span<const InputSource* const> sources) {
+void WholeFileBatch::Load(std::span<const Input* const> sources) {
     (void)sources;
     std::fill(contents_.begin(), contents_.end(), std::nullopt);
 }

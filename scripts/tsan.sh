@@ -11,4 +11,4 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORNAVEX_SANITIZE_TH
 cmake --build build-tsan -j2 --target ornavex_tests ornavex_gui_tests ornavex_install_files
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp"
 ctest --test-dir build-tsan -j2 --output-on-failure \
-    -R '^(RemovalRun|SpilledAddresses|ReadInside|WholeFileBatch|BlockBoundaries|HostileInputs|RunWindowTest|StressTest|WindowFaults|ResultsExportsTest|MainWindowTest|ResultsUse|MainUse)\.'
+    -R '^(RemovalRun|PartitionedAddresses|ReadInside|WholeFileBatch|BlockBoundaries|HostileInputs|RunWindowTest|StressTest|WindowFaults|ResultsExportsTest|MainWindowTest|ResultsUse|MainUse)\.'

@@ -1,5 +1,5 @@
 #include "os/standard_streams.h"
-#include "os/temporary_files.h"
+#include "os/temporary_paths.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "ui/prompts.h"

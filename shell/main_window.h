@@ -23,6 +23,12 @@ class ResultsWindow;
 // The main window: the input file list, the menus and the "Standard"
 // toolbar, and the run. Creating it loads the whole user interface, the
 // hidden results window included.
+//
+// The object names of the original controls and menu items (Form1, Form2,
+// ListView1, the "Standard" toolbar, m1 to m17) are those of the first
+// version of the program, kept because users' scripts, accessibility tools
+// and the tests find controls by them; the C++ members carry descriptive
+// names, and controls added since have descriptive object names too.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:

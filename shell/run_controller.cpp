@@ -73,7 +73,7 @@ public:
 
     bool Progress(const RunProgress& progress) override {
         const auto now = Clock::now();
-        if (now - lastReport_ >= kReportInterval || progress.diskParts > 0) {
+        if (now - lastReport_ >= kReportInterval || progress.partitions > 0) {
             lastReport_ = now;
             const QString current =
                 progress.current != nullptr
@@ -81,9 +81,9 @@ public:
                     : QString();
             RunController* controller = &controller_;
             const int diskPercent =
-                progress.diskParts == 0
+                progress.partitions == 0
                     ? -1
-                    : static_cast<int>(100 * progress.diskPartsDone / progress.diskParts);
+                    : static_cast<int>(100 * progress.partitionsDone / progress.partitions);
             QMetaObject::invokeMethod(controller, [controller, done = progress.bytesDone,
                                                    total = totalBytes_, current,
                                                    disk = progress.diskBytes, diskPercent] {
@@ -142,7 +142,7 @@ RunController::~RunController() {
         watcher_.waitForFinished();
 }
 
-void RunController::Start(std::vector<InputSource> inputs, RunOptions options) {
+void RunController::Start(std::vector<Input> inputs, RunOptions options) {
     if (running_)
         return;
     running_ = true;
@@ -156,7 +156,7 @@ void RunController::Start(std::vector<InputSource> inputs, RunOptions options) {
             result.details = sink.TakeDetails();
             auto names = std::make_shared<std::vector<std::string>>();
             names->reserve(inputs.size());
-            for (const InputSource& input : inputs)
+            for (const Input& input : inputs)
                 names->push_back(input.DisplayName());
             result.fileNames = std::move(names);
             return result;

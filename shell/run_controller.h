@@ -28,7 +28,7 @@ public:
 
     // From Start until finished has been emitted.
     bool running() const { return running_; }
-    void Start(std::vector<InputSource> inputs, RunOptions options = {});
+    void Start(std::vector<Input> inputs, RunOptions options = {});
     // Stops the run; it ends with summary.stopped set.
     void Cancel();
 

@@ -156,40 +156,40 @@ TEST(AddressSet, TellsWhereTheUpperCaseLettersOfTheLastKeyWere) {
     }
 }
 
-// Occurrences counted in groups (a file's stretches), some voided alone and
+// Occurrences counted in stretches (a file's text or a member of it), some voided alone and
 // some with their whole file, against a plain 64-bit log of who counted
 // what; and so again with the count where a tally widens to 64 bits lowered
 // to a few, so that keys widen before, inside and across voided files.
-TEST(AddressSet, CountsLeaveOutVoidedGroupsAndFilesAsAPlainLogDoes) {
+TEST(AddressSet, CountsLeaveOutVoidedStretchesAndFilesAsAPlainLogDoes) {
     for (const std::uint32_t widenAt : {AddressSet::kWidenCountsAt, 1u, 3u, 20u}) {
         std::mt19937 random(11);
         AddressSet set(5, AddressSet::kMaxChunkBytes, AddressSet::Counting::kOn, widenAt);
         std::map<std::string, AddressSet::KeyReference> keys;
-        // Every occurrence with its group, and the groups and files voided.
+        // Every occurrence with its stretch, and the stretches and files voided.
         std::vector<std::pair<std::string, std::uint32_t>> log;
         std::set<std::uint32_t> voided;
-        std::uint32_t group = 0;
+        std::uint32_t stretchId = 0;
         for (int file = 0; file < 300; ++file) {
-            const std::uint32_t fileGroup = ++group;
+            const std::uint32_t fileStretch = ++stretchId;
             const int stretches = 1 + static_cast<int>(random() % 4);
-            for (int stretch = 0; stretch < stretches; ++stretch) {
-                if (stretch > 0)
-                    ++group;
-                set.SetGroup(group, fileGroup);
+            for (int k = 0; k < stretches; ++k) {
+                if (k > 0)
+                    ++stretchId;
+                set.SetStretch(stretchId, fileStretch);
                 for (int n = static_cast<int>(random() % 8); n > 0; --n) {
                     const std::string address = "k" + std::to_string(random() % 40) + "@x.org";
                     if (InsertLowerCased(set, address))
                         keys[address] = set.LastKey();
-                    log.emplace_back(address, group);
+                    log.emplace_back(address, stretchId);
                 }
                 if (random() % 4 == 0) {
-                    set.VoidGroup(group);
-                    voided.insert(group);
+                    set.VoidStretch(stretchId);
+                    voided.insert(stretchId);
                 }
             }
             if (random() % 5 == 0) {
                 set.VoidFile();
-                for (std::uint32_t g = fileGroup; g <= group; ++g)
+                for (std::uint32_t g = fileStretch; g <= stretchId; ++g)
                     voided.insert(g);
             }
         }

@@ -242,13 +242,13 @@ TEST(BoundedReading, CutFilesGiveAPrefixOrAReason) {
     for (const auto& [kind, bytes] : files) {
         WriteFile(dir / "whole", bytes);
         testing::RecordingSink whole;
-        RunRemoval({InputSource::File(dir / "whole")}, whole);
+        RunRemoval({Input::File(dir / "whole")}, whole);
         ASSERT_FALSE(whole.addresses.empty()) << kind;
         for (int cut = 0; cut < 24; ++cut) {
             const std::size_t at = random() % bytes.size();
             WriteFile(dir / "cut", std::string_view(bytes).substr(0, at));
             testing::RecordingSink sink;
-            RunRemoval({InputSource::File(dir / "cut")}, sink);
+            RunRemoval({Input::File(dir / "cut")}, sink);
             for (const ErrorReport& report : sink.reports)
                 EXPECT_FALSE(report.description.empty()) << kind << " cut at " << at;
             for (const std::string& address : sink.addresses) {

@@ -230,7 +230,7 @@ TEST(DoNotMail, OnDiskAnswersAsInMemory) {
         text += address + (i % 2 ? ", " : "\n");
     }
     testing::WriteFile(dir / "list.txt", text);
-    const std::vector<InputSource> files{InputSource::File(dir / "list.txt")};
+    const std::vector<Input> files{Input::File(dir / "list.txt")};
     for (const std::uint64_t limit : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{6} << 20}) {
         DoNotMail list;
         std::vector<std::string> failures;
@@ -267,7 +267,7 @@ TEST(DoNotMail, NeedsNoTemporaryFolderWhileItFitsInMemory) {
     for (int i = 0; i < 200000; ++i)
         text += "listed" + std::to_string(i) + "@list.example.org\n";
     testing::WriteFile(dir / "list.txt", text);
-    const std::vector<InputSource> files{InputSource::File(dir / "list.txt")};
+    const std::vector<Input> files{Input::File(dir / "list.txt")};
     for (const std::uint64_t limit : {std::uint64_t{0}, std::uint64_t{1}}) {
         DoNotMail list;
         std::vector<std::string> failures;

@@ -38,7 +38,7 @@ struct Step {
 // What the run must give, worked out plainly from the steps.
 struct Reference {
     std::vector<std::string> addresses;
-    std::vector<AddressSource> sources;
+    std::vector<AddressOrigin> sources;
     std::vector<FileTally> tallies;
     std::uint64_t found = 0;
 };
@@ -125,10 +125,10 @@ Reference Expect(const std::vector<Step>& steps) {
 
 // Runs the steps as the event loop would, handing over to the partitions
 // after the handOverAt-th add (none when there are fewer). The partitions
-// stay in memory (the folder is missing): the disk is SpilledAddresses' own
+// stay in memory (the folder is missing): the disk is PartitionedAddresses' own
 // test's.
 void RunSteps(const std::vector<Step>& steps, std::size_t handOverAt, bool details,
-              RunOutput& output, std::vector<AddressSource>& sources,
+              RunOutput& output, std::vector<AddressOrigin>& sources,
               const std::filesystem::path& folder) {
     auto inMemory = std::make_unique<InMemoryDeduplicator>(output, kSeed, details);
     std::unique_ptr<Deduplicator> partitioned;
@@ -181,9 +181,9 @@ TEST(Deduplicator, BothGiveWhatAPlainMapGivesWithTheHandOverAnywhere) {
         std::mt19937 random(seed);
         const std::vector<Step> steps = MakeSteps(random, 6);
         const Reference want = Expect(steps);
-        std::vector<InputSource> inputs;
+        std::vector<Input> inputs;
         for (std::size_t file = 0; file < 6; ++file)
-            inputs.push_back(InputSource::File("f" + std::to_string(file)));
+            inputs.push_back(Input::File("f" + std::to_string(file)));
         std::size_t adds = 0;
         for (const Step& step : steps)
             adds += step.kind == Step::kAdd;
@@ -196,7 +196,7 @@ TEST(Deduplicator, BothGiveWhatAPlainMapGivesWithTheHandOverAnywhere) {
                                             (details ? " details" : "");
                 RecordingSink sink;
                 RunOutput output(inputs, sink);
-                std::vector<AddressSource> sources;
+                std::vector<AddressOrigin> sources;
                 RunSteps(steps, handOverAt, details, output, sources, folder.path() / "missing");
                 ASSERT_EQ(sink.addresses, want.addresses) << context;
                 ASSERT_EQ(sink.tallies.size(), want.tallies.size()) << context;

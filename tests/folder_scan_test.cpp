@@ -220,7 +220,7 @@ TEST(FolderScanDepth, ReadsATreeThousandsOfLevelsDeep) {
     ASSERT_EQ(scan.files.size(), 1u);
     EXPECT_EQ(scan.files[0], deepest / "bottom.txt");
     testing::RecordingSink sink;
-    RunRemoval({InputSource::File(scan.files[0])}, sink);
+    RunRemoval({Input::File(scan.files[0])}, sink);
     EXPECT_EQ(sink.addresses, std::vector<std::string>{"bottom@deep.org"});
     EXPECT_TRUE(sink.reports.empty());
 }

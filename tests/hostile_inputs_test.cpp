@@ -23,10 +23,10 @@ using testing::TempDir;
 using testing::WriteFile;
 using Strings = std::vector<std::string>;
 
-std::vector<InputSource> Files(const std::vector<fs::path>& paths) {
-    std::vector<InputSource> inputs;
+std::vector<Input> Files(const std::vector<fs::path>& paths) {
+    std::vector<Input> inputs;
     for (const auto& path : paths)
-        inputs.push_back(InputSource::File(path));
+        inputs.push_back(Input::File(path));
     return inputs;
 }
 

@@ -145,10 +145,10 @@ TEST(OptionMatrix, RunsPastTheMemoryLimitGiveWhatRunsInMemoryGive) {
         for (const char* limit : {"1", "4200K"}) {
             std::vector<std::string> limited = {"--memory-limit", limit};
             limited.insert(limited.end(), arguments.begin(), arguments.end());
-            const ProcessResult spilled = Cli(limited);
-            EXPECT_EQ(spilled.exitCode, inMemory.exitCode) << name << limit;
-            EXPECT_TRUE(spilled.out == inMemory.out) << name << limit;
-            EXPECT_EQ(spilled.err, inMemory.err) << name << limit;
+            const ProcessResult partitioned = Cli(limited);
+            EXPECT_EQ(partitioned.exitCode, inMemory.exitCode) << name << limit;
+            EXPECT_TRUE(partitioned.out == inMemory.out) << name << limit;
+            EXPECT_EQ(partitioned.err, inMemory.err) << name << limit;
         }
     }
 }

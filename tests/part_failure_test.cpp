@@ -93,7 +93,7 @@ TEST(PartFailure, AFailingMemberGivesNothingAndItsSiblingsEverything) {
     for (unsigned seed = 1; seed <= 3; ++seed) {
         Texts texts(seed);
         Reference reference;
-        std::vector<InputSource> inputs;
+        std::vector<Input> inputs;
         std::size_t failing = 0;
         for (std::size_t file = 0; file < 3; ++file) {
             // A zip or tar of good members and failing ones, one a zip of its own.
@@ -116,7 +116,7 @@ TEST(PartFailure, AFailingMemberGivesNothingAndItsSiblingsEverything) {
             const bool zip = file % 2 == 0;
             const auto path = dir / ("f" + std::to_string(seed) + std::to_string(file));
             WriteFile(path, MakeArchive(zip ? ArchiveFormat::kZip : ArchiveFormat::kTar, members));
-            inputs.push_back(InputSource::File(path));
+            inputs.push_back(Input::File(path));
         }
         for (const std::uint64_t limit : {std::uint64_t{0}, std::uint64_t{1}}) {
             testing::RecordingSink sink;
@@ -131,7 +131,7 @@ TEST(PartFailure, AFailingMemberGivesNothingAndItsSiblingsEverything) {
             ASSERT_EQ(sink.details.sources.size(), reference.entries.size()) << context;
             for (std::size_t i = 0; i < reference.entries.size(); ++i) {
                 const Reference::Entry& want = reference.entries[i];
-                const AddressSource& got = sink.details.sources[i];
+                const AddressOrigin& got = sink.details.sources[i];
                 EXPECT_EQ(sink.addresses[i], want.spelling) << context;
                 EXPECT_EQ(got.count, want.count) << context << " " << want.spelling;
                 EXPECT_EQ(got.fileIndex, want.file) << context << " " << want.spelling;

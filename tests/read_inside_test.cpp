@@ -37,9 +37,9 @@ protected:
     }
 
     Outcome Run(const std::vector<std::filesystem::path>& paths, bool readInside = true) {
-        std::vector<InputSource> inputs;
+        std::vector<Input> inputs;
         for (const auto& path : paths)
-            inputs.push_back(InputSource::File(path));
+            inputs.push_back(Input::File(path));
         RecordingSink sink;
         RunOptions options;
         options.readInside = readInside;
@@ -148,10 +148,10 @@ TEST_F(ReadInside, FirstOccurrencesNameTheirMemberAndItsLine) {
     RecordingSink sink;
     RunOptions options;
     options.details = options.lines = true;
-    RunRemoval({InputSource::File(Put("p.zip", zip))}, sink, options);
+    RunRemoval({Input::File(Put("p.zip", zip))}, sink, options);
     ASSERT_EQ(sink.details.sources.size(), 3u);
     std::vector<std::tuple<std::string, std::uint64_t, std::uint32_t>> got;
-    for (const AddressSource& source : sink.details.sources)
+    for (const AddressOrigin& source : sink.details.sources)
         got.emplace_back(sink.details.members[source.member], source.line, source.count);
     EXPECT_EQ(got, (std::vector<std::tuple<std::string, std::uint64_t, std::uint32_t>>{
                        {"a.txt", 2, 1}, {"sub.tar.gz: b.txt", 3, 2}, {"c.txt", 4, 1}}));

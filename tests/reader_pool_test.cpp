@@ -17,12 +17,12 @@ using testing::WriteFile;
 TEST(ReaderPool, HandsOverEveryFilesAddressesInListOrder) {
     TempDir dir;
     std::mt19937 random(9);
-    std::vector<InputSource> inputs;
+    std::vector<Input> inputs;
     std::vector<std::vector<std::string>> written; // by file; empty for a missing one
     std::vector<std::uint64_t> sizes;
     for (std::size_t file = 0; file < 40; ++file) {
         const auto path = dir / ("f" + std::to_string(file) + ".txt");
-        inputs.push_back(InputSource::File(path));
+        inputs.push_back(Input::File(path));
         written.emplace_back();
         sizes.push_back(0);
         if (file % 13 == 7)

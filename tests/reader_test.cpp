@@ -17,7 +17,7 @@ using testing::WriteFile;
 std::vector<std::size_t> BlockSizes(const std::filesystem::path& path) {
     std::vector<std::size_t> sizes;
     BlockReader reader(kReadBlockSize);
-    EXPECT_TRUE(reader.Open(InputSource::File(path))) << reader.error();
+    EXPECT_TRUE(reader.Open(Input::File(path))) << reader.error();
     std::string_view block;
     while (reader.Next(block) && !block.empty())
         sizes.push_back(block.size());
@@ -28,13 +28,13 @@ std::vector<std::size_t> BlockSizes(const std::filesystem::path& path) {
 // The reason the reader gives for not opening path.
 std::string Refusal(const std::filesystem::path& path) {
     BlockReader reader(100);
-    return reader.Open(InputSource::File(path)) ? "opened" : reader.error();
+    return reader.Open(Input::File(path)) ? "opened" : reader.error();
 }
 
 std::vector<std::string> RunOn(const std::vector<std::filesystem::path>& paths) {
-    std::vector<InputSource> inputs;
+    std::vector<Input> inputs;
     for (const auto& path : paths)
-        inputs.push_back(InputSource::File(path));
+        inputs.push_back(Input::File(path));
     RecordingSink sink;
     RunRemoval(inputs, sink);
     EXPECT_TRUE(sink.reports.empty());

@@ -33,10 +33,10 @@ RunOptions Blocks(std::size_t size) {
     return options;
 }
 
-std::vector<InputSource> Files(const std::vector<std::filesystem::path>& paths) {
-    std::vector<InputSource> inputs;
+std::vector<Input> Files(const std::vector<std::filesystem::path>& paths) {
+    std::vector<Input> inputs;
     for (const auto& path : paths)
-        inputs.push_back(InputSource::File(path));
+        inputs.push_back(Input::File(path));
     return inputs;
 }
 
@@ -155,11 +155,11 @@ TEST(RemovalRun, BlockSizeNeverChangesTheResults) {
 class LateSourcesSink : public RecordingSink {
 public:
     bool TakesLateSources() const override { return true; }
-    void AddressWithSource(std::string_view address, const AddressSource& source) override {
+    void AddressWithOrigin(std::string_view address, const AddressOrigin& source) override {
         addresses.emplace_back(address);
         late.push_back(source);
     }
-    std::vector<AddressSource> late;
+    std::vector<AddressOrigin> late;
 };
 
 // Counts, first file and first line, against what the text was made of: one
@@ -168,7 +168,7 @@ public:
 TEST(RemovalRun, DetailsCountEveryOccurrenceAndFindTheFirstLine) {
     TempDir dir;
     std::mt19937 random(7);
-    std::map<std::string, AddressSource> expected;
+    std::map<std::string, AddressOrigin> expected;
     std::vector<std::string> order;
     std::vector<std::filesystem::path> paths;
     for (std::size_t file = 0; file < 3; ++file) {
@@ -180,7 +180,7 @@ TEST(RemovalRun, DetailsCountEveryOccurrenceAndFindTheFirstLine) {
                 c = random() % 3 == 0 ? static_cast<char>(std::toupper(c)) : c;
             text += "line " + std::to_string(line) + ": " + address + (line % 2 ? "\r\n" : "\n");
             auto [at, added] = expected.try_emplace(
-                key, AddressSource{0, static_cast<std::uint32_t>(file), 0, line});
+                key, AddressOrigin{0, static_cast<std::uint32_t>(file), 0, line});
             ++at->second.count;
             if (added)
                 order.push_back(key);
@@ -216,8 +216,8 @@ TEST(RemovalRun, DetailsCountEveryOccurrenceAndFindTheFirstLine) {
         ASSERT_EQ(sink.addresses.size(), order.size()) << run;
         ASSERT_EQ(sink.details.sources.size(), order.size());
         for (std::size_t i = 0; i < order.size(); ++i) {
-            const AddressSource& want = expected[order[i]];
-            const AddressSource& got = sink.details.sources[i];
+            const AddressOrigin& want = expected[order[i]];
+            const AddressOrigin& got = sink.details.sources[i];
             EXPECT_EQ(std::tie(got.count, got.fileIndex, got.line, got.member),
                       std::tie(want.count, want.fileIndex, want.line, want.member))
                 << order[i] << ", " << run;

@@ -23,9 +23,9 @@ using testing::WriteFile;
 
 constexpr std::size_t kBlock = 100;
 
-std::vector<const InputSource*> Pointers(const std::vector<InputSource>& inputs) {
-    std::vector<const InputSource*> pointers;
-    for (const InputSource& input : inputs)
+std::vector<const Input*> Pointers(const std::vector<Input>& inputs) {
+    std::vector<const Input*> pointers;
+    for (const Input& input : inputs)
         pointers.push_back(&input);
     return pointers;
 }
@@ -40,17 +40,15 @@ TEST(WholeFileBatch, ReadsOnlySmallRegularFilesAndExactly) {
     WriteFile(dir / "block", std::string(kBlock, 'b'));
     WriteFile(dir / "over", std::string(kBlock + 1, 'o'));
     WriteFile(dir / "binary", binary);
-    std::vector<InputSource> inputs = {
-        InputSource::File(dir / "small"),      InputSource::File(dir / "empty"),
-        InputSource::File(dir / "just-under"), InputSource::File(dir / "block"),
-        InputSource::File(dir / "over"),       InputSource::File(dir / "missing"),
-        InputSource::File(dir.path()),         InputSource::StandardInput(),
-        InputSource::File(dir / "binary"),
+    std::vector<Input> inputs = {
+        Input::File(dir / "small"), Input::File(dir / "empty"), Input::File(dir / "just-under"),
+        Input::File(dir / "block"), Input::File(dir / "over"),  Input::File(dir / "missing"),
+        Input::File(dir.path()),    Input::StandardInput(),     Input::File(dir / "binary"),
     };
 #ifndef _WIN32
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    inputs.push_back(InputSource::File(dir / "fifo"));
-    inputs.push_back(InputSource::File("/dev/zero"));
+    inputs.push_back(Input::File(dir / "fifo"));
+    inputs.push_back(Input::File("/dev/zero"));
 #endif
 
     WholeFileBatch batch(kBlock);
@@ -75,11 +73,11 @@ TEST(WholeFileBatch, ReadsOnlySmallRegularFilesAndExactly) {
 
 TEST(WholeFileBatch, EachLoadReplacesTheLastAndTakesAtMostItsLimit) {
     TempDir dir;
-    std::vector<InputSource> inputs;
+    std::vector<Input> inputs;
     for (std::size_t i = 0; i < WholeFileBatch::kMaxFiles + 5; ++i) {
         const auto path = dir / ("f" + std::to_string(i));
         WriteFile(path, "file " + std::to_string(i));
-        inputs.push_back(InputSource::File(path));
+        inputs.push_back(Input::File(path));
     }
     WholeFileBatch batch(kBlock);
     batch.Load(Pointers(inputs));
@@ -90,8 +88,7 @@ TEST(WholeFileBatch, EachLoadReplacesTheLastAndTakesAtMostItsLimit) {
     }
 
     // A second batch: its own files in the same places, none of the first.
-    const std::vector<InputSource> second = {InputSource::File(dir / "f33"),
-                                             InputSource::File(dir / "missing")};
+    const std::vector<Input> second = {Input::File(dir / "f33"), Input::File(dir / "missing")};
     batch.Load(Pointers(second));
     EXPECT_FALSE(batch.Contents(1).has_value());
     EXPECT_FALSE(batch.Contents(2).has_value());
@@ -113,16 +110,16 @@ TEST(WholeFileBatch, NothingIsReadFromAFifoInABatch) {
     ASSERT_EQ(::write(fifo, "kept@fifo.com", 13), 13);
     // Each of the two reading threads reads every other file: the FIFO
     // shares a batch with two small files.
-    std::vector<InputSource> inputs;
+    std::vector<Input> inputs;
     std::vector<std::string> expected;
     for (int i = 0; i < 6; ++i) {
         if (i == 2) {
-            inputs.push_back(InputSource::File(dir / "fifo"));
+            inputs.push_back(Input::File(dir / "fifo"));
             continue;
         }
         const std::string address = "file" + std::to_string(i) + "@x.com";
         WriteFile(dir / std::to_string(i), address);
-        inputs.push_back(InputSource::File(dir / std::to_string(i)));
+        inputs.push_back(Input::File(dir / std::to_string(i)));
         expected.push_back(address);
     }
     RecordingSink sink;
@@ -144,10 +141,10 @@ TEST(WholeFileBatch, FilesOfSeveralFoldersInOneBatchAreEachTheirOwn) {
     std::filesystem::create_directories(dir / "c/d");
     // The same name in different folders, and folders that come back.
     const std::vector<std::string> names = {"a/1", "b/1", "a/2", "c/d/1", "b/2", "a/1"};
-    std::vector<InputSource> inputs;
+    std::vector<Input> inputs;
     for (const std::string& name : names) {
         WriteFile(dir / name, "text of " + name);
-        inputs.push_back(InputSource::File(dir / name));
+        inputs.push_back(Input::File(dir / name));
     }
     WholeFileBatch batch(kBlock);
     for (int round = 0; round < 2; ++round) { // the folder left open from the first
@@ -165,7 +162,7 @@ TEST(WholeFileBatch, FilesOfSeveralFoldersInOneBatchAreEachTheirOwn) {
 TEST(WholeFileBatch, BatchedAndBlockReadsAgree) {
     TempDir dir;
     std::mt19937 random(3);
-    std::vector<InputSource> inputs;
+    std::vector<Input> inputs;
     for (int i = 0; i < 400; ++i) {
         const std::filesystem::path path = dir / ("f" + std::to_string(i));
         switch (random() % 8) {
@@ -191,7 +188,7 @@ TEST(WholeFileBatch, BatchedAndBlockReadsAgree) {
             if (random() % 4 == 0)
                 ::chmod(path.c_str(), 0);
         }
-        inputs.push_back(InputSource::File(path));
+        inputs.push_back(Input::File(path));
     }
     struct Log : RecordingSink {
         void Error(const ErrorReport& report) override {
@@ -216,9 +213,9 @@ TEST(WholeFileBatch, ARunMixingFilesFoldersAndFifosKeepsListOrder) {
     WriteFile(dir / "e.txt", "third@e.com " + std::string(40000, ' ') + "fourth@e.com");
     std::filesystem::create_directory(dir / "folder");
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    std::vector<InputSource> inputs;
+    std::vector<Input> inputs;
     for (const char* name : {"a.txt", "folder", "c.txt", "fifo", "missing", "e.txt"})
-        inputs.push_back(InputSource::File(dir / name));
+        inputs.push_back(Input::File(dir / name));
 
     struct Log : RecordingSink {
         void Address(std::string_view address) override { events.push_back(std::string(address)); }

@@ -19,13 +19,13 @@ public:
 // open it, and it goes away however the program ends, a crash or a kill
 // included: on POSIX it loses its name as soon as it is made, on Windows it
 // is deleted when its last handle closes. Each platform has its own file.
-class ScratchFile {
+class TemporaryFile {
 public:
     // Makes one in folder. Throws TemporaryDataError saying why it could not.
-    explicit ScratchFile(const std::filesystem::path& folder);
-    ~ScratchFile();
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
+    explicit TemporaryFile(const std::filesystem::path& folder);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     // Writes size bytes at the end of the file; returns where they start.
     // Throws TemporaryDataError on failure (a full disk, say).

@@ -1,5 +1,5 @@
-// Scratch files on POSIX: made with mkstemp and unlinked at once.
-#include "os/scratch_file.h"
+// Nameless temporary files on POSIX: made with mkstemp and unlinked at once.
+#include "os/temporary_file.h"
 
 #include <cerrno>
 #include <stdexcept>
@@ -7,7 +7,7 @@
 
 namespace ornavex {
 
-ScratchFile::ScratchFile(const std::filesystem::path& folder) : folder_(folder) {
+TemporaryFile::TemporaryFile(const std::filesystem::path& folder) : folder_(folder) {
     std::string name = (folder / "ornavex-XXXXXX").string();
     const int fd = ::mkstemp(name.data());
     if (fd < 0)
@@ -16,15 +16,15 @@ ScratchFile::ScratchFile(const std::filesystem::path& folder) : folder_(folder) 
     handle_ = fd;
 }
 
-std::filesystem::path ScratchFile::OpenPath() const {
+std::filesystem::path TemporaryFile::OpenPath() const {
     return "/dev/fd/" + std::to_string(handle_);
 }
 
-ScratchFile::~ScratchFile() {
+TemporaryFile::~TemporaryFile() {
     ::close(static_cast<int>(handle_));
 }
 
-std::uint64_t ScratchFile::Append(const void* data, std::size_t size) {
+std::uint64_t TemporaryFile::Append(const void* data, std::size_t size) {
     const std::uint64_t start = size_;
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
@@ -41,7 +41,7 @@ std::uint64_t ScratchFile::Append(const void* data, std::size_t size) {
     return start;
 }
 
-void ScratchFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) const {
+void TemporaryFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) const {
     char* bytes = static_cast<char*>(data);
     while (size > 0) {
         const ssize_t got =

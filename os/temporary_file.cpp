@@ -1,4 +1,4 @@
-#include "os/scratch_file.h"
+#include "os/temporary_file.h"
 
 #include "os/system_reason.h"
 
@@ -7,7 +7,7 @@
 
 namespace ornavex {
 
-std::string ScratchFile::Complaint(int error) const {
+std::string TemporaryFile::Complaint(int error) const {
     return "Cannot keep temporary data in " + folder_.string() + ": " + SystemReason(error);
 }
 

@@ -1,4 +1,4 @@
-#include "os/temporary_files.h"
+#include "os/temporary_paths.h"
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@ BOOL WINAPI RemoveOnConsoleEvent(DWORD event) {
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
     case CTRL_SHUTDOWN_EVENT:
-        TemporaryFiles::RemoveAll();
+        TemporaryPaths::RemoveAll();
         break;
     default:
         break;
@@ -22,11 +22,11 @@ BOOL WINAPI RemoveOnConsoleEvent(DWORD event) {
 
 } // namespace
 
-namespace temporary_files_detail {
+namespace temporary_paths_detail {
 void RemoveFileNow(const wchar_t* path) noexcept {
     DeleteFileW(path);
 }
-} // namespace temporary_files_detail
+} // namespace temporary_paths_detail
 
 void RemoveTemporaryFilesOnInterruption() {
     SetConsoleCtrlHandler(RemoveOnConsoleEvent, TRUE);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/address_set.h"
-#include "os/scratch_file.h"
+#include "os/temporary_file.h"
 #include "run/bounded_queue.h"
 
 #include <cstddef>
@@ -20,41 +20,41 @@
 namespace ornavex {
 
 // Where an occurrence was found.
-struct OccurrenceSource {
+struct OccurrenceOrigin {
     std::uint32_t fileIndex = 0;
     std::uint32_t member = 0;
     std::uint64_t line = 0;
 };
 
-struct SpilledRecord;
+struct PartitionRecord;
 
 // The addresses of a run once its address set takes no more: those the set
 // held, as known, then every later occurrence, split by hash into
 // kPartitions partitions, so that every address with all its spellings lies
 // in one partition. Each partition's occurrences are kept in blocks in a
-// scratch file, written by a thread of its own, or in memory within a
+// temporary file, written by a thread of its own, or in memory within a
 // budget when the file cannot take them (a full or missing temporary
 // folder). At the end each partition is de-duplicated on its own, in a set a
 // fraction of the size of the whole, two partitions at a time, and the new
 // addresses of all of them are merged back by position, so they come out in
 // the order of their first occurrence, spelled as they first were.
-class SpilledAddresses {
+class PartitionedAddresses {
 public:
     static constexpr std::size_t kPartitions = 256;
 
     // keepSources: keep where each occurrence was found beyond its file.
-    // folder: where the scratch file goes; memoryBudget: the bytes of blocks
+    // folder: where the temporary file goes; memoryBudget: the bytes of blocks
     // that may be kept in memory when it cannot take them.
-    SpilledAddresses(std::filesystem::path folder, std::uint64_t seed, bool keepSources,
-                     std::uint64_t memoryBudget);
-    ~SpilledAddresses();
-    SpilledAddresses(const SpilledAddresses&) = delete;
-    SpilledAddresses& operator=(const SpilledAddresses&) = delete;
+    PartitionedAddresses(std::filesystem::path folder, std::uint64_t seed, bool keepSources,
+                         std::uint64_t memoryBudget);
+    ~PartitionedAddresses();
+    PartitionedAddresses(const PartitionedAddresses&) = delete;
+    PartitionedAddresses& operator=(const PartitionedAddresses&) = delete;
 
     // One more occurrence, after all those added before. hash is
     // AddressSet::Hash(address, seed). Throws when neither the disk nor the
     // budget will take it, saying why the disk would not.
-    void Add(std::string_view address, std::uint64_t hash, const OccurrenceSource& source);
+    void Add(std::string_view address, std::uint64_t hash, const OccurrenceOrigin& source);
     // An address the run gave, or holds back, before the first Add: none of
     // its later occurrences is new. index comes back with the number of
     // those (see Resolve); fileIndex is the file whose failure takes it back,
@@ -63,7 +63,7 @@ public:
     void AddKnown(std::string_view address, std::uint64_t hash, std::uint32_t index,
                   std::uint32_t fileIndex);
     // Leaves the occurrences of a file out (it failed part-way).
-    void Void(std::uint32_t fileIndex);
+    void VoidFile(std::uint32_t fileIndex);
     // Leaves out the occurrences added since Position() was from (a member
     // of the file being read failed).
     std::uint64_t Position() const { return position_; }
@@ -85,7 +85,7 @@ public:
     // The distinct addresses, in the order of their first occurrence: each
     // with its spelling there, its number of occurrences and its source.
     using OnAddress = std::function<void(std::string_view address, std::uint64_t count,
-                                         const OccurrenceSource& source)>;
+                                         const OccurrenceOrigin& source)>;
     // With sources kept: the occurrences of a known address after it became
     // known, when there were any.
     using OnKnownCount = std::function<void(std::uint32_t index, std::uint64_t count)>;
@@ -123,18 +123,18 @@ private:
     // Stores size bytes of the buffer; when it keeps the buffer itself in
     // memory, bytes is left empty.
     Block Store(std::string& bytes, std::size_t size);
-    // The bytes of a block: its own, or read from the file into scratch.
-    const char* BlockData(const Block& block, std::string& scratch) const;
+    // The bytes of a block: its own, or read from the file into buffer.
+    const char* BlockData(const Block& block, std::string& buffer) const;
     void Release(std::vector<Block>& blocks);
-    void Append(std::uint64_t hash, const SpilledRecord& record);
+    void Append(std::uint64_t hash, const PartitionRecord& record);
     void ResolvePartition(Partition& partition, Partition& out);
     void Merge(std::vector<Partition>& outs, const OnAddress& onAddress);
 
     std::filesystem::path folder_;
     // The blocks' store, which partitions resolved at once share.
     mutable std::mutex storeMutex_;
-    std::unique_ptr<ScratchFile> file_; // made when a block first needs it
-    std::string fileComplaint_;         // why the file took no more, once it did not
+    std::unique_ptr<TemporaryFile> file_; // made when a block first needs it
+    std::string fileComplaint_;           // why the file took no more, once it did not
     std::uint64_t seed_;
     bool keepSources_;
     std::uint64_t budget_;

@@ -1,4 +1,4 @@
-#include "os/temporary_files.h"
+#include "os/temporary_paths.h"
 
 #include <array>
 #include <atomic>
@@ -28,7 +28,7 @@ std::array<Place, kPlaces>& Places() {
 
 } // namespace
 
-int TemporaryFiles::Remember(const std::filesystem::path& path) {
+int TemporaryPaths::Remember(const std::filesystem::path& path) {
     const auto& text = path.native();
     if (text.size() >= kLongestPath)
         return -1;
@@ -44,15 +44,15 @@ int TemporaryFiles::Remember(const std::filesystem::path& path) {
     return -1;
 }
 
-void TemporaryFiles::Forget(int ticket) {
+void TemporaryPaths::Forget(int ticket) {
     if (ticket >= 0 && static_cast<std::size_t>(ticket) < kPlaces)
         Places()[static_cast<std::size_t>(ticket)].state.store(kFree, std::memory_order_release);
 }
 
-void TemporaryFiles::RemoveAll() noexcept {
+void TemporaryPaths::RemoveAll() noexcept {
     for (Place& place : Places())
         if (place.state.load(std::memory_order_acquire) == kRemembered)
-            temporary_files_detail::RemoveFileNow(place.path);
+            temporary_paths_detail::RemoveFileNow(place.path);
 }
 
 } // namespace ornavex

@@ -1,12 +1,12 @@
-#include "run/input_source.h"
+#include "run/input.h"
 
 #include "os/file_access.h"
 
 namespace ornavex {
 
-std::uint64_t TotalSize(const std::vector<InputSource>& inputs) {
+std::uint64_t TotalSize(const std::vector<Input>& inputs) {
     std::uint64_t total = 0;
-    for (const InputSource& input : inputs) {
+    for (const Input& input : inputs) {
         FileStatus status;
         if (!input.standardInput && StatPath(input.path, status) == 0 &&
             status.kind == FileStatus::Kind::kRegular)

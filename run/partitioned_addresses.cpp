@@ -1,4 +1,4 @@
-#include "run/spilled_addresses.h"
+#include "run/partitioned_addresses.h"
 
 #include "engine/insert_new_in_order.h"
 
@@ -50,18 +50,18 @@ std::uint64_t TakeNumber(const char*& at) {
 // One record of a block: its position; for a resolved address its count;
 // whether the address was known before and its index among those; then its
 // source and bytes. A known address has no member or line.
-struct SpilledRecord {
+struct PartitionRecord {
     std::uint64_t position = 0;
     std::uint64_t count = 0;
     bool known = false;
     std::uint32_t index = 0;
-    OccurrenceSource source;
+    OccurrenceOrigin source;
     std::string_view address;
 };
 
 namespace {
 
-using Record = SpilledRecord;
+using Record = PartitionRecord;
 
 // The most bytes of a record besides its address: six varints.
 constexpr std::size_t kMaxRecordHead = 6 * 10;
@@ -112,31 +112,31 @@ Record TakeRecord(const char*& at, std::uint64_t position, bool counted, bool ke
 
 } // namespace
 
-SpilledAddresses::SpilledAddresses(std::filesystem::path folder, std::uint64_t seed,
-                                   bool keepSources, std::uint64_t memoryBudget)
+PartitionedAddresses::PartitionedAddresses(std::filesystem::path folder, std::uint64_t seed,
+                                           bool keepSources, std::uint64_t memoryBudget)
     : folder_(std::move(folder)), seed_(seed), keepSources_(keepSources), budget_(memoryBudget),
       partitions_(kPartitions + 1), toWrite_(kQueuedBlocks), spare_(kQueuedBlocks) {
     for (Partition& partition : partitions_)
         partition.buffer = EmptyBuffer();
 }
 
-SpilledAddresses::~SpilledAddresses() {
+PartitionedAddresses::~PartitionedAddresses() {
     toWrite_.Close();
     spare_.Close();
     if (writer_.joinable())
         writer_.join();
 }
 
-void SpilledAddresses::Add(std::string_view address, std::uint64_t hash,
-                           const OccurrenceSource& source) {
+void PartitionedAddresses::Add(std::string_view address, std::uint64_t hash,
+                               const OccurrenceOrigin& source) {
     Record record;
     record.source = source;
     record.address = address;
     Append(hash, record);
 }
 
-void SpilledAddresses::AddKnown(std::string_view address, std::uint64_t hash, std::uint32_t index,
-                                std::uint32_t fileIndex) {
+void PartitionedAddresses::AddKnown(std::string_view address, std::uint64_t hash,
+                                    std::uint32_t index, std::uint32_t fileIndex) {
     Record record;
     record.known = true;
     record.index = index;
@@ -145,7 +145,7 @@ void SpilledAddresses::AddKnown(std::string_view address, std::uint64_t hash, st
     Append(hash, record);
 }
 
-void SpilledAddresses::Append(std::uint64_t hash, const Record& record) {
+void PartitionedAddresses::Append(std::uint64_t hash, const Record& record) {
     // The address set's table takes the hash's highest bits and its lowest;
     // the partition takes bits of its own.
     const std::size_t index = (hash >> 16) % kPartitions;
@@ -162,18 +162,18 @@ void SpilledAddresses::Append(std::uint64_t hash, const Record& record) {
         Send(kOwners);
 }
 
-void SpilledAddresses::Void(std::uint32_t fileIndex) {
+void PartitionedAddresses::VoidFile(std::uint32_t fileIndex) {
     if (voided_.size() <= fileIndex)
         voided_.resize(fileIndex + 1);
     voided_[fileIndex] = true;
 }
 
-void SpilledAddresses::VoidSince(std::uint64_t from) {
+void PartitionedAddresses::VoidSince(std::uint64_t from) {
     if (from < position_)
         voidedSpans_.emplace_back(from, position_);
 }
 
-void SpilledAddresses::Send(std::size_t index) {
+void PartitionedAddresses::Send(std::size_t index) {
     Partition& partition = partitions_[index];
     if (partition.used == 0)
         return;
@@ -191,7 +191,7 @@ void SpilledAddresses::Send(std::size_t index) {
     partition.lastPosition = 0;
 }
 
-void SpilledAddresses::Write() {
+void PartitionedAddresses::Write() {
     while (std::optional<Pending> pending = toWrite_.Pop()) {
         try {
             partitions_[pending->partition].blocks.push_back(Store(pending->bytes, pending->size));
@@ -205,7 +205,7 @@ void SpilledAddresses::Write() {
     }
 }
 
-void SpilledAddresses::FinishWriting() {
+void PartitionedAddresses::FinishWriting() {
     for (std::size_t p = 0; p < partitions_.size(); ++p)
         Send(p);
     toWrite_.Close();
@@ -215,7 +215,7 @@ void SpilledAddresses::FinishWriting() {
         std::rethrow_exception(writeFailure_);
 }
 
-void SpilledAddresses::Flush(Partition& partition) {
+void PartitionedAddresses::Flush(Partition& partition) {
     if (partition.used == 0)
         return;
     partition.blocks.push_back(Store(partition.buffer, partition.used));
@@ -225,7 +225,7 @@ void SpilledAddresses::Flush(Partition& partition) {
     partition.lastPosition = 0;
 }
 
-SpilledAddresses::Block SpilledAddresses::Store(std::string& bytes, std::size_t size) {
+PartitionedAddresses::Block PartitionedAddresses::Store(std::string& bytes, std::size_t size) {
     Block block;
     block.size = static_cast<std::uint32_t>(size);
     // The writer and the threads that resolve partitions share the file.
@@ -235,7 +235,7 @@ SpilledAddresses::Block SpilledAddresses::Store(std::string& bytes, std::size_t 
     if (fileComplaint_.empty()) {
         try {
             if (!file_)
-                file_ = std::make_unique<ScratchFile>(folder_);
+                file_ = std::make_unique<TemporaryFile>(folder_);
             block.offset = file_->Append(bytes.data(), size);
             return block;
         } catch (const std::runtime_error& error) {
@@ -252,15 +252,15 @@ SpilledAddresses::Block SpilledAddresses::Store(std::string& bytes, std::size_t 
     return block;
 }
 
-const char* SpilledAddresses::BlockData(const Block& block, std::string& scratch) const {
+const char* PartitionedAddresses::BlockData(const Block& block, std::string& buffer) const {
     if (!block.bytes.empty())
         return block.bytes.data();
-    scratch.resize(block.size);
-    file_->ReadAt(block.offset, scratch.data(), block.size);
-    return scratch.data();
+    buffer.resize(block.size);
+    file_->ReadAt(block.offset, buffer.data(), block.size);
+    return buffer.data();
 }
 
-void SpilledAddresses::Release(std::vector<Block>& blocks) {
+void PartitionedAddresses::Release(std::vector<Block>& blocks) {
     const std::lock_guard<std::mutex> lock(storeMutex_);
     for (const Block& block : blocks)
         if (!block.bytes.empty())
@@ -268,8 +268,8 @@ void SpilledAddresses::Release(std::vector<Block>& blocks) {
     blocks = {};
 }
 
-bool SpilledAddresses::Resolve(const OnAddress& onAddress, const OnKnownCount& onKnownCount,
-                               const OnProgress& onProgress) {
+bool PartitionedAddresses::Resolve(const OnAddress& onAddress, const OnKnownCount& onKnownCount,
+                                   const OnProgress& onProgress) {
     FinishWriting();
     // The partitions are independent: this thread and a helper take them in
     // turn, and this one tells the progress.
@@ -313,12 +313,12 @@ bool SpilledAddresses::Resolve(const OnAddress& onAddress, const OnKnownCount& o
     return onProgress(kPartitions + 1, kPartitions + 1);
 }
 
-void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
+void PartitionedAddresses::ResolvePartition(Partition& partition, Partition& out) {
     // The first occurrence of each address of the partition, in order.
     struct First {
         std::uint64_t position;
         AddressSet::KeyReference key;
-        OccurrenceSource source;
+        OccurrenceOrigin source;
         std::size_t spelling; // into spellings
     };
     // Chunks of the arena small enough to come from the C heap, which hands
@@ -331,12 +331,12 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
     std::vector<First> firsts;
     std::vector<std::pair<std::uint32_t, AddressSet::KeyReference>> knowns; // index, key
     std::string spellings;
-    std::string scratch;
+    std::string buffer;
     std::vector<Record> records;
     std::vector<HashedAddress> lookups;
     auto span = voidedSpans_.begin(); // records come in order of position
     for (const Block& stored : partition.blocks) {
-        const char* at = BlockData(stored, scratch);
+        const char* at = BlockData(stored, buffer);
         const char* const end = at + stored.size;
         records.clear();
         lookups.clear();
@@ -386,12 +386,12 @@ void SpilledAddresses::ResolvePartition(Partition& partition, Partition& out) {
     out.buffer = std::string();
 }
 
-void SpilledAddresses::Merge(std::vector<Partition>& outs, const OnAddress& onAddress) {
+void PartitionedAddresses::Merge(std::vector<Partition>& outs, const OnAddress& onAddress) {
     // A place in one partition's resolved addresses.
     struct Cursor {
         const std::vector<Block>* blocks;
         std::size_t next = 0; // block to read next
-        std::string scratch;
+        std::string buffer;
         const char* at = nullptr;
         const char* end = nullptr;
         bool ended = false;
@@ -404,7 +404,7 @@ void SpilledAddresses::Merge(std::vector<Partition>& outs, const OnAddress& onAd
                 return;
             }
             const Block& stored = (*cursor.blocks)[cursor.next++];
-            cursor.at = BlockData(stored, cursor.scratch);
+            cursor.at = BlockData(stored, cursor.buffer);
             cursor.end = cursor.at + stored.size;
             cursor.record.position = 0;
         }
@@ -417,10 +417,10 @@ void SpilledAddresses::Merge(std::vector<Partition>& outs, const OnAddress& onAd
     }
     // Every occurrence in order, by the partition it went to: a partition's
     // next new address is the first at its own position.
-    std::string scratch;
+    std::string buffer;
     std::uint64_t position = 0;
     for (const Block& stored : partitions_[kOwners].blocks) {
-        const char* owners = BlockData(stored, scratch);
+        const char* owners = BlockData(stored, buffer);
         for (std::uint32_t i = 0; i < stored.size; ++i, ++position) {
             Cursor& cursor = cursors[static_cast<unsigned char>(owners[i])];
             if (!cursor.ended && cursor.record.position == position) {

@@ -8,7 +8,7 @@ namespace ornavex {
 // removed, so that an interruption (Ctrl-C, a terminal closed, a request to
 // end) removes them before the program goes. Removing is safe inside a
 // signal handler: the names are kept in fixed memory.
-class TemporaryFiles {
+class TemporaryPaths {
 public:
     // Remembers path; returns a ticket for Forget, or -1 when the path is
     // too long to keep or every place is taken (the file then just is not
@@ -25,9 +25,9 @@ public:
 // Each platform has its own file for this.
 void RemoveTemporaryFilesOnInterruption();
 
-namespace temporary_files_detail {
+namespace temporary_paths_detail {
 // Removes one file; safe in a signal handler.
 void RemoveFileNow(const std::filesystem::path::value_type* path) noexcept;
-} // namespace temporary_files_detail
+} // namespace temporary_paths_detail
 
 } // namespace ornavex

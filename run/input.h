@@ -8,12 +8,12 @@
 namespace ornavex {
 
 // One entry of a run: a file by path, or the standard input.
-struct InputSource {
+struct Input {
     std::filesystem::path path;
     bool standardInput = false;
 
-    static InputSource File(std::filesystem::path path) { return {std::move(path), false}; }
-    static InputSource StandardInput() { return {"-", true}; }
+    static Input File(std::filesystem::path path) { return {std::move(path), false}; }
+    static Input StandardInput() { return {"-", true}; }
 
     // The path as UTF-8 text (or "-" for the standard input), for messages.
     std::string DisplayName() const {
@@ -26,6 +26,6 @@ struct InputSource {
 
 // The bytes of the inputs that are regular files, as far as they can be
 // sized now: what a progress display counts up to.
-std::uint64_t TotalSize(const std::vector<InputSource>& inputs);
+std::uint64_t TotalSize(const std::vector<Input>& inputs);
 
 } // namespace ornavex

@@ -1,4 +1,4 @@
-#include "os/temporary_files.h"
+#include "os/temporary_paths.h"
 
 #include <csignal>
 #include <unistd.h>
@@ -9,7 +9,7 @@ namespace {
 constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 extern "C" void RemoveAndEnd(int signal) {
-    TemporaryFiles::RemoveAll();
+    TemporaryPaths::RemoveAll();
     // The signal's own way out, so the caller sees how the program ended.
     struct sigaction usual {};
     usual.sa_handler = SIG_DFL;
@@ -20,11 +20,11 @@ extern "C" void RemoveAndEnd(int signal) {
 
 } // namespace
 
-namespace temporary_files_detail {
+namespace temporary_paths_detail {
 void RemoveFileNow(const char* path) noexcept {
     ::unlink(path);
 }
-} // namespace temporary_files_detail
+} // namespace temporary_paths_detail
 
 void RemoveTemporaryFilesOnInterruption() {
     for (int signal : kInterruptions) {

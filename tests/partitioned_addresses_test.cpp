@@ -1,4 +1,4 @@
-#include "run/spilled_addresses.h"
+#include "run/partitioned_addresses.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,19 +14,19 @@ namespace {
 // a file, then occurrences in random letter case over several files, one of
 // them voided, kept on disk or, with no folder to write to, in memory, with
 // real hashes and with hashes that all put the addresses in one partition.
-TEST(SpilledAddresses, GiveFirstOccurrencesInOrderWithCountsAsAPlainMapDoes) {
+TEST(PartitionedAddresses, GiveFirstOccurrencesInOrderWithCountsAsAPlainMapDoes) {
     for (const auto& [colliding, onDisk] :
          {std::pair{false, true}, {true, true}, {false, false}, {true, false}}) {
         testing::TempDir dir;
         const std::uint64_t budget = onDisk ? 0 : UINT64_MAX;
         std::mt19937 random(11);
         constexpr std::uint64_t kSeed = 5;
-        auto spilled = std::make_unique<SpilledAddresses>(
+        auto partitions = std::make_unique<PartitionedAddresses>(
             onDisk ? dir.path() : dir.path() / "missing", kSeed, true, budget);
         struct Want {
             std::string spelling;
             std::uint32_t count = 0;
-            OccurrenceSource source;
+            OccurrenceOrigin source;
         };
         std::map<std::string, Want> want;
         std::vector<std::string> order;
@@ -38,10 +38,10 @@ TEST(SpilledAddresses, GiveFirstOccurrencesInOrderWithCountsAsAPlainMapDoes) {
         for (std::uint32_t i = 0; i < 300; ++i) {
             const std::string key =
                 "u" + std::to_string(i * 10) + "@d" + std::to_string(i % 7) + ".org";
-            const std::uint32_t file = i % 3 == 0   ? SpilledAddresses::kGiven
+            const std::uint32_t file = i % 3 == 0   ? PartitionedAddresses::kGiven
                                        : i % 3 == 1 ? kVoided
                                                     : 0;
-            spilled->AddKnown(key, colliding ? 0 : AddressSet::Hash(key, kSeed), i, file);
+            partitions->AddKnown(key, colliding ? 0 : AddressSet::Hash(key, kSeed), i, file);
             if (file != kVoided)
                 known[key] = i;
         }
@@ -53,8 +53,9 @@ TEST(SpilledAddresses, GiveFirstOccurrencesInOrderWithCountsAsAPlainMapDoes) {
                 for (char& c : spelling)
                     if (random() % 2)
                         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-                const OccurrenceSource source{file, file % 2, line};
-                spilled->Add(spelling, colliding ? 0 : AddressSet::Hash(spelling, kSeed), source);
+                const OccurrenceOrigin source{file, file % 2, line};
+                partitions->Add(spelling, colliding ? 0 : AddressSet::Hash(spelling, kSeed),
+                                source);
                 if (file == kVoided)
                     continue;
                 if (const auto k = known.find(key); k != known.end()) {
@@ -66,12 +67,12 @@ TEST(SpilledAddresses, GiveFirstOccurrencesInOrderWithCountsAsAPlainMapDoes) {
                 if (added)
                     order.push_back(key);
             }
-        spilled->Void(kVoided);
+        partitions->VoidFile(kVoided);
 
         std::size_t given = 0;
         std::size_t lastDone = 0;
-        const bool finished = spilled->Resolve(
-            [&](std::string_view address, std::uint32_t count, const OccurrenceSource& source) {
+        const bool finished = partitions->Resolve(
+            [&](std::string_view address, std::uint32_t count, const OccurrenceOrigin& source) {
                 ASSERT_LT(given, order.size());
                 const Want& w = want[order[given++]];
                 EXPECT_EQ(address, w.spelling);
@@ -89,25 +90,25 @@ TEST(SpilledAddresses, GiveFirstOccurrencesInOrderWithCountsAsAPlainMapDoes) {
                 return true;
             });
         EXPECT_TRUE(finished);
-        EXPECT_EQ(spilled->DiskBytes() > 0, onDisk);
-        EXPECT_EQ(spilled->MemoryBytes() > 0, !onDisk);
+        EXPECT_EQ(partitions->DiskBytes() > 0, onDisk);
+        EXPECT_EQ(partitions->MemoryBytes() > 0, !onDisk);
         EXPECT_EQ(knownCounts, wantKnownCounts);
         EXPECT_EQ(given, order.size()) << "colliding: " << colliding << ", on disk: " << onDisk;
-        spilled.reset(); // and its temporary data is gone
+        partitions.reset(); // and its temporary data is gone
         EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     }
 }
 
 // With no folder to write to and no memory to spare, the reason is told.
-TEST(SpilledAddresses, SayWhyWhenNeitherDiskNorMemoryTakesThem) {
+TEST(PartitionedAddresses, SayWhyWhenNeitherDiskNorMemoryTakesThem) {
     testing::TempDir dir;
-    SpilledAddresses spilled(dir.path() / "missing", 0, false, 100'000);
+    PartitionedAddresses partitions(dir.path() / "missing", 0, false, 100'000);
     EXPECT_THROW(
         {
             try {
                 for (int i = 0; i < 100'000; ++i) {
                     const std::string address = "someone" + std::to_string(i) + "@example.org";
-                    spilled.Add(address, 0, {}); // all in one partition
+                    partitions.Add(address, 0, {}); // all in one partition
                 }
             } catch (const std::runtime_error& error) {
                 EXPECT_EQ(std::string(error.what()), "Cannot keep temporary data in " +

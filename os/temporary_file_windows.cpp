@@ -1,5 +1,5 @@
-// Scratch files on Windows: opened to be deleted when closed.
-#include "os/scratch_file.h"
+// Nameless temporary files on Windows: opened to be deleted when closed.
+#include "os/temporary_file.h"
 #include "os/windows_error.h"
 #include "os/windows_paths.h"
 
@@ -23,7 +23,7 @@ OVERLAPPED At(std::uint64_t offset) {
 
 } // namespace
 
-ScratchFile::ScratchFile(const std::filesystem::path& folder) : folder_(folder) {
+TemporaryFile::TemporaryFile(const std::filesystem::path& folder) : folder_(folder) {
     static std::atomic<unsigned> made{0};
     for (int attempt = 0;; ++attempt) {
         const std::filesystem::path path =
@@ -43,15 +43,15 @@ ScratchFile::ScratchFile(const std::filesystem::path& folder) : folder_(folder) 
     }
 }
 
-std::filesystem::path ScratchFile::OpenPath() const {
+std::filesystem::path TemporaryFile::OpenPath() const {
     return name_;
 }
 
-ScratchFile::~ScratchFile() {
+TemporaryFile::~TemporaryFile() {
     CloseHandle(Handle(handle_));
 }
 
-std::uint64_t ScratchFile::Append(const void* data, std::size_t size) {
+std::uint64_t TemporaryFile::Append(const void* data, std::size_t size) {
     const std::uint64_t start = size_;
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
@@ -67,7 +67,7 @@ std::uint64_t ScratchFile::Append(const void* data, std::size_t size) {
     return start;
 }
 
-void ScratchFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) const {
+void TemporaryFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) const {
     char* bytes = static_cast<char*>(data);
     while (size > 0) {
         const DWORD part = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
