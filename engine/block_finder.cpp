@@ -1,6 +1,5 @@
 #include "engine/block_finder.h"
 
-#include "engine/address_finder.h"
 #include "engine/wide_separators.h"
 
 namespace ornavex {
@@ -25,18 +24,13 @@ std::size_t WholeWordsLength(std::string_view text) {
 
 } // namespace
 
-BlockFinder::BlockFinder(AddressCallback onAddress, Rereadable* rereadable,
-                         std::size_t keptWordBytes, AddressPattern pattern)
-    : onAddress_(std::move(onAddress)), rereadable_(rereadable), keptWordBytes_(keptWordBytes),
-      pattern_(pattern) {}
+BlockFinder::BlockFinder(Rereadable* rereadable, std::size_t keptWordBytes,
+                         AddressPattern pattern)
+    : rereadable_(rereadable), keptWordBytes_(keptWordBytes), pattern_(pattern) {}
 
-void BlockFinder::Scan(std::string_view wholeWords) {
-    FindAddresses(wholeWords, onAddress_, WordCheck::kFastest, pattern_);
-}
-
-void BlockFinder::StartWord(std::uint64_t offset, std::string_view piece) {
+void BlockFinder::StartWord(std::string_view piece) {
     carrying_ = true;
-    wordStart_ = offset;
+    wordStart_ = offset_ - piece.size();
     word_ = PartialWord(pattern_);
     textKept_ = true;
     carry_.clear();
@@ -64,13 +58,13 @@ void BlockFinder::ExtendWord(std::string_view piece) {
     carry_.append(piece);
 }
 
-bool BlockFinder::EndWord() {
+bool BlockFinder::EndWord(std::string_view& ended) {
     carrying_ = false;
     if (!word_.Valid())
         return true;
     const auto length = static_cast<std::size_t>(word_.AddressLength());
     if (textKept_) {
-        onAddress_(std::string_view(carry_).substr(0, length));
+        ended = std::string_view(carry_).substr(0, length);
         return true;
     }
     if (!rereadable_)
@@ -83,13 +77,11 @@ bool BlockFinder::EndWord() {
     again.Feed(readBack_);
     if (!again.Valid() || again.AddressLength() != length)
         return false;
-    onAddress_(readBack_);
-    readBack_.clear();
-    readBack_.shrink_to_fit();
+    ended = readBack_; // given up at the next block
     return true;
 }
 
-bool BlockFinder::SettleHeld(std::string_view& block, bool& ok) {
+bool BlockFinder::SettleHeld(std::string_view& block, std::string_view& ended, bool& ok) {
     // The held bytes are a lead byte and continuation bytes; only more
     // continuation bytes can go on with them.
     using namespace wide_separator_detail;
@@ -104,43 +96,45 @@ bool BlockFinder::SettleHeld(std::string_view& block, bool& ok) {
     const std::string_view held(held_.data(), heldSize_);
     heldSize_ = 0;
     if (WideSeparatorAt(held.data(), held.data() + held.size()) == held.size())
-        ok = EndWord();
+        ok = EndWord(ended);
     else
         ExtendWord(held); // none of them can start a separator
     return true;
 }
 
-bool BlockFinder::Feed(std::string_view block) {
+bool BlockFinder::TakeCarried(std::string_view& block, std::string_view& ended,
+                              std::size_t& whole) {
+    DropReadBack();
     offset_ += block.size();
     bool ok = true;
-    if (heldSize_ != 0 && !SettleHeld(block, ok))
+    if (heldSize_ != 0 && !SettleHeld(block, ended, ok)) {
+        block = {};
         return true;
+    }
     if (!ok)
         return false;
     if (carrying_) {
         const std::size_t end = FindFirstSeparator(block);
         if (end == std::string_view::npos) {
             ExtendWordHolding(block);
+            block = {};
             return true;
         }
         ExtendWord(block.substr(0, end));
-        if (!EndWord())
+        if (!EndWord(ended))
             return false;
         block.remove_prefix(end);
     }
-    const std::size_t whole = WholeWordsLength(block);
-    Scan(block.substr(0, whole));
-    if (whole < block.size())
-        StartWord(offset_ - (block.size() - whole), block.substr(whole));
+    whole = WholeWordsLength(block);
     return true;
 }
 
-bool BlockFinder::Finish() {
+bool BlockFinder::EndCarried(std::string_view& ended) {
     if (heldSize_ != 0) { // the text ended inside them: word bytes
         ExtendWord(std::string_view(held_.data(), heldSize_));
         heldSize_ = 0;
     }
-    return !carrying_ || EndWord();
+    return !carrying_ || EndWord(ended);
 }
 
 void BlockFinder::Restart(Rereadable* rereadable, std::size_t keptWordBytes) {
@@ -149,6 +143,14 @@ void BlockFinder::Restart(Rereadable* rereadable, std::size_t keptWordBytes) {
     offset_ = 0;
     rereadable_ = rereadable;
     keptWordBytes_ = keptWordBytes;
+    DropReadBack();
+}
+
+void BlockFinder::DropReadBack() {
+    if (readBack_.empty())
+        return;
+    readBack_.clear();
+    readBack_.shrink_to_fit();
 }
 
 } // namespace ornavex

@@ -111,7 +111,7 @@ class InputReader : private TextSink {
 public:
     InputReader(const std::atomic<bool>& stop, ReadChannel& channel, const ReadSettings& settings)
         : stop_(stop), channel_(channel), settings_(settings),
-          finder_([this](std::string_view address) { Collect(address); }, nullptr, SIZE_MAX,
+          finder_(nullptr, SIZE_MAX,
                   settings.classicPattern ? AddressPattern::kClassic
                                           : AddressPattern::kSubAddresses) {}
 
@@ -208,7 +208,7 @@ private:
         // The lines of the text are told apart only when they are counted.
         if (settings_.lines)
             lines_.Block(text);
-        const bool fed = finder_.Feed(text);
+        const bool fed = finder_.Feed(text, collect_);
         if (settings_.lines)
             lines_.EndBlock();
         if (!fed)
@@ -220,7 +220,7 @@ private:
         return Checkpoint(index_);
     }
     bool PartEnd() override {
-        const bool finished = finder_.Finish();
+        const bool finished = finder_.Finish(collect_);
         finder_.Restart(nullptr, kDecodedWordBytes);
         return finished || Refuse();
     }
@@ -238,7 +238,7 @@ private:
     // The addresses from here on are in another member: those found so far
     // go out first.
     void Member(std::string_view path) override {
-        if (!finder_.Finish())
+        if (!finder_.Finish(collect_))
             Refuse();
         finder_.Restart(nullptr, kDecodedWordBytes);
         Push(ReadEvent::Kind::kAddresses, index_);
@@ -309,6 +309,11 @@ private:
     EventParcel parcel_;
     ReadEvent pending_;
     BlockFinder finder_;
+    struct Collector {
+        InputReader* reader;
+        void operator()(std::string_view address) const { reader->Collect(address); }
+    };
+    const Collector collect_{this};
     LineCounter lines_;
     std::size_t index_ = 0;             // of the input being read
     const InputBytes* bytes_ = nullptr; // its bytes

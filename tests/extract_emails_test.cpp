@@ -193,17 +193,18 @@ TEST(Extraction, AgreesWithReferenceOnRandomText) {
 Strings ExtractInBlocks(std::string_view text, const std::vector<std::size_t>& cuts) {
     AddressSet seen;
     Strings found;
-    BlockFinder scanner([&](std::string_view address) {
+    const auto keepFirst = [&](std::string_view address) {
         if (InsertLowerCased(seen, address))
             found.emplace_back(address);
-    });
+    };
+    BlockFinder scanner;
     std::size_t start = 0;
     for (std::size_t cut : cuts) {
-        scanner.Feed(text.substr(start, cut - start));
+        scanner.Feed(text.substr(start, cut - start), keepFirst);
         start = cut;
     }
-    scanner.Feed(text.substr(start));
-    scanner.Finish();
+    scanner.Feed(text.substr(start), keepFirst);
+    scanner.Finish(keepFirst);
     return found;
 }
 
@@ -271,12 +272,13 @@ TEST(StreamingExtraction, DropsTheTextOfAHopelessLongWord) {
     // A long word with a byte no address holds keeps nothing in memory, and
     // the words around it are still found.
     Strings found;
-    BlockFinder scanner([&](std::string_view address) { found.emplace_back(address); });
-    scanner.Feed("before@x.com \x01");
+    const auto keep = [&](std::string_view address) { found.emplace_back(address); };
+    BlockFinder scanner;
+    scanner.Feed("before@x.com \x01", keep);
     for (int i = 0; i < 1000; ++i)
-        scanner.Feed(std::string(1000, 'a') + "@b.com");
-    scanner.Feed(" after@x.com");
-    scanner.Finish();
+        scanner.Feed(std::string(1000, 'a') + "@b.com", keep);
+    scanner.Feed(" after@x.com", keep);
+    scanner.Finish(keep);
     EXPECT_EQ(found, (Strings{"before@x.com", "after@x.com"}));
 }
 

@@ -13,18 +13,19 @@ namespace {
 
 std::vector<std::string> Scan(std::string_view bytes, std::mt19937* cuts) {
     std::vector<std::string> found;
-    ornavex::BlockFinder finder([&](std::string_view address) { found.emplace_back(address); });
+    const auto keep = [&](std::string_view address) { found.emplace_back(address); };
+    ornavex::BlockFinder finder;
     ornavex::TextDecoder decoder;
     std::size_t at = 0;
     while (at < bytes.size()) {
         std::size_t size = bytes.size() - at;
         if (cuts != nullptr)
             size = std::min<std::size_t>(size, 1 + (*cuts)() % 64);
-        finder.Feed(decoder.Decode(bytes.substr(at, size)));
+        finder.Feed(decoder.Decode(bytes.substr(at, size)), keep);
         at += size;
     }
-    finder.Feed(decoder.Finish());
-    finder.Finish();
+    finder.Feed(decoder.Finish(), keep);
+    finder.Finish(keep);
     return found;
 }
 
