@@ -237,14 +237,14 @@ AddressSet::Probe AddressSet::Find(std::string_view address, std::uint32_t tag) 
     std::size_t i = Home(tag);
     for (std::size_t step = 0; step < kMaxProbe; ++step, i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
-        if (slot.key == kEmptyKey) {
+        // One compare tells an empty or erased slot (0 and all ones) from a
+        // key's: most slots passed hold another key.
+        static_assert(kEmptyKey == 0 && kErasedKey == UINT32_MAX);
+        if (slot.key + 1 <= 1) {
             if (probe.slot == kNowhere)
                 probe.slot = i;
-            return probe;
-        }
-        if (slot.key == kErasedKey) {
-            if (probe.slot == kNowhere)
-                probe.slot = i;
+            if (slot.key == kEmptyKey)
+                return probe;
             continue;
         }
         if (slot.tag != tag)
