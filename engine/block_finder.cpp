@@ -24,8 +24,7 @@ std::size_t WholeWordsLength(std::string_view text) {
 
 } // namespace
 
-BlockFinder::BlockFinder(Rereadable* rereadable, std::size_t keptWordBytes,
-                         AddressPattern pattern)
+BlockFinder::BlockFinder(Rereadable* rereadable, std::size_t keptWordBytes, AddressPattern pattern)
     : rereadable_(rereadable), keptWordBytes_(keptWordBytes), pattern_(pattern) {}
 
 void BlockFinder::StartWord(std::string_view piece) {
