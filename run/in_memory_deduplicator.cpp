@@ -56,12 +56,12 @@ void InMemoryDeduplicator::VoidStretch() {
 void InMemoryDeduplicator::FileDone(FileTally tally) {
     Tell(tally);
     output_.FileRead(tally);
-    VoidHeldBack();
+    ReleaseHeldBack();
 }
 
 void InMemoryDeduplicator::FileFailed(FileTally tally) {
     output_.FileRead(tally);
-    ForgetFile();
+    VoidFile();
 }
 
 bool InMemoryDeduplicator::Finish(std::vector<AddressOrigin>& sources) {
@@ -124,7 +124,7 @@ void InMemoryDeduplicator::Tell(FileTally& tally) const {
 }
 
 // The file was read to its end: its new addresses go out.
-void InMemoryDeduplicator::VoidHeldBack() {
+void InMemoryDeduplicator::ReleaseHeldBack() {
     RunSummary& summary = output_.summary();
     summary.addressesFound += foundInFile_;
     summary.uniqueAddresses += heldBack_.size();
@@ -135,7 +135,7 @@ void InMemoryDeduplicator::VoidHeldBack() {
 }
 
 // The file failed: the set forgets its new addresses and occurrences again.
-void InMemoryDeduplicator::ForgetFile() {
+void InMemoryDeduplicator::VoidFile() {
     seen_->VoidFile();
     heldBack_.Void();
     sources_.resize(keptBefore_);

@@ -49,8 +49,8 @@ public:
     std::uint32_t member() const { return member_; } // of the stretch being read
     void Found(std::uint64_t count) { foundInFile_ += count; }
     void Tell(FileTally& tally) const;
-    void VoidHeldBack();
-    void ForgetFile();
+    void ReleaseHeldBack();
+    void VoidFile();
     // The sources so far, with their counts final.
     std::vector<AddressOrigin> TakeSources();
 

@@ -45,11 +45,11 @@ void PartitionedDeduplicator::VoidStretch() {
 void PartitionedDeduplicator::FileDone(FileTally tally) {
     before_->Tell(tally);
     tallies_.push_back(std::move(tally));
-    before_->VoidHeldBack();
+    before_->ReleaseHeldBack();
 }
 
 void PartitionedDeduplicator::FileFailed(FileTally tally) {
-    before_->ForgetFile();
+    before_->VoidFile();
     partitions_->VoidFile(static_cast<std::uint32_t>(tally.fileIndex));
     // Told in file order, after those of the files read before.
     tallies_.push_back(std::move(tally));

@@ -48,37 +48,49 @@ public:
             return output_.summary();
         }
         pool_.Start();
-        for (std::size_t file = 0; file < inputs_.size() && !output_.summary().stopped; ++file) {
+        std::size_t file = 0; // the one being read
+        Guarded(file, [&] {
+            if (TakeEvents(file))
+                Finish();
+        });
+        return output_.summary();
+    }
+
+private:
+    // Takes the events of every file, file after file in list order; false
+    // when the run ended early (stopped, or failed and reported).
+    bool TakeEvents(std::size_t& file) {
+        for (; file < inputs_.size(); ++file) {
+            if (output_.summary().stopped)
+                return false;
             for (;;) {
                 const ReaderPool::Next next = pool_.NextEvent(file);
                 const ReadEvent* event = next.event;
                 if (event == nullptr || event->kind == ReadEvent::Kind::kAborted) {
                     Fail(event != nullptr ? event->error : "The run ended unfinished", file);
-                    return output_.summary();
+                    return false;
                 }
                 if (event->kind == ReadEvent::Kind::kEnd)
-                    return output_.summary(); // the reading threads saw the stop
-                if (!Guarded(event->fileIndex, [&] { Handle(*event, *next.parcel); }))
-                    return output_.summary();
+                    return false; // the reading threads saw the stop
+                Handle(*event, *next.parcel);
                 if (event->kind == ReadEvent::Kind::kFileDone ||
                     event->kind == ReadEvent::Kind::kFileFailed)
                     break;
             }
         }
-        if (output_.summary().stopped)
-            return output_.summary();
+        return !output_.summary().stopped;
+    }
+
+    void Finish() {
         std::vector<AddressOrigin> sources;
-        bool finished = false;
-        if (!Guarded(inputs_.size() - 1, [&] { finished = dedup_->Finish(sources); }) || !finished)
-            return output_.summary();
+        if (!dedup_->Finish(sources))
+            return;
         if (details_)
             output_.sink().Details(RunDetails{std::move(sources), std::move(members_)});
         if (keepSet_ != nullptr && inMemory_)
             *keepSet_ = inMemory_->TakeSet();
-        return output_.summary();
     }
 
-private:
     void Handle(const ReadEvent& event, const EventParcel& parcel) {
         RunSummary& summary = output_.summary();
         RunProgress& progress = output_.progress();
@@ -150,24 +162,23 @@ private:
         dedup_ = partitioned_.get();
     }
 
-    // Does the step; false when it failed (the address set could not grow,
-    // say) and the run cannot go on. The failure is reported, and the run
-    // ends marked as failed.
-    template <class Step> bool Guarded(std::size_t fileIndex, Step&& step) {
+    // Does the step. Should it throw (the address set could not grow, say),
+    // the run cannot go on: the failure is reported on the file being read,
+    // and the run ends marked as failed.
+    template <class Step> void Guarded(const std::size_t& file, Step&& step) {
         std::string reason;
         try {
             step();
-            return true;
+            return;
         } catch (const std::bad_alloc&) {
             reason = "Out of memory";
         } catch (const TemporaryDataError& e) {
-            reason = e.what();
-            fileIndex = SIZE_MAX; // the reason names the folder; the file is not at fault
+            Fail(e.what(), SIZE_MAX); // the reason names the folder; the file is not at fault
+            return;
         } catch (const std::exception& e) {
             reason = e.what();
         }
-        Fail(reason, fileIndex);
-        return false;
+        Fail(reason, std::min(file, inputs_.size() - 1)); // the last file, once all were read
     }
 
     void Fail(const std::string& reason, std::size_t fileIndex) {
