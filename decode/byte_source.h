@@ -17,6 +17,10 @@ public:
     // was stopped).
     virtual bool Next(std::string_view& bytes) = 0;
     virtual const std::string& error() const = 0;
+    // Whether the bytes given last were the source's last, when it knows so
+    // without another read (a file read whole, say): the next Next gives
+    // the end.
+    virtual bool Ended() const { return false; }
 
     // Whether bytes given out before can be read again (a file on disk can,
     // a stream cannot), and reading them: length bytes from offset, counted
@@ -47,7 +51,7 @@ public:
         if (!rest_.Next(bytes))
             return false;
         head_ = bytes;
-        ended_ = bytes.empty();
+        ended_ = bytes.empty() || rest_.Ended(); // then the head needs no copy
         while (!ended_ && head_.size() < kDetectionBytes) {
             if (gathered_.empty())
                 gathered_.assign(head_);

@@ -24,6 +24,7 @@ public:
         return false;
     }
     const std::string& error() const override { return file_.error(); }
+    bool Ended() const override { return file_.Ended(); }
     bool CanReadAgain() const override { return file_.CanReadAgain(); }
     bool ReadAgain(std::uint64_t offset, std::size_t length, std::string& out) override {
         return file_.ReadAgain(offset, length, out);
@@ -126,8 +127,8 @@ bool DecodeContext::CountedSink::PartEnd() {
 }
 
 DecodeContext::DecodeContext(TextSink& sink, std::function<std::uint64_t()> storedBytes,
-                             std::optional<std::filesystem::path> file, DecodeLimits limits)
-    : out_(sink), storedBytes_(std::move(storedBytes)), file_(std::move(file)), limits_(limits) {
+                             const std::filesystem::path* file, DecodeLimits limits)
+    : out_(sink), storedBytes_(std::move(storedBytes)), file_(file), limits_(limits) {
     levels_.emplace_back();
 }
 
@@ -191,7 +192,7 @@ DecodeResult DecodeContext::Decode(const Kind& kind, ByteSource& source) {
     }
     WholeFile whole;
     std::string error;
-    readFileItself_ = depth() == 0 && file_;
+    readFileItself_ = depth() == 0 && file_ != nullptr;
     const bool ready = readFileItself_ ? whole.Use(*file_, error) : whole.Copy(source, error);
     if (!ready)
         return error.empty() ? SourceFailed(source) : Fail(error);

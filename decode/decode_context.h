@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +43,10 @@ inline constexpr std::string_view kTooMuchWork = "Too much work for its size";
 class DecodeContext {
 public:
     // sink takes the text; storedBytes tells how many bytes the file has on
-    // disk (or has given so far); file names it when it is a file on disk.
+    // disk (or has given so far); file names it when it is a file on disk
+    // (null otherwise), and outlives the context.
     DecodeContext(TextSink& sink, std::function<std::uint64_t()> storedBytes,
-                  std::optional<std::filesystem::path> file, DecodeLimits limits = {});
+                  const std::filesystem::path* file, DecodeLimits limits = {});
     DecodeContext(const DecodeContext&) = delete;
     DecodeContext& operator=(const DecodeContext&) = delete;
 
@@ -92,8 +92,6 @@ public:
     void CountPart() { ++parts_; }
     int depth() const { return static_cast<int>(levels_.size()) - 1 + extraDepth_; }
     const DecodeLimits& limits() const { return limits_; }
-    // The file on disk, for a whole-file kind read at the top.
-    const std::optional<std::filesystem::path>& file() const { return file_; }
 
     // After DecodeFile: why it failed, the parts read, and whether a decoder
     // read the file itself from disk, not its bytes as given.
@@ -132,7 +130,7 @@ private:
 
     TextSink& out_;
     std::function<std::uint64_t()> storedBytes_;
-    std::optional<std::filesystem::path> file_;
+    const std::filesystem::path* file_; // the file on disk, for a whole-file kind read at the top
     DecodeLimits limits_;
     std::vector<Level> levels_;
     int extraDepth_ = 0;

@@ -11,35 +11,35 @@ constexpr char kNonAsciiUnit = '\x80';
 } // namespace
 
 std::string_view TextDecoder::Decode(std::string_view raw) {
-    if (encoding_ == Encoding::kUndecided) {
-        head_.append(raw);
-        const std::string_view head = head_;
-        if (head.starts_with(kUtf16LeMark) || head.starts_with(kUtf16BeMark)) {
-            encoding_ = head[0] == '\xFF' ? Encoding::kUtf16Le : Encoding::kUtf16Be;
-            markLength_ = 2;
-            std::string rest(head.substr(2));
-            head_.clear();
-            return DecodeUtf16(rest);
-        }
-        if (head.starts_with(kUtf8Mark)) {
-            encoding_ = Encoding::kBytes;
-            markLength_ = kUtf8Mark.size();
-            out_.assign(head.substr(kUtf8Mark.size()));
-            head_.clear();
-            return out_;
-        }
-        if (head.size() < kUtf8Mark.size() && kUtf8Mark.starts_with(head))
-            return {}; // could still become a UTF-8 mark
-        if (head.size() < 2 && (kUtf16LeMark.starts_with(head) || kUtf16BeMark.starts_with(head)))
-            return {}; // could still become a UTF-16 mark
-        encoding_ = Encoding::kBytes;
-        out_.swap(head_);
-        head_.clear();
-        return out_;
-    }
     if (encoding_ == Encoding::kBytes)
         return raw;
-    return DecodeUtf16(raw);
+    if (encoding_ != Encoding::kUndecided)
+        return DecodeUtf16(raw);
+    // A first block long enough to tell is read in place; shorter starts
+    // are gathered until they tell.
+    const bool gathered = !head_.empty() || raw.size() < kUtf8Mark.size();
+    if (gathered)
+        head_.append(raw);
+    const std::string_view head = gathered ? std::string_view(head_) : raw;
+    if (head.starts_with(kUtf16LeMark) || head.starts_with(kUtf16BeMark)) {
+        encoding_ = head[0] == '\xFF' ? Encoding::kUtf16Le : Encoding::kUtf16Be;
+        markLength_ = 2;
+        const std::string_view text = DecodeUtf16(head.substr(2));
+        head_.clear();
+        return text;
+    }
+    if (head.size() < kUtf8Mark.size() && kUtf8Mark.starts_with(head))
+        return {}; // could still become a UTF-8 mark
+    if (head.size() < 2 && (kUtf16LeMark.starts_with(head) || kUtf16BeMark.starts_with(head)))
+        return {}; // could still become a UTF-16 mark
+    encoding_ = Encoding::kBytes;
+    if (head.starts_with(kUtf8Mark))
+        markLength_ = kUtf8Mark.size();
+    if (!gathered)
+        return raw.substr(markLength_);
+    out_.assign(head.substr(markLength_));
+    head_.clear();
+    return out_;
 }
 
 std::string_view TextDecoder::DecodeUtf16(std::string_view raw) {

@@ -73,6 +73,7 @@ public:
         return true;
     }
     const std::string& error() const override { return error_; }
+    bool Ended() const override { return ended_; }
     bool stopped() const { return stopped_; }
 
     bool CanReadAgain() const override { return whole_ || reader_.CanReadAgain(); }
@@ -138,7 +139,7 @@ public:
             sinceCheck_ = 0;
             DecodeContext context(
                 *this, [&bytes] { return std::max(bytes.size(), bytes.read()); },
-                source.standardInput ? std::optional<std::filesystem::path>() : source.path);
+                source.standardInput ? nullptr : &source.path);
             const DecodeResult result = context.DecodeFile(bytes, settings_.readInside);
             finder_.Restart(nullptr, kDecodedWordBytes);
             bytes_ = nullptr;

@@ -80,7 +80,7 @@ Outcome Decode(std::string_view bytes) {
     testing::MemorySource source(bytes);
     Collector sink;
     DecodeContext context(
-        sink, [&] { return bytes.size(); }, std::nullopt);
+        sink, [&] { return bytes.size(); }, nullptr);
     sink.outcome.result = context.DecodeFile(source);
     sink.outcome.error = context.error();
     sink.outcome.text += sink.tail;

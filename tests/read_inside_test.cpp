@@ -372,7 +372,7 @@ DecodeResult DecodeSized(const std::string& stored, DecodeLimits limits, std::st
     testing::MemorySource source(stored);
     TextCollector sink;
     DecodeContext context(
-        sink, [&] { return stored.size(); }, std::nullopt, limits);
+        sink, [&] { return stored.size(); }, nullptr, limits);
     const DecodeResult result = context.DecodeFile(source);
     error = context.error();
     return result;

@@ -48,7 +48,7 @@ inline std::string Decode(std::string_view kind, std::string_view bytes) {
     testing::MemorySource source(bytes);
     TextCollector sink;
     DecodeContext context(
-        sink, [&] { return bytes.size(); }, std::nullopt, SmallLimits());
+        sink, [&] { return bytes.size(); }, nullptr, SmallLimits());
     context.DecodeAs(KindNamed(kind), source, 1);
     return sink.all;
 }

@@ -30,7 +30,7 @@ std::string Read(std::string_view xml, ornavex::XmlDialect dialect, std::mt19937
     CutSource source(xml, cuts);
     ornavex::fuzz::TextCollector sink;
     ornavex::DecodeContext context(
-        sink, [&] { return xml.size(); }, std::nullopt, ornavex::fuzz::SmallLimits());
+        sink, [&] { return xml.size(); }, nullptr, ornavex::fuzz::SmallLimits());
     const bool done = ornavex::DecodeXml(source, dialect, context) == ornavex::DecodeResult::kDone;
     return done ? sink.all : "(failed)";
 }
