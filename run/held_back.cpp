@@ -24,7 +24,9 @@ void HeldBack::Add(std::string_view address) {
     const AddressSet::UpperCase upper = set_.LastUpperCase();
     const bool mixed = upper.first64 != 0 || upper.later;
     std::uint32_t spelling = kLowerCase;
-    if (mixed && address.size() <= kSpelledBytes) {
+    if (mixed && !upper.later && upper.first64 < kInlineMask) {
+        spelling = kInlineMask | static_cast<std::uint32_t>(upper.first64);
+    } else if (mixed && address.size() <= kSpelledBytes) {
         spelling = static_cast<std::uint32_t>(masks_.size());
         masks_.push_back(upper.first64);
     } else if (mixed) {
@@ -42,7 +44,8 @@ std::string_view HeldBack::Spelling(const Entry& entry) {
         return std::string_view(whole_).substr(entry.spelling & ~kKeptWhole, key.size());
     // Eight bytes at a time; bytes past the key are carried along unchanged.
     std::memcpy(spelled_, key.data(), key.size());
-    std::uint64_t mask = masks_[entry.spelling];
+    std::uint64_t mask =
+        entry.spelling & kInlineMask ? entry.spelling & ~kInlineMask : masks_[entry.spelling];
     for (std::size_t i = 0; i < key.size(); i += 8, mask >>= 8) {
         std::uint64_t word;
         std::memcpy(&word, spelled_ + i, 8);

@@ -37,11 +37,16 @@ public:
 private:
     // A spelling of up to 64 bytes is the key with the letters its mask
     // marks in upper case; a longer one, not all lower case, is kept whole.
+    // A mask with no letter past the first 30 bytes, as most have, is kept
+    // in the entry itself.
     static constexpr std::uint32_t kLowerCase = 0xFFFFFFFF;
     static constexpr std::uint32_t kKeptWhole = 0x80000000;
+    static constexpr std::uint32_t kInlineMask = 0x40000000;
     struct Entry {
         AddressSet::KeyReference key;
-        std::uint32_t spelling; // kLowerCase, an index into masks_, or kKeptWhole | offset
+        // kLowerCase, kInlineMask | mask, an index into masks_, or
+        // kKeptWhole | offset into whole_
+        std::uint32_t spelling;
     };
 
     std::string_view Spelling(const Entry& entry);
