@@ -140,8 +140,10 @@ TEST(ByteOrderMarks, DecoderCopesWithAnyCut) {
     // A first block may be too short to tell the encoding, or tell it in place.
     const std::pair<std::string, std::string> cases[] = {
         {Utf16("x a@b.cd y", true) + "\x41", "x a@b.cd y"}, // odd trailing byte
-        {Utf16("x a@b.cd y", false), "x a@b.cd y"},         {"\xEF\xBB\xBFx a@b.cd", "x a@b.cd"},
-        {"\xEF\xBBx a@b.cd", "\xEF\xBBx a@b.cd"},           {"\xFFx a@b.cd", "\xFFx a@b.cd"},
+        {Utf16("x a@b.cd y", false), "x a@b.cd y"},         // big-endian
+        {"\xEF\xBB\xBFx a@b.cd", "x a@b.cd"},               // UTF-8 mark
+        {"\xEF\xBBx a@b.cd", "\xEF\xBBx a@b.cd"},           // half a mark: plain bytes
+        {"\xFFx a@b.cd", "\xFFx a@b.cd"},                   // half a UTF-16 mark
     };
     for (const auto& [text, expected] : cases) {
         for (std::size_t cut = 0; cut <= text.size(); ++cut) {
