@@ -21,6 +21,11 @@ public:
     // letters set.LastUpperCase().
     void Add(std::string_view address);
     std::size_t size() const { return entries_.size(); }
+    // What the entries, masks and whole spellings take.
+    std::size_t MemoryBytes() const {
+        return entries_.size() * sizeof(Entry) + masks_.size() * sizeof(std::uint64_t) +
+               whole_.capacity();
+    }
     // The key of the i-th address held back; those after it are greater.
     AddressSet::KeyReference KeyAt(std::size_t i) const { return entries_[i].key; }
 

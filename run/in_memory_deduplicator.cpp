@@ -71,8 +71,7 @@ bool InMemoryDeduplicator::Finish(std::vector<AddressOrigin>& sources) {
 }
 
 std::uint64_t InMemoryDeduplicator::MemoryInUse() const {
-    constexpr std::size_t kHeldBackBytes = 16; // an entry and its letter-case mask
-    return seen_->MemoryBytes() + heldBack_.size() * kHeldBackBytes +
+    return seen_->MemoryBytes() + heldBack_.MemoryBytes() +
            sources_.capacity() * sizeof(AddressOrigin) +
            keys_.capacity() * sizeof(AddressSet::KeyReference);
 }
