@@ -24,9 +24,10 @@ void HeldBack::Add(std::string_view address) {
     const AddressSet::UpperCase upper = set_.LastUpperCase();
     const bool mixed = upper.first64 != 0 || upper.later;
     std::uint32_t spelling = kLowerCase;
-    if (mixed && !upper.later && upper.first64 < kInlineMask) {
+    const bool spelled = address.size() <= kSpelledBytes; // by a mask
+    if (mixed && spelled && upper.first64 < kInlineMask) {
         spelling = kInlineMask | static_cast<std::uint32_t>(upper.first64);
-    } else if (mixed && address.size() <= kSpelledBytes) {
+    } else if (mixed && spelled) {
         spelling = static_cast<std::uint32_t>(masks_.size());
         masks_.push_back(upper.first64);
     } else if (mixed) {
