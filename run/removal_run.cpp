@@ -16,6 +16,7 @@
 #include <new>
 #include <random>
 #include <string>
+#include <system_error>
 #include <thread>
 
 namespace ornavex {
@@ -47,7 +48,13 @@ public:
             output_.sink().Notice(kNoFilesMessage);
             return output_.summary();
         }
-        pool_.Start();
+        try {
+            pool_.Start();
+        } catch (const std::system_error& e) {
+            // The threads that did start end with the pool.
+            Fail(std::string("Cannot start the reading threads: ") + e.what(), SIZE_MAX);
+            return output_.summary();
+        }
         std::size_t file = 0; // the one being read
         Guarded(file, [&] {
             if (TakeEvents(file))
