@@ -270,6 +270,18 @@ std::vector<std::string> Arguments(std::string_view text) {
     return arguments;
 }
 
+// A request line's name (".SH NAME" gives "SH") and what follows it.
+void SplitRequest(std::string_view line, std::string_view& name, std::string_view& rest) {
+    std::size_t at = 1;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    std::size_t end = at;
+    while (end < line.size() && line[end] != ' ' && line[end] != '\t')
+        ++end;
+    name = line.substr(at, end - at);
+    rest = line.substr(end);
+}
+
 class PageReader {
 public:
     explicit PageReader(DecodeContext& context) : sink_(context.sink()) {}
@@ -279,16 +291,8 @@ public:
         const bool control = !line.empty() && (line[0] == '.' || line[0] == '\'') && !joined_;
         std::string_view name;
         std::string_view rest;
-        if (control) {
-            std::size_t at = 1;
-            while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
-                ++at;
-            std::size_t end = at;
-            while (end < line.size() && line[end] != ' ' && line[end] != '\t')
-                ++end;
-            name = line.substr(at, end - at);
-            rest = line.substr(end);
-        }
+        if (control)
+            SplitRequest(line, name, rest);
         if (!blockEnd_.empty()) {
             if (control && name == blockEnd_)
                 blockEnd_.clear();
@@ -296,24 +300,8 @@ public:
         }
         text_.clear();
         if (control) {
-            if (name.starts_with("\\\"") || name.starts_with("\\#"))
-                return true; // a comment line
-            const std::vector<std::string> arguments = Arguments(rest);
-            if (StartsBlock(name)) {
-                // Up to a line whose request is "." (or the name .ig gives).
-                blockEnd_ = name == "ig" && !arguments.empty() ? arguments[0] : ".";
+            if (!Request(name, rest))
                 return true;
-            }
-            if (ShowsNothing(name))
-                return true;
-            std::string shown;
-            for (std::size_t i = 0; i < arguments.size(); ++i) {
-                if (i > 0 && !JoinsArguments(name))
-                    shown += ' ';
-                shown += arguments[i];
-            }
-            bool joined = false;
-            Unescape(shown, text_, joined);
         } else {
             Unescape(line, text_, joined_);
         }
@@ -323,6 +311,30 @@ public:
     }
 
 private:
+    // Reads a request line into text_ as the page shows it; false when it
+    // shows nothing (a comment, the start of a block, roff's own requests).
+    bool Request(std::string_view name, std::string_view rest) {
+        if (name.starts_with("\\\"") || name.starts_with("\\#"))
+            return false; // a comment line
+        const std::vector<std::string> arguments = Arguments(rest);
+        if (StartsBlock(name)) {
+            // Up to a line whose request is "." (or the name .ig gives).
+            blockEnd_ = name == "ig" && !arguments.empty() ? arguments[0] : ".";
+            return false;
+        }
+        if (ShowsNothing(name))
+            return false;
+        std::string shown;
+        for (std::size_t i = 0; i < arguments.size(); ++i) {
+            if (i > 0 && !JoinsArguments(name))
+                shown += ' ';
+            shown += arguments[i];
+        }
+        bool joined = false;
+        Unescape(shown, text_, joined);
+        return true;
+    }
+
     TextSink& sink_;
     std::string text_;
     std::string blockEnd_; // inside a definition or ignored block: the line that ends it
