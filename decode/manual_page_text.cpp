@@ -131,6 +131,22 @@ std::string_view Argument(std::string_view text, std::size_t& at, bool quoted) {
     return text.substr(at - 1, 1);
 }
 
+// Moves at past the argument of a size escape (\s): a signed number of one
+// digit, or of two that do not start with 0, or an argument as the motions
+// take one.
+void SkipSize(std::string_view text, std::size_t& at) {
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        ++at;
+    if (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
+        ++at;
+        if (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) &&
+            text[at - 1] != '0')
+            ++at;
+    } else {
+        Argument(text, at, true);
+    }
+}
+
 // Writes text as the page shows it: escapes resolved. Tells when the line
 // ends with \c, which joins it to the next.
 void Unescape(std::string_view text, std::string& out, bool& joined) {
@@ -200,16 +216,7 @@ void Unescape(std::string_view text, std::string& out, bool& joined) {
             Argument(text, at, false); // fonts, registers, colours: nothing shown
             break;
         case 's':
-            if (at < text.size() && (text[at] == '+' || text[at] == '-'))
-                ++at;
-            if (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
-                ++at;
-                if (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) &&
-                    text[at - 1] != '0')
-                    ++at;
-            } else {
-                Argument(text, at, true);
-            }
+            SkipSize(text, at); // a size change: nothing shown
             break;
         case 'h':
         case 'v':
