@@ -244,6 +244,25 @@ void Unescape(std::string_view text, std::string& out, bool& joined) {
     }
 }
 
+// A "quoted" argument starting at text[at]: up to the closing quote, ""
+// standing for a quote inside; moves at past it.
+std::string QuotedArgument(std::string_view text, std::size_t& at) {
+    std::string argument;
+    for (++at; at < text.size(); ++at) {
+        if (text[at] == '"') {
+            if (at + 1 < text.size() && text[at + 1] == '"') {
+                argument += '"';
+                ++at;
+                continue;
+            }
+            ++at;
+            break;
+        }
+        argument += text[at];
+    }
+    return argument;
+}
+
 // A request's arguments: words, or "quoted" ones with spaces in them ("" is
 // a quote inside).
 std::vector<std::string> Arguments(std::string_view text) {
@@ -254,24 +273,13 @@ std::vector<std::string> Arguments(std::string_view text) {
             ++at;
         if (at >= text.size())
             break;
-        std::string argument;
         if (text[at] == '"') {
-            for (++at; at < text.size(); ++at) {
-                if (text[at] == '"') {
-                    if (at + 1 < text.size() && text[at + 1] == '"') {
-                        argument += '"';
-                        ++at;
-                        continue;
-                    }
-                    ++at;
-                    break;
-                }
-                argument += text[at];
-            }
-        } else {
-            while (at < text.size() && text[at] != ' ' && text[at] != '\t')
-                argument += text[at++];
+            arguments.push_back(QuotedArgument(text, at));
+            continue;
         }
+        std::string argument;
+        while (at < text.size() && text[at] != ' ' && text[at] != '\t')
+            argument += text[at++];
         arguments.push_back(std::move(argument));
     }
     return arguments;
