@@ -22,15 +22,69 @@ std::u32string CodePoints(std::string_view text) {
     return points;
 }
 
+// Punycode's parameters (RFC 3492, 5).
+constexpr std::uint32_t kBase = 36, kTMin = 1, kTMax = 26;
+
 // Punycode's bias adaptation (RFC 3492, 6.1).
 std::uint32_t Adapt(std::uint32_t delta, std::uint32_t points, bool first) {
-    constexpr std::uint32_t kBase = 36, kTMin = 1, kTMax = 26, kSkew = 38, kDamp = 700;
+    constexpr std::uint32_t kSkew = 38, kDamp = 700;
     delta = first ? delta / kDamp : delta / 2;
     delta += delta / points;
     std::uint32_t k = 0;
     for (; delta > ((kBase - kTMin) * kTMax) / 2; k += kBase)
         delta /= kBase - kTMin;
     return k + (kBase - kTMin + 1) * delta / (delta + kSkew);
+}
+
+// A Punycode digit: 'a' to 'z' for 0 to 25, '0' to '9' for 26 to 35.
+char PunycodeDigit(std::uint32_t d) {
+    return static_cast<char>(d < 26 ? 'a' + d : '0' + d - 26);
+}
+
+// Appends q as Punycode's variable-length integer, whose digit thresholds
+// follow the bias (RFC 3492, 6.3, the inner loop).
+void AppendNumber(std::string& out, std::uint32_t q, std::uint32_t bias) {
+    for (std::uint32_t k = kBase;; k += kBase) {
+        const std::uint32_t t = k <= bias ? kTMin : k >= bias + kTMax ? kTMax : k - bias;
+        if (q < t)
+            break;
+        out += PunycodeDigit(t + (q - t) % (kBase - t));
+        q = (q - t) / (kBase - t);
+    }
+    out += PunycodeDigit(q);
+}
+
+// The smallest code point of the input at or above n.
+char32_t SmallestFrom(const std::u32string& input, char32_t n) {
+    char32_t next = 0x10FFFF;
+    for (char32_t c : input)
+        if (c >= n && c < next)
+            next = c;
+    return next;
+}
+
+// Appends the Punycode deltas that insert the input's non-ASCII code points
+// among its basicCount ASCII ones (RFC 3492, 6.3, after the basic copy).
+void AppendInsertions(std::string& out, const std::u32string& input, std::uint32_t basicCount) {
+    std::uint32_t n = 0x80, delta = 0, bias = 72;
+    std::uint32_t handled = basicCount;
+    while (handled < input.size()) {
+        const char32_t next = SmallestFrom(input, n);
+        delta += (next - n) * (handled + 1);
+        n = next;
+        for (char32_t c : input) {
+            if (c < n)
+                ++delta;
+            if (c != n)
+                continue;
+            AppendNumber(out, delta, bias);
+            bias = Adapt(delta, handled + 1, handled == basicCount);
+            delta = 0;
+            ++handled;
+        }
+        ++delta;
+        ++n;
+    }
 }
 
 } // namespace
@@ -44,44 +98,10 @@ std::string AsciiLabel(std::string_view label) {
     if (basic.size() == input.size())
         return basic;
     // Punycode (RFC 3492, 6.3), after the ACE prefix of IDNA.
-    constexpr std::uint32_t kBase = 36, kTMin = 1, kTMax = 26;
-    const auto digit = [](std::uint32_t d) {
-        return static_cast<char>(d < 26 ? 'a' + d : '0' + d - 26);
-    };
     std::string out = "xn--" + basic;
     if (!basic.empty())
         out += '-';
-    std::uint32_t n = 0x80, delta = 0, bias = 72;
-    auto handled = static_cast<std::uint32_t>(basic.size());
-    const auto basicCount = handled;
-    while (handled < input.size()) {
-        char32_t next = 0x10FFFF;
-        for (char32_t c : input)
-            if (c >= n && c < next)
-                next = c;
-        delta += (next - n) * (handled + 1);
-        n = next;
-        for (char32_t c : input) {
-            if (c < n)
-                ++delta;
-            if (c != n)
-                continue;
-            std::uint32_t q = delta;
-            for (std::uint32_t k = kBase;; k += kBase) {
-                const std::uint32_t t = k <= bias ? kTMin : k >= bias + kTMax ? kTMax : k - bias;
-                if (q < t)
-                    break;
-                out += digit(t + (q - t) % (kBase - t));
-                q = (q - t) / (kBase - t);
-            }
-            out += digit(q);
-            bias = Adapt(delta, handled + 1, handled == basicCount);
-            delta = 0;
-            ++handled;
-        }
-        ++delta;
-        ++n;
-    }
+    AppendInsertions(out, input, static_cast<std::uint32_t>(basic.size()));
     return out;
 }
 

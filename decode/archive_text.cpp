@@ -162,6 +162,39 @@ bool IsOfficeDocument(std::string_view firstMember) {
     return firstMember == "[Content_Types].xml" || firstMember == "mimetype";
 }
 
+// The result of an archive whose next header cannot be read: not this kind
+// when no member came before; what was read when the archive was broken by
+// a member that failed (and was reported); otherwise a failure.
+DecodeResult HeaderFailed(archive* reader, const Input& input, DecodeContext& context, bool first,
+                          bool memberFailed) {
+    if (first)
+        return context.NotThisKind(Reason(reader, input));
+    if (memberFailed && input.error.empty())
+        return DecodeResult::kPartFailed;
+    return context.Fail(Reason(reader, input));
+}
+
+// Reads the member whose header was just read: a file of its own, or a part
+// of an office document. Folders, links and the document's skipped parts
+// give kDone; an encrypted member is reported and gives kPartFailed.
+DecodeResult ReadMember(archive* reader, const Input& input, DecodeContext& context,
+                        archive_entry* entry, const std::string& name, bool office) {
+    if (archive_entry_filetype(entry) != AE_IFREG)
+        return DecodeResult::kDone; // folders, links
+    if (archive_entry_is_encrypted(entry)) {
+        context.Unreadable(name, "Encrypted");
+        return DecodeResult::kPartFailed;
+    }
+    // An office document's parts are the document; other members are files
+    // of their own.
+    const OfficePart part = office ? OfficePartOf(name) : OfficePart{};
+    if (part.skipped)
+        return DecodeResult::kDone;
+    MemberSource member(reader, input);
+    return context.Nested(name.empty() ? "member" : name, member, part.decode,
+                          part.decode != nullptr);
+}
+
 // Reads every member in order; the reader is open.
 DecodeResult ReadMembers(archive* reader, const Input& input, DecodeContext& context) {
     bool office = false;
@@ -172,34 +205,14 @@ DecodeResult ReadMembers(archive* reader, const Input& input, DecodeContext& con
         const int status = archive_read_next_header(reader, &entry);
         if (status == ARCHIVE_EOF)
             break;
-        if (status < ARCHIVE_WARN) {
-            if (first)
-                return context.NotThisKind(Reason(reader, input));
-            // Broken by the member that failed, which was reported.
-            if (memberFailed && input.error.empty())
-                break;
-            return context.Fail(Reason(reader, input));
-        }
+        if (status < ARCHIVE_WARN)
+            return HeaderFailed(reader, input, context, first, memberFailed);
         const char* path = archive_entry_pathname(entry);
         const std::string name = path != nullptr ? path : "";
         if (first)
             office = IsOfficeDocument(name);
         first = false;
-        if (archive_entry_filetype(entry) != AE_IFREG)
-            continue; // folders, links
-        if (archive_entry_is_encrypted(entry)) {
-            context.Unreadable(name, "Encrypted");
-            memberFailed = true;
-            continue;
-        }
-        // An office document's parts are the document; other members are
-        // files of their own.
-        const OfficePart part = office ? OfficePartOf(name) : OfficePart{};
-        if (part.skipped)
-            continue;
-        MemberSource member(reader, input);
-        const DecodeResult result = context.Nested(name.empty() ? "member" : name, member,
-                                                   part.decode, part.decode != nullptr);
+        const DecodeResult result = ReadMember(reader, input, context, entry, name, office);
         if (result == DecodeResult::kPartFailed)
             memberFailed = true;
         else if (result != DecodeResult::kDone)

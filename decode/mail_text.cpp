@@ -41,6 +41,22 @@ void StartGMime() {
     });
 }
 
+// A line that goes on the field above it: a piece after the start of a
+// line, or a line starting with a blank.
+bool Folded(const LinePieces::Piece& piece) {
+    return !piece.start || piece.text.starts_with(" ") || piece.text.starts_with("\t");
+}
+
+// Where the name of the field a line starts ends (its colon); npos when the
+// line starts no field: no colon, an empty name or a name with a blank.
+std::size_t FieldColon(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos || colon == 0 ||
+        line.substr(0, colon).find_first_of(" \t") != std::string_view::npos)
+        return std::string_view::npos;
+    return colon;
+}
+
 // Where a line of the mail stands.
 enum class Delimiter { kNone, kPart, kClose, kMessage };
 
@@ -220,59 +236,75 @@ private:
         return boundaries_.size();
     }
 
-    // A header block: each field's value written as a word apart, its
-    // encoded words decoded; what the fields say of the body kept.
-    bool Headers(MailPartHeader& header) {
+    // The field a header block is reading: its lines are gathered until the
+    // next field starts.
+    struct Field {
         std::string name;
         std::string value;
         bool cut = false; // the field was too long, and goes out as it is
-        auto finish = [&] {
-            if (name.empty())
-                return true;
-            if (!cut)
-                ReadStructureField(name, value, header);
-            const bool written = (cut ? Write(value) : WriteDecoded(value)) && EndWord();
-            name.clear();
-            value.clear();
-            cut = false;
-            return written;
-        };
+    };
+
+    // A line that ends a header block: an empty one, or a delimiter (a part
+    // with no body).
+    bool EndsHeaders(const LinePieces::Piece& piece) const {
+        return piece.start && (piece.text.empty() || DelimiterOf(piece) != Delimiter::kNone);
+    }
+
+    // A header block: each field's value written as a word apart, its
+    // encoded words decoded; what the fields say of the body kept.
+    bool Headers(MailPartHeader& header) {
+        Field field;
         LinePieces::Piece piece;
         while (lines_.Next(piece)) {
-            if (piece.start && (piece.text.empty() || DelimiterOf(piece) != Delimiter::kNone)) {
+            if (EndsHeaders(piece)) {
                 if (!piece.text.empty())
                     lines_.Unread(); // a part with no body
-                return finish();
+                return FinishField(field, header);
             }
-            const bool folded =
-                !piece.start || piece.text.starts_with(" ") || piece.text.starts_with("\t");
-            if (!folded) {
-                const std::size_t colon = piece.text.find(':');
-                const std::string_view field = piece.text.substr(0, colon);
-                if (colon == std::string_view::npos || colon == 0 ||
-                    field.find_first_of(" \t") != std::string_view::npos) {
+            if (!Folded(piece)) {
+                const std::size_t colon = FieldColon(piece.text);
+                if (colon == std::string_view::npos) {
                     lines_.Unread(); // not a field: the body starts here
-                    return finish();
+                    return FinishField(field, header);
                 }
-                if (!finish())
+                if (!FinishField(field, header))
                     return false;
-                name.assign(field);
-                value.assign(piece.text.substr(colon + 1));
-            } else if (!name.empty()) {
-                value.append(piece.text);
+                field.name.assign(piece.text.substr(0, colon));
+                field.value.assign(piece.text.substr(colon + 1));
+            } else if (!field.name.empty()) {
+                field.value.append(piece.text);
             }
-            if (value.size() > kLongestField) {
-                // Too long to hold: what there is goes out as it is, and so
-                // does the rest of the field.
-                if (!cut)
-                    ReadStructureField(name, value, header);
-                cut = true;
-                if (!Write(value))
-                    return false;
-                value.clear();
-            }
+            if (field.value.size() > kLongestField && !WriteCut(field, header))
+                return false;
         }
-        return finish() && !lines_.failed();
+        return FinishField(field, header) && !lines_.failed();
+    }
+
+    // Writes a field that is too long to hold: what there is goes out as it
+    // is, and so does the rest of the field.
+    bool WriteCut(Field& field, MailPartHeader& header) {
+        if (!field.cut)
+            ReadStructureField(field.name, field.value, header);
+        field.cut = true;
+        if (!Write(field.value))
+            return false;
+        field.value.clear();
+        return true;
+    }
+
+    // Ends the field being read, if any: takes what it says of the body and
+    // writes its value as a word apart.
+    bool FinishField(Field& field, MailPartHeader& header) {
+        if (field.name.empty())
+            return true;
+        if (!field.cut)
+            ReadStructureField(field.name, field.value, header);
+        const bool written =
+            (field.cut ? Write(field.value) : WriteDecoded(field.value)) && EndWord();
+        field.name.clear();
+        field.value.clear();
+        field.cut = false;
+        return written;
     }
 
     bool WriteDecoded(const std::string& value) {

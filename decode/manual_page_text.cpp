@@ -131,6 +131,22 @@ std::string_view Argument(std::string_view text, std::size_t& at, bool quoted) {
     return text.substr(at - 1, 1);
 }
 
+// Moves at past the argument of a size escape (\s): a signed number of one
+// digit, or of two that do not start with 0, or an argument as the motions
+// take one.
+void SkipSize(std::string_view text, std::size_t& at) {
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        ++at;
+    if (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
+        ++at;
+        if (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) &&
+            text[at - 1] != '0')
+            ++at;
+    } else {
+        Argument(text, at, true);
+    }
+}
+
 // Writes text as the page shows it: escapes resolved. Tells when the line
 // ends with \c, which joins it to the next.
 void Unescape(std::string_view text, std::string& out, bool& joined) {
@@ -200,16 +216,7 @@ void Unescape(std::string_view text, std::string& out, bool& joined) {
             Argument(text, at, false); // fonts, registers, colours: nothing shown
             break;
         case 's':
-            if (at < text.size() && (text[at] == '+' || text[at] == '-'))
-                ++at;
-            if (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
-                ++at;
-                if (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) &&
-                    text[at - 1] != '0')
-                    ++at;
-            } else {
-                Argument(text, at, true);
-            }
+            SkipSize(text, at); // a size change: nothing shown
             break;
         case 'h':
         case 'v':
@@ -237,6 +244,25 @@ void Unescape(std::string_view text, std::string& out, bool& joined) {
     }
 }
 
+// A "quoted" argument starting at text[at]: up to the closing quote, ""
+// standing for a quote inside; moves at past it.
+std::string QuotedArgument(std::string_view text, std::size_t& at) {
+    std::string argument;
+    for (++at; at < text.size(); ++at) {
+        if (text[at] == '"') {
+            if (at + 1 < text.size() && text[at + 1] == '"') {
+                argument += '"';
+                ++at;
+                continue;
+            }
+            ++at;
+            break;
+        }
+        argument += text[at];
+    }
+    return argument;
+}
+
 // A request's arguments: words, or "quoted" ones with spaces in them ("" is
 // a quote inside).
 std::vector<std::string> Arguments(std::string_view text) {
@@ -247,27 +273,28 @@ std::vector<std::string> Arguments(std::string_view text) {
             ++at;
         if (at >= text.size())
             break;
-        std::string argument;
         if (text[at] == '"') {
-            for (++at; at < text.size(); ++at) {
-                if (text[at] == '"') {
-                    if (at + 1 < text.size() && text[at + 1] == '"') {
-                        argument += '"';
-                        ++at;
-                        continue;
-                    }
-                    ++at;
-                    break;
-                }
-                argument += text[at];
-            }
-        } else {
-            while (at < text.size() && text[at] != ' ' && text[at] != '\t')
-                argument += text[at++];
+            arguments.push_back(QuotedArgument(text, at));
+            continue;
         }
+        std::string argument;
+        while (at < text.size() && text[at] != ' ' && text[at] != '\t')
+            argument += text[at++];
         arguments.push_back(std::move(argument));
     }
     return arguments;
+}
+
+// A request line's name (".SH NAME" gives "SH") and what follows it.
+void SplitRequest(std::string_view line, std::string_view& name, std::string_view& rest) {
+    std::size_t at = 1;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    std::size_t end = at;
+    while (end < line.size() && line[end] != ' ' && line[end] != '\t')
+        ++end;
+    name = line.substr(at, end - at);
+    rest = line.substr(end);
 }
 
 class PageReader {
@@ -279,16 +306,8 @@ public:
         const bool control = !line.empty() && (line[0] == '.' || line[0] == '\'') && !joined_;
         std::string_view name;
         std::string_view rest;
-        if (control) {
-            std::size_t at = 1;
-            while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
-                ++at;
-            std::size_t end = at;
-            while (end < line.size() && line[end] != ' ' && line[end] != '\t')
-                ++end;
-            name = line.substr(at, end - at);
-            rest = line.substr(end);
-        }
+        if (control)
+            SplitRequest(line, name, rest);
         if (!blockEnd_.empty()) {
             if (control && name == blockEnd_)
                 blockEnd_.clear();
@@ -296,24 +315,8 @@ public:
         }
         text_.clear();
         if (control) {
-            if (name.starts_with("\\\"") || name.starts_with("\\#"))
-                return true; // a comment line
-            const std::vector<std::string> arguments = Arguments(rest);
-            if (StartsBlock(name)) {
-                // Up to a line whose request is "." (or the name .ig gives).
-                blockEnd_ = name == "ig" && !arguments.empty() ? arguments[0] : ".";
+            if (!Request(name, rest))
                 return true;
-            }
-            if (ShowsNothing(name))
-                return true;
-            std::string shown;
-            for (std::size_t i = 0; i < arguments.size(); ++i) {
-                if (i > 0 && !JoinsArguments(name))
-                    shown += ' ';
-                shown += arguments[i];
-            }
-            bool joined = false;
-            Unescape(shown, text_, joined);
         } else {
             Unescape(line, text_, joined_);
         }
@@ -323,6 +326,30 @@ public:
     }
 
 private:
+    // Reads a request line into text_ as the page shows it; false when it
+    // shows nothing (a comment, the start of a block, roff's own requests).
+    bool Request(std::string_view name, std::string_view rest) {
+        if (name.starts_with("\\\"") || name.starts_with("\\#"))
+            return false; // a comment line
+        const std::vector<std::string> arguments = Arguments(rest);
+        if (StartsBlock(name)) {
+            // Up to a line whose request is "." (or the name .ig gives).
+            blockEnd_ = name == "ig" && !arguments.empty() ? arguments[0] : ".";
+            return false;
+        }
+        if (ShowsNothing(name))
+            return false;
+        std::string shown;
+        for (std::size_t i = 0; i < arguments.size(); ++i) {
+            if (i > 0 && !JoinsArguments(name))
+                shown += ' ';
+            shown += arguments[i];
+        }
+        bool joined = false;
+        Unescape(shown, text_, joined);
+        return true;
+    }
+
     TextSink& sink_;
     std::string text_;
     std::string blockEnd_; // inside a definition or ignored block: the line that ends it

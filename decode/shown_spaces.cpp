@@ -3,6 +3,26 @@
 namespace ornavex {
 namespace {
 
+// Whether a three-byte character that starts with lead and second can be a
+// space (U+1680, U+2000-U+205F, U+3000).
+bool LeadsSpace(unsigned lead, unsigned second) {
+    return (lead == 0xE1 && second == 0x9A) ||
+           (lead == 0xE2 && (second == 0x80 || second == 0x81)) || (lead == 0xE3 && second == 0x80);
+}
+
+// Whether a three-byte character whose first two bytes lead a space is one.
+bool IsThreeByteSpace(unsigned lead, unsigned second, unsigned third) {
+    switch (lead) {
+    case 0xE1:
+    case 0xE3:
+        return third == 0x80;
+    default:
+        if (second == 0x81)
+            return third == 0x9F;
+        return third <= 0x8A || third == 0xA8 || third == 0xA9 || third == 0xAF;
+    }
+}
+
 // The length of the Unicode space that starts text, or 0; kCut when text
 // could be the start of one that goes on in the next piece.
 constexpr std::size_t kCut = ~std::size_t{0};
@@ -23,25 +43,11 @@ std::size_t SpaceAt(std::string_view text) {
     }
     if (text.size() < 2)
         return kCut;
-    const unsigned second = byte(1);
-    const bool leads = (byte(0) == 0xE1 && second == 0x9A) ||
-                       (byte(0) == 0xE2 && (second == 0x80 || second == 0x81)) ||
-                       (byte(0) == 0xE3 && second == 0x80);
-    if (!leads)
+    if (!LeadsSpace(byte(0), byte(1)))
         return 0;
     if (text.size() < 3)
         return kCut;
-    const unsigned third = byte(2);
-    switch (byte(0)) {
-    case 0xE1:
-        return third == 0x80 ? 3 : 0;
-    case 0xE3:
-        return third == 0x80 ? 3 : 0;
-    default:
-        if (second == 0x81)
-            return third == 0x9F ? 3 : 0;
-        return third <= 0x8A || third == 0xA8 || third == 0xA9 || third == 0xAF ? 3 : 0;
-    }
+    return IsThreeByteSpace(byte(0), byte(1), byte(2)) ? 3 : 0;
 }
 
 } // namespace

@@ -67,6 +67,13 @@ std::uint64_t LimitIn(const fs::path& file) {
     return value;
 }
 
+// The lesser of two limits, 0 being none.
+std::uint64_t Least(std::uint64_t least, std::uint64_t limit) {
+    if (limit == 0)
+        return least;
+    return least == 0 ? limit : std::min(least, limit);
+}
+
 // One hierarchy the process is in: where it is mounted, and its group there.
 struct Hierarchy {
     fs::path mountPoint;
@@ -88,8 +95,7 @@ std::uint64_t LeastLimit(const Hierarchy& hierarchy, const char* limitFile) {
     std::uint64_t least = 0;
     for (;;) {
         const fs::path folder = hierarchy.mountPoint / fs::path(std::string(group)).relative_path();
-        if (const std::uint64_t limit = LimitIn(folder / limitFile); limit != 0)
-            least = least == 0 ? limit : std::min(least, limit);
+        least = Least(least, LimitIn(folder / limitFile));
         const std::size_t slash = group.find_last_of('/');
         if (group.empty() || slash == std::string_view::npos)
             return least;
@@ -97,15 +103,19 @@ std::uint64_t LeastLimit(const Hierarchy& hierarchy, const char* limitFile) {
     }
 }
 
-} // namespace
-
-std::uint64_t CgroupMemoryLimit(const fs::path& root) {
-    // /proc/self/cgroup: "ID:CONTROLLERS:GROUP", "0::GROUP" for cgroup v2.
-    std::string unifiedGroup;
-    std::string memoryGroup;
+// The groups the process is in: of cgroup v2 (unified), and of the memory
+// controller of cgroup v1.
+struct ProcessGroups {
     bool unified = false;
+    std::string unifiedGroup;
     bool memory = false;
-    for (const std::string& line : Lines(root / "proc/self/cgroup")) {
+    std::string memoryGroup;
+};
+
+// Reads /proc/self/cgroup: "ID:CONTROLLERS:GROUP", "0::GROUP" for cgroup v2.
+ProcessGroups GroupsIn(const fs::path& file) {
+    ProcessGroups groups;
+    for (const std::string& line : Lines(file)) {
         const std::size_t first = line.find(':');
         const std::size_t second = line.find(':', first + 1);
         if (first == std::string::npos || second == std::string::npos)
@@ -114,43 +124,54 @@ std::uint64_t CgroupMemoryLimit(const fs::path& root) {
             std::string_view(line).substr(first + 1, second - first - 1);
         const std::string group = line.substr(second + 1);
         if (line.compare(0, first, "0") == 0 && controllers.empty()) {
-            unified = true;
-            unifiedGroup = group;
+            groups.unified = true;
+            groups.unifiedGroup = group;
         }
         for (const std::string_view controller : Split(controllers, ','))
             if (controller == "memory") {
-                memory = true;
-                memoryGroup = group;
+                groups.memory = true;
+                groups.memoryGroup = group;
             }
     }
-    if (!unified && !memory)
+    return groups;
+}
+
+// The least memory limit of the process's groups in the hierarchy a line of
+// /proc/self/mountinfo mounts; 0 when it mounts none of them, or sets none.
+// A line: "ID PARENT DEV ROOT MOUNTPOINT OPTIONS [TAGS...] - TYPE SOURCE
+// SUPEROPTIONS".
+std::uint64_t LimitOfMount(const fs::path& root, std::string_view line,
+                           const ProcessGroups& groups) {
+    const std::vector<std::string_view> fields = Split(line, ' ');
+    const auto dash = std::find(fields.begin(), fields.end(), "-");
+    if (fields.size() < 5 || dash == fields.end() || fields.end() - dash < 2)
         return 0;
-    // /proc/self/mountinfo: "ID PARENT DEV ROOT MOUNTPOINT OPTIONS [TAGS...] - TYPE SOURCE
-    // SUPEROPTIONS".
-    std::uint64_t least = 0;
-    const auto take = [&](std::uint64_t limit) {
-        if (limit != 0)
-            least = least == 0 ? limit : std::min(least, limit);
-    };
-    for (const std::string& line : Lines(root / "proc/self/mountinfo")) {
-        const std::vector<std::string_view> fields = Split(line, ' ');
-        const auto dash = std::find(fields.begin(), fields.end(), "-");
-        if (fields.size() < 5 || dash == fields.end() || fields.end() - dash < 2)
-            continue;
-        const std::string_view type = dash[1];
-        Hierarchy hierarchy{root / fs::path(Unescaped(fields[4])).relative_path(),
-                            Unescaped(fields[3]), std::string()};
-        if (type == "cgroup2" && unified) {
-            hierarchy.group = unifiedGroup;
-            take(LeastLimit(hierarchy, "memory.max"));
-        } else if (type == "cgroup" && memory && fields.end() - dash >= 4) {
-            const std::vector<std::string_view> options = Split(dash[3], ',');
-            if (std::find(options.begin(), options.end(), "memory") == options.end())
-                continue;
-            hierarchy.group = memoryGroup;
-            take(LeastLimit(hierarchy, "memory.limit_in_bytes"));
-        }
+    const std::string_view type = dash[1];
+    Hierarchy hierarchy{root / fs::path(Unescaped(fields[4])).relative_path(), Unescaped(fields[3]),
+                        std::string()};
+    if (type == "cgroup2" && groups.unified) {
+        hierarchy.group = groups.unifiedGroup;
+        return LeastLimit(hierarchy, "memory.max");
     }
+    if (type == "cgroup" && groups.memory && fields.end() - dash >= 4) {
+        const std::vector<std::string_view> options = Split(dash[3], ',');
+        if (std::find(options.begin(), options.end(), "memory") == options.end())
+            return 0;
+        hierarchy.group = groups.memoryGroup;
+        return LeastLimit(hierarchy, "memory.limit_in_bytes");
+    }
+    return 0;
+}
+
+} // namespace
+
+std::uint64_t CgroupMemoryLimit(const fs::path& root) {
+    const ProcessGroups groups = GroupsIn(root / "proc/self/cgroup");
+    if (!groups.unified && !groups.memory)
+        return 0;
+    std::uint64_t least = 0;
+    for (const std::string& line : Lines(root / "proc/self/mountinfo"))
+        least = Least(least, LimitOfMount(root, line, groups));
     return least;
 }
 

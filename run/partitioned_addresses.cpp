@@ -334,7 +334,7 @@ void PartitionedAddresses::ResolvePartition(Partition& partition, Partition& out
     std::string buffer;
     std::vector<Record> records;
     std::vector<HashedAddress> lookups;
-    auto span = voidedSpans_.begin(); // records come in order of position
+    VoidedSpan span = voidedSpans_.begin(); // records come in order of position
     for (const Block& stored : partition.blocks) {
         const char* at = BlockData(stored, buffer);
         const char* const end = at + stored.size;
@@ -344,12 +344,7 @@ void PartitionedAddresses::ResolvePartition(Partition& partition, Partition& out
         while (at < end) {
             const Record record = TakeRecord(at, position, false, keepSources_);
             position = record.position;
-            const std::uint32_t file = record.source.fileIndex;
-            if (file < voided_.size() && voided_[file])
-                continue;
-            while (span != voidedSpans_.end() && span->second <= position)
-                ++span;
-            if (span != voidedSpans_.end() && span->first <= position)
+            if (Voided(record.source.fileIndex, position, span))
                 continue;
             records.push_back(record);
             lookups.push_back({record.address, AddressSet::Hash(record.address, seed_)});
@@ -384,6 +379,15 @@ void PartitionedAddresses::ResolvePartition(Partition& partition, Partition& out
     }
     Flush(out);
     out.buffer = std::string();
+}
+
+bool PartitionedAddresses::Voided(std::uint32_t file, std::uint64_t position,
+                                  VoidedSpan& span) const {
+    if (file < voided_.size() && voided_[file])
+        return true;
+    while (span != voidedSpans_.end() && span->second <= position)
+        ++span;
+    return span != voidedSpans_.end() && span->first <= position;
 }
 
 void PartitionedAddresses::Merge(std::vector<Partition>& outs, const OnAddress& onAddress) {

@@ -128,6 +128,11 @@ private:
     void Release(std::vector<Block>& blocks);
     void Append(std::uint64_t hash, const PartitionRecord& record);
     void ResolvePartition(Partition& partition, Partition& out);
+    using VoidedSpan = std::vector<std::pair<std::uint64_t, std::uint64_t>>::const_iterator;
+    // Whether the occurrence at position in the file was voided: the whole
+    // file, or a span the position lies in. span moves on past the spans that
+    // end at or before position, so positions must come in order.
+    bool Voided(std::uint32_t file, std::uint64_t position, VoidedSpan& span) const;
     void Merge(std::vector<Partition>& outs, const OnAddress& onAddress);
 
     std::filesystem::path folder_;
