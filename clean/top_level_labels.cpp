@@ -16,7 +16,9 @@ std::u32string CodePoints(std::string_view text) {
         char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
         for (int k = 1; k < length && i + k < text.size(); ++k)
             cp = cp << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        points.push_back(cp);
+        // Past the last code point (a damaged list): the replacement
+        // character, so the Punycode insertions still end.
+        points.push_back(cp > 0x10FFFF ? char32_t{0xFFFD} : cp);
         i += length;
     }
     return points;

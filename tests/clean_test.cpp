@@ -83,6 +83,8 @@ TEST(CleanList, InternationalLabelsInAscii) {
               "xn--ihqwcrb4cv8a8dqg056pqjye");
     EXPECT_EQ(AsciiLabel("3\u5e74B\u7d44\u91d1\u516b\u5148\u751f"), "xn--3B-ww4c5e180e575a65lsy2b");
     EXPECT_EQ(AsciiLabel("b\u00fccher"), "xn--bcher-kva");
+    // Bytes past the last code point, from a damaged list, end too.
+    EXPECT_EQ(AsciiLabel("a\xF7\xBF\xBF\xBF"), AsciiLabel("a\uFFFD"));
 }
 
 TEST(CleanList, DomainsMatchTheirSubdomainsAndRulesCountInOrder) {
